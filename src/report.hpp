@@ -1,0 +1,59 @@
+// The report: the header line and the table rows, and the channel they are
+// written to.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace lhc {
+
+// Columns of a table row, without its line end.
+inline constexpr int rowwidth = 79;
+// Longest header line, with its line end.
+inline constexpr int headermax = 40;
+
+// The header line: free-form output of refval, then ntemp, and the line end.
+char* headerline(char* out, double refval, std::int32_t ntemp);
+
+// One table row for temperature t (kelvin) with the harmonic sum s (hartree
+// per kelvin), the Debye heat capacity cd (rydberg per kelvin) and the Debye
+// temperature thetad (kelvin), in the layout
+// (F7.2,Es15.7,A5,F9.5,A8,Es15.7,A5,Es15.7), and the line end: t; the
+// harmonic heat capacity in eV/K and in J/mol/K; the Debye heat capacity in
+// eV/K; the Debye T^3 law in eV/K.
+char* tablerow(char* out, double t, double s, double cd, double thetad);
+
+// Where the program's text goes: standard output and standard error in the
+// program, a string in tests and benchmarks.
+class outchannel {
+ public:
+  virtual ~outchannel() = default;
+  // Writes all n bytes; returns 0 or the errno value of the failure.
+  virtual int write(const char* text, std::size_t n) = 0;
+};
+
+// A file descriptor, written with write(2).
+class fdchannel final : public outchannel {
+ public:
+  explicit fdchannel(int fd) : fd_(fd) {}
+  int write(const char* text, std::size_t n) override;
+
+ private:
+  int fd_;
+};
+
+// A string that collects everything written.
+class stringchannel final : public outchannel {
+ public:
+  int write(const char* text, std::size_t n) override {
+    text_.append(text, n);
+    return 0;
+  }
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+}  // namespace lhc
