@@ -1,0 +1,173 @@
+// The built program, run in a temporary directory: the table on a normal run,
+// and one diagnostic, the header line alone and exit status 1 on failures.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct outcome {
+  int status;
+  std::vector<std::string> lines;
+  std::string err;
+};
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class Program : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("lhc_e2e_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_ / "elphon");
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void writedos(const std::string& text) {
+    std::ofstream(dir_ / "elphon" / "co_elphon_4.out_ep_PDS", std::ios::binary) << text;
+  }
+  void copysample() {
+    fs::copy_file(LHC_SAMPLE, dir_ / "elphon" / "co_elphon_4.out_ep_PDS",
+                  fs::copy_options::overwrite_existing);
+  }
+
+  // Runs the program in the directory; `redirect` replaces the capture of
+  // standard output when given.
+  outcome run(const std::string& redirect = "") {
+    const std::string out = (dir_ / "out.txt").string(), err = (dir_ / "err.txt").string();
+    const std::string st = (dir_ / "status.txt").string();
+    const std::string cmd = "cd '" + dir_.string() + "' && { '" LHC_PROGRAM "' ignored args 2> '" +
+                            err + "'; echo $? > '" + st + "'; } " +
+                            (redirect.empty() ? "> '" + out + "'" : redirect);
+    std::system(cmd.c_str());
+    const std::string status = slurp(st);
+    outcome o{status.empty() ? -1 : std::stoi(status), {}, slurp(err)};
+    std::istringstream s(slurp(out));
+    for (std::string l; std::getline(s, l);) o.lines.push_back(l);
+    return o;
+  }
+
+  // The header line alone on standard output, one diagnostic naming the site, exit 1.
+  void expectfailure(const outcome& o, const std::string& site) {
+    EXPECT_EQ(o.status, 1);
+    ASSERT_EQ(o.lines.size(), 1u);
+    EXPECT_EQ(o.lines[0], "   22.151401519775391               99");
+    EXPECT_NE(o.err.find("lattice_heat_capacity: site " + site + ", channel 42"), std::string::npos)
+        << o.err;
+    EXPECT_NE(o.err.find("./elphon/co_elphon_4.out_ep_PDS"), std::string::npos) << o.err;
+    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
+  }
+
+  fs::path dir_;
+};
+
+std::string records(int n) {
+  std::string s;
+  for (int i = 0; i < 11; ++i) s += "# header\n";
+  for (int i = 0; i < n; ++i) s += std::to_string((i + 1) * 3e-6) + " 1000\n";
+  return s;
+}
+
+TEST_F(Program, NormalRunPrintsHeaderAnd99Rows) {
+  copysample();
+  const auto o = run();
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.err, "");
+  ASSERT_EQ(o.lines.size(), 100u);
+  EXPECT_EQ(o.lines[0], "   22.151401519775391               99");
+  for (int i = 1; i <= 99; ++i) {
+    const std::string& row = o.lines[i];
+    ASSERT_EQ(row.size(), 79u) << row;
+    char t[8];
+    std::snprintf(t, sizeof t, "%7.2f", i * 10.0);
+    EXPECT_EQ(row.substr(0, 7), t);
+    EXPECT_EQ(row.substr(22, 5), " eV/K");
+    EXPECT_EQ(row.substr(36, 8), " J/mol/K");
+    EXPECT_EQ(row.substr(59, 5), " eV/K");
+  }
+  // Copper-like: about 23.6 J/mol/K at 300 K, toward Dulong-Petit at 990 K.
+  EXPECT_NEAR(std::stod(o.lines[30].substr(27, 9)), 23.5, 0.5);
+  EXPECT_NEAR(std::stod(o.lines[99].substr(27, 9)), 24.8, 0.15);
+}
+
+TEST_F(Program, SampleTableIsUnchangedToTheLastDigit) {
+  copysample();
+  const auto o = run();
+  std::string got;
+  for (const auto& l : o.lines) got += l + "\n";
+  EXPECT_EQ(got, slurp(fs::path(LHC_SAMPLE).parent_path().parent_path() / "tests" / "data" /
+                       "sample_table.txt"));
+}
+
+TEST_F(Program, CrlfFileGivesTheSameTable) {
+  copysample();
+  const auto lf = run();
+  std::string text = slurp(dir_ / "elphon" / "co_elphon_4.out_ep_PDS"), crlf;
+  for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  writedos(crlf);
+  const auto o = run();
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.lines, lf.lines);
+}
+
+TEST_F(Program, MissingFileStopsAtOpen) {
+  fs::remove_all(dir_ / "elphon");
+  const auto o = run();
+  expectfailure(o, "27");
+  EXPECT_NE(o.err.find("No such file or directory"), std::string::npos);
+}
+
+TEST_F(Program, ShortFilesStopAtTheMissingRead) {
+  writedos(records(338));
+  auto o = run();
+  expectfailure(o, "34");
+  EXPECT_NE(o.err.find("end of file in record 339"), std::string::npos) << o.err;
+
+  std::string ten;
+  for (int i = 0; i < 10; ++i) ten += "# header\n";
+  writedos(ten);
+  o = run();
+  expectfailure(o, "30");
+  EXPECT_NE(o.err.find("end of file in header line 11"), std::string::npos) << o.err;
+}
+
+TEST_F(Program, BadItemIsNamed) {
+  std::string s = records(0) + "3e-6 1O00\n" + records(338).substr(records(0).size());
+  writedos(s);
+  const auto o = run();
+  expectfailure(o, "34");
+  EXPECT_NE(o.err.find("record 1, item 2 is not a number: \"1O00\""), std::string::npos) << o.err;
+}
+
+TEST_F(Program, FailedWritesToStandardOutput) {
+  copysample();
+  auto o = run("> /dev/full");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("lattice_heat_capacity: site 25, channel 6"), std::string::npos) << o.err;
+  o = run(">&-");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("site 25, channel 6"), std::string::npos) << o.err;
+  EXPECT_NE(o.err.find("Bad file descriptor"), std::string::npos) << o.err;
+  // A reader that goes away after the first lines: a failed row, not a signal.
+  o = run("| head -c 100 > /dev/null");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("site 61, channel 6"), std::string::npos) << o.err;
+}
+
+}  // namespace
