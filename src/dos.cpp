@@ -32,16 +32,21 @@ bool parsedos(listreader& reader, dostable& table, failure& f) {
     const readresult r = reader.readtext(header, sizeof header, headerlength);
     if (r.status == readstatus::ioerror) {
       setfailure(f, sitehead, chandos, "reading header line %d: %s", i, std::strerror(r.error));
+      f.index = i;
       return false;
     }
     if (r.status != readstatus::ok) {
       setfailure(f, sitehead, chandos, "%s in header line %d", statusword(r.status), i);
+      f.index = i;
+      f.endoffile = r.status == readstatus::endoffile;
       return false;
     }
   }
   for (int i = 1; i <= npoints; ++i) {
     double pair[2] = {table.energy[i - 1], table.dos[i - 1]};
     const readresult r = reader.readreals(pair, 2);
+    f.index = i;
+    f.endoffile = r.status == readstatus::endoffile;
     switch (r.status) {
       case readstatus::ok:
         break;

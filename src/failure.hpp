@@ -21,6 +21,8 @@ inline constexpr int chandos = 42;
 struct failure {
   int site = 0;
   int channel = 0;
+  int index = 0;        // the header line or record being read, from 1; else 0
+  bool endoffile = false;  // the input ended before the read had its items
   char what[160] = {};  // what went wrong, without the site and channel
 };
 

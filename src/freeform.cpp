@@ -128,10 +128,13 @@ int listreader::parsenumber(double& value, long long& repeat, bool& null, readre
     if (kept < static_cast<int>(sizeof res.text) - 1) res.text[kept++] = static_cast<char>(c);
     advance();
   };
+  // A malformed item; one cut short by the end of the input is an end of file.
   auto fail = [&]() {
-    for (int c = peek(); !endsitem(c); c = peek()) take(c);
+    int c = peek();
+    const bool cut = c == eofchar;
+    for (; !endsitem(c); c = peek()) take(c);
     res.text[kept] = '\0';
-    res.status = readstatus::notnumber;
+    res.status = cut ? readstatus::endoffile : readstatus::notnumber;
     return 0;
   };
 

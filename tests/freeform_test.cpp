@@ -180,6 +180,11 @@ TEST(EndOfInput, IsReportedWherever) {
   records("", 1, &res);
   EXPECT_EQ(res.status, readstatus::endoffile);
   EXPECT_EQ(records("1 2", 1).size(), 1u);  // no final line end
+  // A number cut short by the end of the input is an end of file too.
+  records("1 2.5e", 1, &res);
+  EXPECT_EQ(res.status, readstatus::endoffile);
+  records("1 2.5x", 1, &res);
+  EXPECT_EQ(res.status, readstatus::notnumber);
   std::string s = "'never closed\n1 2\n";
   listreader r(s.data(), s.size());
   char buf[10];
