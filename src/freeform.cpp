@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -26,6 +27,7 @@ constexpr int keptdigits = 800;
 // A decimal 0.d1d2d3... x 10^pointexp built digit by digit.
 struct decimal {
   char digits[keptdigits + 1];
+  std::uint64_t leading = 0;  // the first 19 significant digits as an integer
   int count = 0;
   bool sticky = false;
   long long pointexp = 0;
@@ -36,6 +38,7 @@ struct decimal {
       return;
     }
     if (!fraction) ++pointexp;
+    if (count < 19) leading = leading * 10 + static_cast<std::uint64_t>(c - '0');
     if (count < keptdigits) {
       digits[count++] = static_cast<char>(c);
     } else if (c != '0') {
@@ -51,6 +54,16 @@ struct decimal {
       v = 0.0;
     } else if (x > 400) {
       v = inf;
+    } else if (count <= 19 && leading <= (std::uint64_t{1} << 53) && x - count >= -22 &&
+               x - count <= 22) {
+      // Both the digits and the power of ten are exact doubles, so one
+      // multiplication or division rounds the value correctly.
+      static constexpr double powers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+      const long long e = x - count;
+      const double m = static_cast<double>(leading);
+      v = e >= 0 ? m * powers[e] : m / powers[-e];
     } else if (x >= -400) {
       char text[keptdigits + 32];
       char* p = text;

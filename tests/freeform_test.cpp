@@ -59,11 +59,18 @@ TEST(NumberForms, AllAccepted) {
   EXPECT_PAIR("4.9e-324 2.4e-320\n", 5e-324, 2.4e-320);
   // Correct rounding: the halfway point between 1 and its successor, with a
   // nonzero digit far beyond the kept digits, rounds up.
-  EXPECT_PAIR("1.00000000000000011102230246251565404236316680908203125" + std::string(900, '0') +
-                  "1 0\n",
-              std::nextafter(1.0, 2.0), 0.0);
-  EXPECT_PAIR("0.00000000000000000000000000012345e28 " + std::string(500, '9') + "e-500\n", 1.2345,
-              1.0);
+  std::string halfway = "1.00000000000000011102230246251565404236316680908203125";
+  halfway.append(900, '0');
+  EXPECT_PAIR(halfway + " 0\n", 1.0, 0.0);  // an exact tie goes to even
+  halfway += "1 0\n";
+  EXPECT_PAIR(halfway, std::nextafter(1.0, 2.0), 0.0);
+  std::string nines = "0.00000000000000000000000000012345e28 ";
+  nines.append(500, '9');
+  EXPECT_PAIR(nines + "e-500\n", 1.2345, 1.0);
+  // Short forms that the fast path takes, against the general conversion.
+  EXPECT_PAIR("3.26177415760251E-06 1.23456789012345678e22\n", 3.26177415760251E-06,
+              1.23456789012345678e22);
+  EXPECT_PAIR("9007199254740993 9007199254740993e-22\n", 9007199254740992.0, 9007199254740993e-22);
   auto p = one("nan -Infinity\n");
   EXPECT_TRUE(std::isnan(p.e));
   EXPECT_EQ(p.d, -INFINITY);
