@@ -215,7 +215,7 @@ class dosgen {
     switch (pick(4)) {
       case 0: s += digits(len); break;
       case 1: s += digits(len) + "."; break;
-      case 2: s += "." + digits(len); break;
+      case 2: s += std::string(".") + digits(len); break;
       default: s += digits(1 + pick(3)) + "." + digits(len); break;
     }
     if (chance(50)) {
@@ -246,8 +246,8 @@ class dosgen {
       case 0: return ",";
       case 1: return blanks(2) + "," + blanks(2);
       case 2: return "\t";
-      case 3: return " " + eol() + blanklines();  // the second item on the next line
-      default: return " " + blanks(2);
+      case 3: return std::string(" ") + eol() + blanklines();  // the second item on the next line
+      default: return std::string(" ") + blanks(2);
     }
   }
   // One record; `bad` asks for a malformed item in it, `leadingnull` allows a
@@ -256,7 +256,7 @@ class dosgen {
     std::string s = blanks(2);
     bool good = false;
     if (leadingnull && chance(3)) {  // a null first item, then the second
-      s += "," + blanks(1) + item(bad);
+      s += std::string(",") + blanks(1) + item(bad);
       return s + trailer() + eol();
     }
     if (bad && chance(50)) s += item(bad);
@@ -276,7 +276,7 @@ class dosgen {
     std::string s;
     switch (pick(6)) {
       case 0: s += blanks(2); break;
-      case 1: s += " " + number() + " " + number(); break;
+      case 1: s += std::string(" ") + number() + " " + number(); break;
       case 2: s += ", junk \"text\" / 'q"; break;
       case 3: s += "\t# comment"; break;
       default: break;
@@ -300,7 +300,7 @@ class dosgen {
       case 2: s += "/ slash"; break;
       case 3: s += "a_rather_long_header_item_beyond_ten rest"; break;
       case 4: s += "ab'c x"; break;
-      default: s += "# header line " + digits(3); break;
+      default: s += std::string("# header line ") + digits(3); break;
     }
     return s + (chance(5) ? "\r" : "") + eol();
   }
@@ -356,7 +356,10 @@ TEST(Differential, ReaderMatchesGfortranListDirectedInput) {
     {
       std::ofstream list(dir / "list.txt");
       for (int i = 0; i < batch; ++i) {
-        paths.push_back(dir / ("f" + std::to_string(i) + ".txt"));
+        std::string name = "f";
+        name += std::to_string(i);
+        name += ".txt";
+        paths.push_back(dir / name);
         std::ofstream(paths.back(), std::ios::binary) << gen.file();
         list << paths.back().string() << "\n";
       }
@@ -383,7 +386,7 @@ TEST(Differential, ReaderMatchesGfortranListDirectedInput) {
         const std::string mine = ok ? "complete" :
             std::string(f.site == lhc::sitehead ? "header " : "record ") + std::to_string(f.index) + " " +
             (f.endoffile ? "1" : "0");
-        if (mine != first) diff = "failure: mine '" + mine + "' (" + f.what + "), gfortran '" + first + "'";
+        if (mine != first) diff = std::string("failure: mine '") + mine + "' (" + f.what + "), gfortran '" + first + "'";
         first = next();
       } else {
         ++complete;
@@ -393,7 +396,7 @@ TEST(Differential, ReaderMatchesGfortranListDirectedInput) {
           const std::string mine = hexpair(t.energy[i], t.dos[i]);
           ++values;
           if (diff.empty() && !samebits(mine, theirs))
-            diff = "record " + std::to_string(i + 1) + ": mine " + mine + ", gfortran " + theirs;
+            diff = std::string("record ") + std::to_string(i + 1) + ": mine " + mine + ", gfortran " + theirs;
         }
         first = next();
       }
@@ -401,7 +404,7 @@ TEST(Differential, ReaderMatchesGfortranListDirectedInput) {
       if (!diff.empty()) {
         ++mismatches;
         if (mismatches <= 10) {
-          const fs::path keep = fs::temp_directory_path() / ("lhc_diff_mismatch_" + std::to_string(mismatches) + ".txt");
+          const fs::path keep = fs::temp_directory_path() / (std::string("lhc_diff_mismatch_") + std::to_string(mismatches) + ".txt");
           fs::copy_file(path, keep, fs::copy_options::overwrite_existing);
           ADD_FAILURE() << diff << " (input kept as " << keep << ")";
         }
