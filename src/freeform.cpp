@@ -24,6 +24,19 @@ int lower(int c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; }
 // digit is nonzero matters, and that is kept as a final 1.
 constexpr int keptdigits = 800;
 
+// The value m x 10^e, where m < 10^19 holds the significant digits, when
+// both m and 10^e are exact doubles: then one multiplication or division
+// rounds it correctly. False where that does not hold.
+bool exactdecimal(std::uint64_t m, long long e, double& v) {
+  static constexpr double powers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  if (m > (std::uint64_t{1} << 53) || e < -22 || e > 22) return false;
+  const double d = static_cast<double>(m);
+  v = e >= 0 ? d * powers[e] : d / powers[-e];
+  return true;
+}
+
 // A decimal 0.d1d2d3... x 10^pointexp built digit by digit.
 struct decimal {
   char digits[keptdigits + 1];
@@ -54,16 +67,7 @@ struct decimal {
       v = 0.0;
     } else if (x > 400) {
       v = inf;
-    } else if (count <= 19 && leading <= (std::uint64_t{1} << 53) && x - count >= -22 &&
-               x - count <= 22) {
-      // Both the digits and the power of ten are exact doubles, so one
-      // multiplication or division rounds the value correctly.
-      static constexpr double powers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-      const long long e = x - count;
-      const double m = static_cast<double>(leading);
-      v = e >= 0 ? m * powers[e] : m / powers[-e];
+    } else if (count <= 19 && exactdecimal(leading, x - count, v)) {
     } else if (x >= -400) {
       char text[keptdigits + 32];
       char* p = text;
@@ -132,6 +136,65 @@ int listreader::skipspace() {
   return c;
 }
 
+// The common item, [sign] digits [. digits] [letter [sign] digits], with at
+// most 19 significant digits and a short exponent, when it lies whole in
+// the buffer before a character that ends it: parsed in place and passed
+// over. Anything else is left to parsenumber's general path, untouched.
+bool listreader::shortnumber(double& value) {
+  const char* p = cur_;
+  const char* const end = end_;
+  const bool negative = p != end && *p == '-';
+  if (p != end && (*p == '-' || *p == '+')) ++p;
+  std::uint64_t m = 0;  // wraps past 19 digits, but then it is not used
+  // Accumulates a run of digits into m; returns how many there were.
+  auto digits = [&]() {
+    const char* const from = p;
+    for (; p != end; ++p) {
+      const unsigned d = static_cast<unsigned>(static_cast<unsigned char>(*p)) - '0';
+      if (d > 9) break;
+      m = m * 10 + d;
+    }
+    return p - from;
+  };
+  auto zeros = [&]() {
+    const char* const from = p;
+    while (p != end && *p == '0') ++p;
+    return p - from;
+  };
+  const long long intzeros = zeros();
+  long long count = digits();  // significant digits
+  long long scale = 0;         // m x 10^scale is the digits' value
+  bool anydigit = intzeros + count > 0;
+  if (p != end && *p == '.') {
+    ++p;
+    const long long fraczeros = count == 0 ? zeros() : 0;
+    const long long fracdigits = digits();
+    count += fracdigits;
+    scale = -(fraczeros + fracdigits);
+    anydigit = anydigit || scale != 0;
+  }
+  if (!anydigit || count > 19 || p == end) return false;
+  const int lc = lower(static_cast<unsigned char>(*p));
+  if (lc == 'e' || lc == 'd' || lc == 'q' || *p == '+' || *p == '-') {
+    if (*p != '+' && *p != '-') ++p;
+    bool xneg = false;
+    if (p != end && (*p == '+' || *p == '-')) xneg = *p++ == '-';
+    int x = 0, xdigits = 0;
+    for (; p != end && isdigitc(*p); ++p) {
+      if (++xdigits > 4) return false;
+      x = x * 10 + (*p - '0');
+    }
+    if (xdigits == 0) return false;
+    scale += xneg ? -x : x;
+  }
+  if (p == end || !endsitem(static_cast<unsigned char>(*p))) return false;
+  double v = 0.0;
+  if (count != 0 && !exactdecimal(m, scale, v)) return false;
+  value = negative ? -v : v;
+  cur_ = p;
+  return true;
+}
+
 // Parses one numeric item starting at a character that can begin one:
 // a value, `r*c` (repeat > 1 or the value given once) or `r*` (null). On a
 // malformed item, consumes it to its end, fills res and returns 0.
@@ -151,9 +214,10 @@ int listreader::parsenumber(double& value, long long& repeat, bool& null, readre
     return 0;
   };
 
-  decimal dec;
   repeat = 1;
   null = false;
+  if (shortnumber(value)) return 1;
+  decimal dec;
   int c = peek();
 
   // A run of digits followed by '*' is a repeat count.

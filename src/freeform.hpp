@@ -68,6 +68,7 @@ class listreader {
   void skipline();
   // Skips blanks and line ends; returns the next character.
   int skipspace();
+  bool shortnumber(double& value);
   int parsenumber(double& value, long long& repeat, bool& null, readresult& res);
 
   const char* cur_;
