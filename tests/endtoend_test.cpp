@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -70,26 +71,42 @@ class Program : public ::testing::Test {
     return o;
   }
 
-  // Runs the program with standard output on a pipe whose reading end is
-  // already closed, as when the reader of a pipeline has gone away: every
-  // write fails with EPIPE, without any race against the reader.
-  outcome runclosedpipe() {
+  // Runs the program with standard output on a pipe of one page, reads
+  // `keep` bytes from it and then closes it, as when the reader of a
+  // pipeline goes away. keep = 0 closes it before the program starts. The
+  // table is longer than the page and the bytes read together, so some write
+  // comes after the close and fails with EPIPE, whatever the timing.
+  outcome runpipe(std::size_t keep) {
     int fds[2];
-    if (::pipe(fds) != 0) return {-1, {}, "pipe failed"};
-    ::close(fds[0]);
+    if (::pipe(fds) != 0 || ::fcntl(fds[0], F_SETPIPE_SZ, 4096) != 4096)
+      return {-1, {}, "no pipe of one page"};
+    if (keep == 0) ::close(fds[0]);
     const std::string err = (dir_ / "err.txt").string();
     const pid_t pid = ::fork();
     if (pid == 0) {
       const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (e < 0 || ::chdir(dir_.c_str()) != 0 || ::dup2(fds[1], 1) < 0 || ::dup2(e, 2) < 0)
         ::_exit(127);
+      if (keep != 0) ::close(fds[0]);
+      ::close(fds[1]);
       ::execl(LHC_PROGRAM, LHC_PROGRAM, static_cast<char*>(nullptr));
       ::_exit(127);
     }
     ::close(fds[1]);
+    std::string text;
+    char buf[256];
+    while (text.size() < keep) {
+      const ssize_t n = ::read(fds[0], buf, std::min(sizeof buf, keep - text.size()));
+      if (n <= 0) break;
+      text.append(buf, static_cast<std::size_t>(n));
+    }
+    if (keep != 0) ::close(fds[0]);
     int wstatus = 0;
     if (pid < 0 || ::waitpid(pid, &wstatus, 0) != pid) return {-1, {}, "fork failed"};
-    return {WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus), {}, slurp(err)};
+    outcome o{WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus), {}, slurp(err)};
+    std::istringstream lines(text);
+    for (std::string l; std::getline(lines, l);) o.lines.push_back(l);
+    return o;
   }
 
   // The header line alone on standard output, one diagnostic naming the site, exit 1.
@@ -194,10 +211,21 @@ TEST_F(Program, FailedWritesToStandardOutput) {
   EXPECT_NE(o.err.find("site 25, channel 6"), std::string::npos) << o.err;
   EXPECT_NE(o.err.find("Bad file descriptor"), std::string::npos) << o.err;
   // A reader that has gone away: a failed write, not death by a signal.
-  o = runclosedpipe();
-  EXPECT_EQ(o.status, 1);
-  EXPECT_NE(o.err.find("channel 6 (standard output)"), std::string::npos) << o.err;
+  o = runpipe(0);
+  EXPECT_EQ(o.status, 1) << o.err;
+  EXPECT_NE(o.err.find("site 25, channel 6 (standard output)"), std::string::npos) << o.err;
   EXPECT_NE(o.err.find("Broken pipe"), std::string::npos) << o.err;
+  // A reader that leaves after the header and two rows: a failed row, and
+  // the rows before it intact.
+  o = runpipe(39 + 2 * 80);
+  EXPECT_EQ(o.status, 1) << o.err;
+  EXPECT_NE(o.err.find("site 61, channel 6 (standard output): cannot write the row for "),
+            std::string::npos)
+      << o.err;
+  EXPECT_NE(o.err.find("Broken pipe"), std::string::npos) << o.err;
+  EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
+  ASSERT_EQ(o.lines.size(), 3u);
+  EXPECT_EQ(o.lines[2], "  20.00  4.1656189E-06 eV/K  0.40187 J/mol/K  3.9916547E-06 eV/K  3.9922613E-06");
 }
 
 }  // namespace
