@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dos.hpp"
@@ -203,6 +204,36 @@ TEST(EndOfInput, IsReportedWherever) {
   char buf[10];
   std::size_t n = 0;
   EXPECT_EQ(r.readtext(buf, 10, n).status, readstatus::endoffile);
+}
+
+// Inputs that gfortran's list-directed input reads otherwise, and which the
+// differential test therefore never generates: the behaviour here is this
+// reader's documented one.
+TEST(DocumentedRules, WhereGfortranReadsOtherwise) {
+  lhc::readresult res;
+  records("1 2;3\n", 1, &res);  // a semicolon is not a separator
+  EXPECT_EQ(res.status, readstatus::notnumber);
+  records("NaN(0x1) 2\n", 1, &res);  // no payload after NaN
+  EXPECT_EQ(res.status, readstatus::notnumber);
+  EXPECT_EQ(res.item, 1);
+  // A repeat count far past any integer range still repeats the value.
+  EXPECT_PAIR("99999999999999999999*2.5\n", 2.5, 2.5);
+  // A comma at the start of a line is a null value, whatever came before.
+  EXPECT_PAIR("\n,5\n", -7.0, 5.0);
+  EXPECT_PAIR("1,\n\n,2\n", 1.0, -7.0);
+  auto header = [](const std::string& s) {
+    listreader r(s.data(), s.size());
+    char buf[10];
+    std::size_t n = 0;
+    const auto status = r.readtext(buf, 10, n).status;
+    double v[2] = {0, 0};
+    const bool next = r.readreals(v, 2).status == readstatus::ok && v[0] == 7.0;
+    return std::make_pair(status == readstatus::ok && next, std::string(buf, n));
+  };
+  // An unquoted header item runs to a blank even when it holds quotes.
+  EXPECT_EQ(header("2*'a b'\n7 8\n"), std::make_pair(true, std::string("2*'a")));
+  // Text run on after a closing quote ends the item; the line is skipped.
+  EXPECT_EQ(header("'abc'def ghi\n7 8\n"), std::make_pair(true, std::string("abc")));
 }
 
 // A stream that hands out its text a few bytes at a time and can fail.
