@@ -40,7 +40,6 @@ bool exactdecimal(std::uint64_t m, long long e, double& v) {
 // A decimal 0.d1d2d3... x 10^pointexp built digit by digit.
 struct decimal {
   char digits[keptdigits + 1];
-  std::uint64_t leading = 0;  // the first 19 significant digits as an integer
   int count = 0;
   bool sticky = false;
   long long pointexp = 0;
@@ -51,7 +50,6 @@ struct decimal {
       return;
     }
     if (!fraction) ++pointexp;
-    if (count < 19) leading = leading * 10 + static_cast<std::uint64_t>(c - '0');
     if (count < keptdigits) {
       digits[count++] = static_cast<char>(c);
     } else if (c != '0') {
@@ -67,7 +65,6 @@ struct decimal {
       v = 0.0;
     } else if (x > 400) {
       v = inf;
-    } else if (count <= 19 && exactdecimal(leading, x - count, v)) {
     } else if (x >= -400) {
       char text[keptdigits + 32];
       char* p = text;
