@@ -175,7 +175,15 @@ TEST(Differential, WriterMatchesGfortranFormattedOutput) {
 //    a comma at the start of a line, before its first item or right after a
 //    comma separator, gfortran merges the comma with the line end into one
 //    separator; here a line end is a blank and blank lines count as nothing,
-//    so that comma gives a null value as it would anywhere else.
+//    so that comma gives a null value as it would anywhere else;
+//  - slash-or-repeat-at-end: where the file's very last byte, with no line
+//    end after it, is the slash or the '*' of a null repeat that ends the
+//    last record, gfortran reports end of file although every item is
+//    accounted for; here the record is read. Such files are generated, and
+//    gfortran reads them with a line end appended;
+//  - point-at-end: an item that is only a point, signed or not, cut short by
+//    the end of the file is a bad value in gfortran; here it is an end of
+//    file, as for any other item cut short there.
 class dosgen {
  public:
   explicit dosgen(std::uint64_t seed) : rng_(seed) {}
@@ -309,15 +317,35 @@ class dosgen {
     std::string s;
     const int headers = chance(2) ? pick(11) : 11;
     for (int i = 0; i < headers; ++i) s += blanklines() + header();
-    const int records = chance(3) ? pick(339) : 339 + pick(3);
+    const bool openend = headers == 11 && chance(5);  // the 339th record ends the file
+    const int records = openend ? 338 : chance(3) ? pick(339) : 339 + pick(3);
     const int badrecord = chance(10) ? pick(339) : -1;
     for (int i = 0; i < records; ++i) {
       const std::string gap = blanklines();  // keep "comma-after-blank-line" out
       s += gap + record(i == badrecord, gap.empty());
     }
-    if (chance(3) && headers == 11 && s.size() > 2) s.resize(s.size() - 1 - pick(4));  // no last line end
+    if (openend) s += lastrecord();
+    else if (chance(3) && headers == 11 && s.size() > 2) {
+      s.resize(s.size() - 1 - pick(4));  // no last line end
+      const std::size_t item = s.find_last_of(" \t\r\n,/*") + 1;  // npos + 1 is 0
+      const std::string last = s.substr(item);
+      if (last == "." || last == "+." || last == "-.") s += eol();  // point-at-end
+    }
     return s;
   }
+  // A 339th record that ends the file with no line end, in each of the ways
+  // a record can end: a number, a null, a slash, a null repeat, a repeat.
+  std::string lastrecord() {
+    std::string s = blanks(2) + number();
+    switch (pick(5)) {
+      case 0: return s + separator_noeol() + number();
+      case 1: return s + ",,";
+      case 2: return s + blanks(1) + "/";
+      case 3: return s + " " + std::to_string(1 + pick(3)) + "*";
+      default: return s + " " + std::to_string(1 + pick(3)) + "*" + number();
+    }
+  }
+  std::string separator_noeol() { return chance(50) ? "," : " " + blanks(2); }
 
  private:
   std::mt19937_64 rng_;
@@ -360,8 +388,14 @@ TEST(Differential, ReaderMatchesGfortranListDirectedInput) {
         name += std::to_string(i);
         name += ".txt";
         paths.push_back(dir / name);
-        std::ofstream(paths.back(), std::ios::binary) << gen.file();
-        list << paths.back().string() << "\n";
+        const std::string text = gen.file();
+        std::ofstream(paths.back(), std::ios::binary) << text;
+        if (!text.empty() && (text.back() == '/' || text.back() == '*')) {  // slash-or-repeat-at-end
+          std::ofstream(paths.back().string() + ".lf", std::ios::binary) << text << "\n";
+          list << paths.back().string() << ".lf\n";
+        } else {
+          list << paths.back().string() << "\n";
+        }
       }
     }
     const std::string cmd = std::string("'") + readprobe + "' < '" + (dir / "list.txt").string() + "'";

@@ -230,6 +230,9 @@ TEST(DocumentedRules, WhereGfortranReadsOtherwise) {
     const bool next = r.readreals(v, 2).status == readstatus::ok && v[0] == 7.0;
     return std::make_pair(status == readstatus::ok && next, std::string(buf, n));
   };
+  // A lone point cut short by the end of the input is an end of file.
+  records("1 -.", 1, &res);
+  EXPECT_EQ(res.status, readstatus::endoffile);
   // An unquoted header item runs to a blank even when it holds quotes.
   EXPECT_EQ(header("2*'a b'\n7 8\n"), std::make_pair(true, std::string("2*'a")));
   // Text run on after a closing quote ends the item; the line is skipped.
@@ -337,6 +340,21 @@ TEST(DosFile, UnassignedElementsHoldZero) {
   EXPECT_EQ(t.dos[0], 1.0);
   EXPECT_EQ(t.energy[1], 2.0);
   EXPECT_EQ(t.dos[1], 0.0);
+}
+
+// The last record of a file may end without a line end, whatever ends its
+// items: a slash or a null repeat there is as complete as a number (gfortran
+// reports end of file for the slash and the repeat).
+TEST(DosFile, LastRecordWithoutLineEndEndingInSlashOrRepeat) {
+  for (const char* last : {"1.0e-3 /", "1.0e-3 2*", "1.0e-3 2*4.5", "1.0e-3,,", "1.0e-3 4.5"}) {
+    lhc::dostable t;
+    lhc::failure f;
+    t.dos[338] = 9.0;
+    ASSERT_TRUE(parse(dosfile(11, 338) + last, t, f)) << last << ": " << f.what;
+    EXPECT_EQ(t.energy[338], 1.0e-3) << last;
+    const std::string l(last);
+    EXPECT_EQ(t.dos[338], l.back() == '5' ? 4.5 : 9.0) << last;  // a null leaves the value as it was
+  }
 }
 
 TEST(DosFile, MissingFileFailsAtOpen) {
