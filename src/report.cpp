@@ -1,8 +1,5 @@
 #include "report.hpp"
 
-#include <cerrno>
-#include <unistd.h>
-
 #include "editfmt.hpp"
 
 namespace lhc {
@@ -41,19 +38,6 @@ char* tablerow(char* out, double t, double s, double cd, double thetad) {
   out = putes(out, t3law, 15, 7);
   *out++ = '\n';
   return out;
-}
-
-int fdchannel::write(const char* text, std::size_t n) {
-  while (n > 0) {
-    const ssize_t k = ::write(fd_, text, n);
-    if (k < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    text += k;
-    n -= static_cast<std::size_t>(k);
-  }
-  return 0;
 }
 
 }  // namespace lhc

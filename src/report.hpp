@@ -1,10 +1,11 @@
-// The report: the header line and the table rows, and the channel they are
-// written to.
+// The report: the header line and the table rows.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "channel.hpp"
 
 namespace lhc {
 
@@ -23,37 +24,5 @@ char* headerline(char* out, double refval, std::int32_t ntemp);
 // harmonic heat capacity in eV/K and in J/mol/K; the Debye heat capacity in
 // eV/K; the Debye T^3 law in eV/K.
 char* tablerow(char* out, double t, double s, double cd, double thetad);
-
-// Where the program's text goes: standard output and standard error in the
-// program, a string in tests and benchmarks.
-class outchannel {
- public:
-  virtual ~outchannel() = default;
-  // Writes all n bytes; returns 0 or the errno value of the failure.
-  virtual int write(const char* text, std::size_t n) = 0;
-};
-
-// A file descriptor, written with write(2).
-class fdchannel final : public outchannel {
- public:
-  explicit fdchannel(int fd) : fd_(fd) {}
-  int write(const char* text, std::size_t n) override;
-
- private:
-  int fd_;
-};
-
-// A string that collects everything written.
-class stringchannel final : public outchannel {
- public:
-  int write(const char* text, std::size_t n) override {
-    text_.append(text, n);
-    return 0;
-  }
-  const std::string& text() const { return text_; }
-
- private:
-  std::string text_;
-};
 
 }  // namespace lhc
