@@ -1,0 +1,14 @@
+// lattice_thermo: physical constants, SI units. The exact values of the SI
+// and the 2018 CODATA hartree.
+#pragma once
+
+namespace thermo {
+
+inline constexpr double boltzmann = 1.380649e-23;     // J/K
+inline constexpr double planck = 6.62607015e-34;      // J s
+inline constexpr double avogadro = 6.02214076e23;     // 1/mol
+inline constexpr double elementary = 1.602176634e-19; // C
+inline constexpr double lightspeed = 299792458.0;     // m/s
+inline constexpr double hartree = 4.3597447222071e-18; // J
+
+}  // namespace thermo
