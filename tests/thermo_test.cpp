@@ -1,0 +1,240 @@
+// lattice_thermo: the physics against closed forms, the units, the Debye
+// temperature, and every kind of bad input through the whole program.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "lattice_thermo.hpp"
+#include "thermo_constants.hpp"
+#include "thermo_debye.hpp"
+#include "thermo_dos.hpp"
+#include "thermo_harmonic.hpp"
+
+namespace {
+
+using namespace thermo;
+
+// A Debye DOS of one atom per cell, 9 E^2 / E_D^3 up to E_D = k_B theta, in
+// joules, on n + 1 points.
+spectrum debyedos(double theta, int n) {
+  spectrum s;
+  const double ed = boltzmann * theta;
+  for (int i = 0; i <= n; ++i) {
+    const double e = ed * i / n;
+    s.energy.push_back(e);
+    s.dos.push_back(9.0 * e * e / (ed * ed * ed));
+  }
+  return s;
+}
+
+TEST(ThermoDebye, FunctionMatchesItsLimitsAndReferenceValues) {
+  EXPECT_DOUBLE_EQ(debyecv(0.0), 1.0);
+  EXPECT_NEAR(debyecv(1e-3), 1.0 - 1e-6 / 20.0 + 1e-12 / 560.0, 1e-15);
+  // Low-temperature law: c = 4 pi^4 / (5 y^3) once e^-y is negligible.
+  const double pi = 3.14159265358979323846;
+  EXPECT_NEAR(debyecv(100.0) / (4.0 * std::pow(pi, 4) / (5.0 * 1e6)), 1.0, 1e-14);
+  // Values of 3/y^3 int_0^y x^4 e^x/(e^x-1)^2 dx computed with mpmath at 30
+  // digits, on both sides of the change of method at y = 3.
+  const std::pair<double, double> reference[] = {
+      {0.5, 0.98761075209973746642}, {1.0, 0.95173213570327944724}, {2.999, 0.66292453542045963439},
+      {3.0, 0.6627580441523862805},  {7.5, 0.16216879965612278147}, {10.0, 0.0758210030310913252},
+      {40.0, 0.0012176136379244656632}};
+  for (auto [y, c] : reference) EXPECT_NEAR(debyecv(y) / c, 1.0, 1e-14) << y;
+  // Continuous across the change of method.
+  EXPECT_NEAR(debyecv(std::nextafter(3.0, 0.0)) / debyecv(3.0), 1.0, 1e-14);
+  // The solver inverts the function to 1e-10 and more (below y = 0.05, that
+  // is above 20 theta, c is within 1e-4 of 1 and y is ill-conditioned).
+  for (double y : {0.05, 0.1, 1.0, 2.999, 3.0, 7.5, 40.0, 500.0}) {
+    const double theta = debyetemperature(debyecv(y), 100.0);
+    EXPECT_NEAR(theta / (100.0 * y), 1.0, 1e-10) << y;
+  }
+  EXPECT_TRUE(std::isnan(debyetemperature(0.5, 0.0)));
+  EXPECT_TRUE(std::isnan(debyetemperature(1.2, 10.0)));
+  EXPECT_TRUE(std::isnan(debyetemperature(0.0, 10.0)));
+}
+
+TEST(ThermoHarmonic, DebyeDosGivesItsThetaAndHeatCapacity) {
+  const double theta = 300.0;
+  const harmonicdos d = prepare(debyedos(theta, 20000));
+  EXPECT_NEAR(d.states, 3.0, 1e-7);
+  for (double t = 10.0; t <= 1000.0; t += 10.0) {
+    const harmonic h = evaluate(d, t);
+    const double r = h.heat_capacity / (3.0 * boltzmann);
+    EXPECT_NEAR(r / debyecv(theta / t), 1.0, 1e-6) << t;
+    EXPECT_NEAR(debyetemperature(r, t) / theta, 1.0, 1e-4) << t;
+  }
+  // theta_inf of a Debye DOS is its theta: <E^2> = 3 E_D^2 / 5.
+  EXPECT_NEAR(thetainfinity(d) / theta, 1.0, 1e-6);
+}
+
+TEST(ThermoHarmonic, EinsteinPeakGivesTheClosedForms) {
+  // A narrow triangle of three states at E0: its trapezoid integral holds
+  // them all at E0.
+  const double e0 = 4e-21, de = 1e-27;  // zero DOS at both ends
+  spectrum s;
+  s.energy = {e0 - de, e0, e0 + de};
+  s.dos = {0.0, 3.0 / de, 0.0};  // three states, all at e0
+  const harmonicdos d = prepare(s);
+  for (double t : {5.0, 50.0, 300.0, 3000.0}) {
+    const harmonic h = evaluate(d, t);
+    const double x = e0 / (boltzmann * t);
+    const double n = 1.0 / std::expm1(x);
+    EXPECT_NEAR(h.heat_capacity / (3.0 * boltzmann * x * x * std::exp(x) * n * n), 1.0, 1e-9) << t;
+    EXPECT_NEAR(h.energy / (3.0 * e0 * (0.5 + n)), 1.0, 1e-9) << t;
+    EXPECT_NEAR(h.free_energy / (3.0 * (0.5 * e0 + boltzmann * t * std::log(-std::expm1(-x)))), 1.0, 1e-9) << t;
+    EXPECT_NEAR(h.entropy / (3.0 * boltzmann * (x * n - std::log(-std::expm1(-x)))), 1.0, 1e-9) << t;
+  }
+  // T = 0 gives the zero-point energy; far beyond x = 700 the values stay finite.
+  const harmonic zero = evaluate(d, 0.0);
+  EXPECT_EQ(zero.heat_capacity, 0.0);
+  EXPECT_EQ(zero.entropy, 0.0);
+  EXPECT_NEAR(zero.free_energy / (1.5 * e0), 1.0, 1e-8);
+  EXPECT_NEAR(zero.energy / (1.5 * e0), 1.0, 1e-8);
+  const harmonic cold = evaluate(d, e0 / (boltzmann * 1e5));
+  EXPECT_EQ(cold.heat_capacity, 0.0);
+  EXPECT_NEAR(cold.energy / (1.5 * e0), 1.0, 1e-8);
+  // High temperature: C tends to 3 n k_B, theta_D(T) to theta_inf.
+  EXPECT_NEAR(evaluate(d, 1e7).heat_capacity / (3.0 * boltzmann), 1.0, 1e-9);
+  const double hot = 100.0 * e0 / boltzmann;  // x = 0.01
+  const double r = evaluate(d, hot).heat_capacity / (3.0 * boltzmann);
+  EXPECT_NEAR(debyetemperature(r, hot) / thetainfinity(d), 1.0, 1e-4);
+  EXPECT_NEAR(thetainfinity(d), std::sqrt(5.0 / 3.0) * e0 / boltzmann, 1e-9 * thetainfinity(d));
+}
+
+// The whole program, its standard output, error and status.
+struct outcome {
+  int status;
+  std::string out, err;
+};
+outcome runwith(std::vector<std::string> args) {
+  args.insert(args.begin(), "lattice_thermo");
+  std::vector<const char*> argv;
+  for (const auto& a : args) argv.push_back(a.c_str());
+  lhc::stringchannel out, err;
+  const int status = thermo::run(static_cast<int>(argv.size()), argv.data(), out, err);
+  return {status, out.text(), err.text()};
+}
+
+std::string writefile(const std::string& name, const std::string& text) {
+  const std::string path = ::testing::TempDir() + "thermo_" + std::to_string(::getpid()) + "_" + name;
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+// A smooth DOS in THz, with its energies scaled to another unit.
+std::string columns(double perthz, const char* comment = "# f dos\n") {
+  std::string s = comment;
+  char buf[96];
+  for (int i = 0; i <= 200; ++i) {
+    const double f = 0.05 * i;  // THz
+    const double g = f * f * (10.0 - f) * 0.02;
+    std::snprintf(buf, sizeof buf, "%.17g %.17g 0.5\n", f * perthz, g / perthz);
+    s += buf;
+  }
+  return s;
+}
+
+TEST(ThermoProgram, UnitsGiveTheSameResults) {
+  const double cm1 = 1e12 / (lightspeed * 100.0), mev = planck * 1e12 / (elementary * 1e-3);
+  const auto thz = runwith({"--csv", writefile("thz.dat", columns(1.0))});
+  ASSERT_EQ(thz.status, 0) << thz.err;
+  for (auto [u, k] : {std::pair{"cm-1", cm1}, std::pair{"meV", mev}}) {
+    const auto other = runwith({"--csv", "--unit", u, writefile(std::string(u) + ".dat", columns(k))});
+    ASSERT_EQ(other.status, 0) << other.err;
+    // Compare field by field.
+    std::vector<double> a, b;
+    for (auto [text, v] : {std::pair{&thz.out, &a}, std::pair{&other.out, &b}}) {
+      std::size_t p = text->find('\n') + 1;
+      while (p < text->size()) {
+        char* end;
+        v->push_back(std::strtod(text->c_str() + p, &end));
+        p = static_cast<std::size_t>(end - text->c_str()) + 1;
+      }
+    }
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (!std::isnan(a[i])) {
+        EXPECT_NEAR(a[i], b[i], 1e-9 * std::fabs(a[i]) + 1e-300) << u << " field " << i;
+      }
+  }
+}
+
+TEST(ThermoProgram, RowsAreTheSameAloneOrAmongOthers) {
+  const std::string one = writefile("one.dat", columns(1.0)), two = writefile("two.dat", columns(1.0, "! other\n\n"));
+  const auto alone = runwith({"--csv", "--tmax", "50", one});
+  const auto both = runwith({"--csv", "--tmax", "50", two, one});
+  ASSERT_EQ(both.status, 0);
+  std::string expect;
+  for (std::size_t p = alone.out.find('\n') + 1; p < alone.out.size();) {
+    const std::size_t e = alone.out.find('\n', p);
+    expect += one + "," + alone.out.substr(p, e + 1 - p);
+    p = e + 1;
+  }
+  EXPECT_NE(both.out.find(expect), std::string::npos);
+  EXPECT_EQ(both.out.rfind("file,temperature,free_energy,entropy,heat_capacity,energy,debye_temperature\n", 0), 0u);
+}
+
+TEST(ThermoProgram, BadInputGivesOneLineAndNoRows) {
+  const std::string good = writefile("good.dat", columns(1.0));
+  struct bad {
+    const char* name;
+    std::string text;
+    const char* what;
+  };
+  const std::vector<bad> cases = {
+      {"empty", "", "no data"},
+      {"comments", "# only\n! comments\n\n", "no data"},
+      {"onenumber", "1 2\n3\n", ":2: a line with one number"},
+      {"notnumber", "1 2\n3 x7\n", ":2: item 2 is not a number: \"x7\""},
+      {"nan", "1 2\n2 nan\n3 1\n", ":2: a missing or NaN value"},
+      {"inf", "1 2\n2 inf\n3 1\n", ":2: a value that is not finite"},
+      {"order", "1 2\n2 2\n2 1\n", ":3: energies do not increase strictly"},
+      {"onepositive", "-1 2\n0 2\n1 1\n", "fewer than two points"},
+      {"nostates", "1 -2\n2 -2\n3 -1\n", "does not integrate to a positive"},
+      {"binary", std::string("\x7f" "ELF\0\x01\x02", 7), "binary data"},
+  };
+  for (const auto& c : cases) {
+    const std::string path = writefile(c.name, c.text);
+    const auto r = runwith({"--csv", path, good});
+    EXPECT_EQ(r.status, 1) << c.name;
+    EXPECT_EQ(r.err.rfind("lattice_thermo: " + path, 0), 0u) << c.name << ": " << r.err;
+    EXPECT_NE(r.err.find(c.what), std::string::npos) << c.name << ": " << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.name << ": " << r.err;
+    EXPECT_EQ(r.out.find(path + ","), std::string::npos) << c.name;
+    EXPECT_NE(r.out.find(good + ",1000,"), std::string::npos) << c.name;  // the good file is done whole
+  }
+  const auto missing = runwith({"/nonexistent/dos.dat"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("/nonexistent/dos.dat: cannot open"), std::string::npos);
+  EXPECT_TRUE(missing.out.empty());
+  // Kept with warnings: negative DOS values and states below zero.
+  const auto warned = runwith({writefile("warn.dat", "-1 0.5\n0 0.5\n1 -0.001\n2 1\n3 1\n")});
+  EXPECT_EQ(warned.status, 0);
+  EXPECT_NE(warned.err.find("warning: 1 negative DOS values"), std::string::npos) << warned.err;
+  EXPECT_NE(warned.err.find("% of the states lie at or below zero energy"), std::string::npos) << warned.err;
+}
+
+TEST(ThermoProgram, UsageErrorsExitTwo) {
+  for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
+           {}, {"--bogus", "f"}, {"--unit"}, {"--unit", "K", "f"}, {"--tstep", "0", "f"}, {"--tmax", "x", "f"}}) {
+    const auto r = runwith(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("usage: lattice_thermo"), std::string::npos);
+  }
+  const auto help = runwith({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("usage: lattice_thermo", 0), 0u);
+}
+
+TEST(ThermoProgram, BundledSampleInTheFixedLayout) {
+  const auto r = runwith({"--pds", "--tmin", "1000", "--tmax", "1000", LHC_SAMPLE});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("atoms per cell n = 1.000000"), std::string::npos) << r.out;
+}
+
+}  // namespace
