@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "thermo_constants.hpp"
+#include "thermo_kernel.hpp"
 
 namespace thermo {
 
@@ -40,22 +41,9 @@ harmonic evaluate(const harmonicdos& d, double t) {
     return h;
   }
   const double kt = boltzmann * t;
-  double c = 0.0, s = 0.0, f = 0.0, u = 0.0;
-  for (std::size_t i = 0; i < d.energy.size(); ++i) {
-    const double e = d.energy[i], g = d.weight[i];
-    const double x = e / kt;
-    // m = 1 - e^-x and y = e^-x, both accurate for every x > 0: no overflow
-    // for large x, no cancellation for small.
-    const double m = -std::expm1(-x);
-    const double y = std::exp(-x);
-    const double n = y / m;  // Bose-Einstein occupation
-    const double lm = std::log(m);
-    const double r = x / m;
-    c += g * (r * r * y);
-    u += g * (e * (0.5 + n));
-    f += g * (0.5 * e + kt * lm);
-    s += g * (x * n - lm);
-  }
+  double sums[4];
+  modesums(d.energy.data(), d.weight.data(), d.energy.size(), kt, sums);
+  const double c = sums[0], u = sums[1], f = sums[2], s = sums[3];
   h.heat_capacity = boltzmann * c;
   h.entropy = boltzmann * s;
   h.free_energy = f;

@@ -14,6 +14,7 @@
 #include "thermo_debye.hpp"
 #include "thermo_dos.hpp"
 #include "thermo_harmonic.hpp"
+#include "thermo_kernel.hpp"
 
 namespace {
 
@@ -235,6 +236,31 @@ TEST(ThermoProgram, BundledSampleInTheFixedLayout) {
   const auto r = runwith({"--pds", "--tmin", "1000", "--tmax", "1000", LHC_SAMPLE});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("atoms per cell n = 1.000000"), std::string::npos) << r.out;
+}
+
+}  // namespace
+
+namespace {
+
+// The vector kernel against the scalar one, over x from 1e-300 to far past
+// the overflow of e^x, with counts that leave every tail length.
+TEST(ThermoKernel, VectorAndScalarSumsAgree) {
+  if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no AVX2 on this processor";
+  const double kt = 1e-21;
+  std::vector<double> e, g;
+  for (double x = 1e-300; x < 1e4; x *= 1.37) {
+    e.push_back(x * kt);
+    g.push_back(1.0 + 0.1 * static_cast<double>(e.size() % 7));
+  }
+  for (std::size_t n : {e.size(), e.size() - 1, e.size() - 2, e.size() - 3, std::size_t{3}}) {
+    double a[4], b[4];
+    thermo::modesums_scalar(e.data(), g.data(), n, kt, a);
+    thermo::modesums_avx2(e.data(), g.data(), n, kt, b);
+    for (int k = 0; k < 4; ++k) {
+      ASSERT_TRUE(std::isfinite(b[k])) << k;
+      EXPECT_NEAR(b[k] / a[k], 1.0, 1e-13) << "sum " << k << " of " << n << " modes";
+    }
+  }
 }
 
 }  // namespace
