@@ -27,8 +27,10 @@ void modesums_scalar(const double* e, const double* g, std::size_t n, double kt,
 }
 
 void modesums(const double* e, const double* g, std::size_t n, double kt, double out[4]) {
+  static const bool avx512 = __builtin_cpu_supports("avx512f");
   static const bool avx2 = __builtin_cpu_supports("avx2");
-  if (avx2) modesums_avx2(e, g, n, kt, out);
+  if (avx512) modesums_avx512(e, g, n, kt, out);
+  else if (avx2) modesums_avx2(e, g, n, kt, out);
   else modesums_scalar(e, g, n, kt, out);
 }
 

@@ -19,5 +19,7 @@ void modesums_scalar(const double* e, const double* g, std::size_t n, double kt,
 // The same with glibc's AVX2 vector exp, expm1 and log; only where the
 // processor supports AVX2 (modesums checks).
 void modesums_avx2(const double* e, const double* g, std::size_t n, double kt, double out[4]);
+// The same with the AVX-512 variants, eight modes at a time.
+void modesums_avx512(const double* e, const double* g, std::size_t n, double kt, double out[4]);
 
 }  // namespace thermo

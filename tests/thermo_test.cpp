@@ -252,13 +252,18 @@ TEST(ThermoKernel, VectorAndScalarSumsAgree) {
     e.push_back(x * kt);
     g.push_back(1.0 + 0.1 * static_cast<double>(e.size() % 7));
   }
-  for (std::size_t n : {e.size(), e.size() - 1, e.size() - 2, e.size() - 3, std::size_t{3}}) {
-    double a[4], b[4];
+  for (std::size_t n : {e.size(), e.size() - 1, e.size() - 2, e.size() - 3, e.size() - 5, e.size() - 7, std::size_t{3}, std::size_t{7}}) {
+    double a[4], b[4], c[4];
     thermo::modesums_scalar(e.data(), g.data(), n, kt, a);
     thermo::modesums_avx2(e.data(), g.data(), n, kt, b);
+    const bool avx512 = __builtin_cpu_supports("avx512f");
+    if (avx512) thermo::modesums_avx512(e.data(), g.data(), n, kt, c);
     for (int k = 0; k < 4; ++k) {
       ASSERT_TRUE(std::isfinite(b[k])) << k;
-      EXPECT_NEAR(b[k] / a[k], 1.0, 1e-13) << "sum " << k << " of " << n << " modes";
+      EXPECT_NEAR(b[k] / a[k], 1.0, 1e-13) << "AVX2 sum " << k << " of " << n << " modes";
+      if (avx512) {
+        EXPECT_NEAR(c[k] / a[k], 1.0, 1e-13) << "AVX-512 sum " << k << " of " << n << " modes";
+      }
     }
   }
 }
