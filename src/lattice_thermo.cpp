@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -24,7 +26,7 @@ namespace {
 
 constexpr const char* usage =
     "usage: lattice_thermo [--unit U] [--pds] [--tmin T] [--tmax T] [--tstep T] [--atoms N]\n"
-    "                      [--per-atom] [--csv] FILE...\n"
+    "                      [--per-atom] [--csv] [--write-pds OUT [--force]] FILE...\n"
     "  FILE        a DOS file: energy and DOS columns ('-' reads standard input)\n"
     "  --unit U    energy unit of column 1: THz (default), cm-1, meV, eV, Ry, Ha\n"
     "  --pds       the file is in lattice_heat_capacity's layout (hartree)\n"
@@ -34,6 +36,9 @@ constexpr const char* usage =
     "  --atoms N   atoms per cell (default: the DOS integral / 3)\n"
     "  --per-atom  results per mole of atoms instead of per mole of cells\n"
     "  --csv       comma-separated values, shortest round-trip digits\n"
+    "  --write-pds OUT  also write the DOS resampled as lattice_heat_capacity's input\n"
+    "                   (339 points, hartree, 3 states per atom); one FILE only\n"
+    "  --force     let --write-pds replace an existing OUT\n"
     "Results: free_energy and energy in kJ/mol, entropy and heat_capacity in J/K/mol,\n"
     "debye_temperature in K.\n";
 
@@ -44,6 +49,8 @@ struct options {
   double atoms = 0.0;  // 0: from the DOS
   bool peratom = false;
   bool csv = false;
+  std::string writepds;  // empty: none
+  bool force = false;
   std::vector<std::string> files;
 };
 
@@ -79,6 +86,11 @@ int parse(int argc, const char* const* argv, options& o, lhc::outchannel& out, l
     if (a == "--pds") o.pds = true;
     else if (a == "--per-atom") o.peratom = true;
     else if (a == "--csv") o.csv = true;
+    else if (a == "--force") o.force = true;
+    else if (a == "--write-pds") {
+      if (i + 1 >= argc) return bad("option --write-pds needs a value");
+      o.writepds = argv[++i];
+    }
     else if (a == "--unit" || a == "--tmin" || a == "--tmax" || a == "--tstep" || a == "--atoms") {
       if (i + 1 >= argc) return bad("option " + std::string(a) + " needs a value");
       const char* v = argv[++i];
@@ -97,6 +109,7 @@ int parse(int argc, const char* const* argv, options& o, lhc::outchannel& out, l
     }
   }
   if (o.files.empty()) return bad("no DOS file given");
+  if (!o.writepds.empty() && o.files.size() != 1) return bad("--write-pds takes exactly one DOS file");
   if (o.tmin < 0.0 || o.tmax < o.tmin) return bad("temperatures must satisfy 0 <= tmin <= tmax");
   if (!(o.tstep > 0.0)) return bad("--tstep must be positive");
   if (o.atoms < 0.0) return bad("--atoms must be positive");
@@ -141,6 +154,82 @@ std::string fixed(double v, int width, int decimals) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, v);
   return buf;
+}
+
+// The DOS resampled onto the fixed program's input: 339 energies evenly
+// spaced from 0 to the highest tabulated energy, the DOS linearly
+// interpolated (0 below the first point above zero), in hartree and states
+// per hartree per atom, normalised to 3 states per atom by the trapezoid
+// rule over the 339 points, after 11 header lines.
+std::string pdsfile(const std::string& path, const spectrum& sp, const options& o) {
+  constexpr int n = 339;
+  const std::size_t m = sp.energy.size();
+  std::size_t first = 0;
+  while (!(sp.energy[first] > 0.0)) ++first;
+  const double emax = sp.energy[m - 1];
+  std::vector<double> e(n), g(n);
+  std::size_t j = first;
+  for (int k = 0; k < n; ++k) {
+    e[k] = emax * k / (n - 1);
+    if (e[k] < sp.energy[first]) continue;  // g stays 0
+    while (j + 1 < m && sp.energy[j + 1] < e[k]) ++j;
+    if (j + 1 >= m) {
+      g[k] = sp.dos[m - 1];
+    } else {
+      const double w = (e[k] - sp.energy[j]) / (sp.energy[j + 1] - sp.energy[j]);
+      g[k] = sp.dos[j] + w * (sp.dos[j + 1] - sp.dos[j]);
+    }
+  }
+  g[n - 1] = sp.dos[m - 1];
+  double integral = 0.0;
+  for (int k = 1; k < n; ++k) integral += 0.5 * (g[k] + g[k - 1]) * (e[k] - e[k - 1]);
+  const double norm = integral > 0.0 ? 3.0 / integral : 0.0;
+  std::string s;
+  s += "# Phonon DOS resampled by lattice_thermo for lattice_heat_capacity\n";
+  s += "# Source: " + path + "\n";
+  s += std::string("# Source energy unit: ") + (o.pds ? "Ha" : unitname(o.u)) + "\n";
+  s += "# Source points: " + std::to_string(m) + "\n";
+  s += "# Resampled: 339 energies evenly spaced from 0 to the highest source energy\n";
+  s += "# DOS linearly interpolated; 0 below the first source point above zero\n";
+  s += "# Normalised to 3 states per atom (trapezoid rule over the 339 points)\n";
+  s += "# Highest energy: " + fixed(emax / hartree, 0, 12) + " hartree\n";
+  s += "# Resampled DOS held " + fixed(integral, 0, 6) + " states; multiplied by " + fixed(norm * 1.0, 0, 9) + "\n";
+  s += "# Columns: energy (hartree), DOS (states per hartree per atom)\n";
+  s += "# energy dos\n";
+  char buf[80];
+  for (int k = 0; k < n; ++k) {
+    std::snprintf(buf, sizeof buf, "%22.14E %22.14E\n", e[k] / hartree, g[k] * norm * hartree);
+    s += buf;
+  }
+  return s;
+}
+
+// Writes text to path through a temporary file in the same directory and a
+// rename, so that a failure never leaves a half-written file; refuses an
+// existing path unless force. False with the reason.
+bool writeatomically(const std::string& path, const std::string& text, bool force, std::string& why) {
+  if (!force && ::access(path.c_str(), F_OK) == 0) {
+    why = "exists; --force replaces it";
+    return false;
+  }
+  std::string tmp = path + ".tmpXXXXXX";
+  const int fd = ::mkstemp(tmp.data());
+  if (fd < 0) {
+    why = std::string("cannot create a temporary file beside it: ") + std::strerror(errno);
+    return false;
+  }
+  lhc::fdchannel ch(fd);
+  int e = ch.write(text.data(), text.size());
+  if (e == 0 && ::fsync(fd) != 0) e = errno;
+  if (::close(fd) != 0 && e == 0) e = errno;
+  if (e == 0 && ::chmod(tmp.c_str(), 0644) != 0) e = errno;
+  if (e == 0 && ::rename(tmp.c_str(), path.c_str()) != 0) e = errno;
+  if (e != 0) {
+    ::unlink(tmp.c_str());
+    why = std::string("cannot write: ") + std::strerror(e);
+    return false;
+  }
+  return true;
 }
 
 // The whole output of one file, built before any of it is written.
@@ -240,6 +329,12 @@ int run(int argc, const char* const* argv, lhc::outchannel& out, lhc::outchannel
     if (d.below > 0.001 * d.states)
       say(err, "lattice_thermo: " + name + ": warning: " + fixed(100.0 * d.below / d.states, 0, 3) +
                    " % of the states lie at or below zero energy (imaginary modes); they take no part\n");
+    if (!o.writepds.empty()) {
+      if (!writeatomically(o.writepds, pdsfile(name, sp, o), o.force, why)) {
+        say(err, "lattice_thermo: " + o.writepds + ": " + why + "\n");
+        return 1;
+      }
+    }
     const std::string rows = table(name, sp, d, o, filecolumn);
     if (const int e = out.write(rows.data(), rows.size()); e != 0) {
       say(err, std::string("lattice_thermo: cannot write the results: ") + std::strerror(e) + "\n");
