@@ -172,15 +172,12 @@ std::string pdsfile(const std::string& path, const spectrum& sp, const options& 
   for (int k = 0; k < n; ++k) {
     e[k] = emax * k / (n - 1);
     if (e[k] < sp.energy[first]) continue;  // g stays 0
-    while (j + 1 < m && sp.energy[j + 1] < e[k]) ++j;
-    if (j + 1 >= m) {
-      g[k] = sp.dos[m - 1];
-    } else {
-      const double w = (e[k] - sp.energy[j]) / (sp.energy[j + 1] - sp.energy[j]);
-      g[k] = sp.dos[j] + w * (sp.dos[j + 1] - sp.dos[j]);
-    }
+    // At least two points lie above zero, so [j, j + 1] always exists.
+    while (j + 2 < m && sp.energy[j + 1] < e[k]) ++j;
+    const double w = (e[k] - sp.energy[j]) / (sp.energy[j + 1] - sp.energy[j]);
+    g[k] = sp.dos[j] + w * (sp.dos[j + 1] - sp.dos[j]);
   }
-  g[n - 1] = sp.dos[m - 1];
+  g[n - 1] = sp.dos[m - 1];  // the last point exactly, not up to rounding
   double integral = 0.0;
   for (int k = 1; k < n; ++k) integral += 0.5 * (g[k] + g[k - 1]) * (e[k] - e[k - 1]);
   const double norm = integral > 0.0 ? 3.0 / integral : 0.0;
@@ -193,7 +190,7 @@ std::string pdsfile(const std::string& path, const spectrum& sp, const options& 
   s += "# DOS linearly interpolated; 0 below the first source point above zero\n";
   s += "# Normalised to 3 states per atom (trapezoid rule over the 339 points)\n";
   s += "# Highest energy: " + fixed(emax / hartree, 0, 12) + " hartree\n";
-  s += "# Resampled DOS held " + fixed(integral, 0, 6) + " states; multiplied by " + fixed(norm * 1.0, 0, 9) + "\n";
+  s += "# Resampled DOS held " + fixed(integral, 0, 6) + " states; multiplied by " + fixed(norm, 0, 9) + "\n";
   s += "# Columns: energy (hartree), DOS (states per hartree per atom)\n";
   s += "# energy dos\n";
   char buf[80];
@@ -308,15 +305,14 @@ int run(int argc, const char* const* argv, lhc::outchannel& out, lhc::outchannel
   for (const std::string& path : o.files) {
     std::string why;
     problem p;
-    const std::string& name = path;
     if (!slurp(path, text, why)) {
-      say(err, "lattice_thermo: " + name + ": " + why + "\n");
+      say(err, "lattice_thermo: " + path + ": " + why + "\n");
       status = 1;
       continue;
     }
     const bool ok = o.pds ? parsepds(text, sp, p) : parsecolumns(text, o.u, sp, p);
     if (!ok) {
-      std::string where = "lattice_thermo: " + name;
+      std::string where = "lattice_thermo: " + path;
       if (p.line > 0) where += ':' + std::to_string(p.line);
       say(err, where + ": " + p.what + "\n");
       status = 1;
@@ -324,18 +320,18 @@ int run(int argc, const char* const* argv, lhc::outchannel& out, lhc::outchannel
     }
     const harmonicdos d = prepare(sp);
     if (sp.negative > 0)
-      say(err, "lattice_thermo: " + name + ": warning: " + std::to_string(sp.negative) +
+      say(err, "lattice_thermo: " + path + ": warning: " + std::to_string(sp.negative) +
                    " negative DOS values, kept as they are\n");
     if (d.below > 0.001 * d.states)
-      say(err, "lattice_thermo: " + name + ": warning: " + fixed(100.0 * d.below / d.states, 0, 3) +
+      say(err, "lattice_thermo: " + path + ": warning: " + fixed(100.0 * d.below / d.states, 0, 3) +
                    " % of the states lie at or below zero energy (imaginary modes); they take no part\n");
     if (!o.writepds.empty()) {
-      if (!writeatomically(o.writepds, pdsfile(name, sp, o), o.force, why)) {
+      if (!writeatomically(o.writepds, pdsfile(path, sp, o), o.force, why)) {
         say(err, "lattice_thermo: " + o.writepds + ": " + why + "\n");
         return 1;
       }
     }
-    const std::string rows = table(name, sp, d, o, filecolumn);
+    const std::string rows = table(path, sp, d, o, filecolumn);
     if (const int e = out.write(rows.data(), rows.size()); e != 0) {
       say(err, std::string("lattice_thermo: cannot write the results: ") + std::strerror(e) + "\n");
       return 1;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "freeform.hpp"
 #include "thermo_constants.hpp"
@@ -35,7 +36,22 @@ std::string readerproblem(const lhc::readresult& r, int item) {
   }
 }
 
-// The checks common to every layout; lines[i] is where point i was read.
+// What is wrong with one point read into v (pre-set to NaN, which a null
+// item or a slash leaves in place); empty where it is a point.
+std::string pointproblem(const lhc::readresult& r, const double v[2]) {
+  if (r.status != lhc::readstatus::ok) return readerproblem(r, r.item);
+  if (std::isnan(v[0]) || std::isnan(v[1])) return "a missing or NaN value";
+  return {};
+}
+
+bool binary(std::string_view text, problem& p) {
+  if (std::memchr(text.data(), '\0', text.size()) == nullptr) return false;
+  p = {0, "binary data, not a DOS text file"};
+  return true;
+}
+
+// The checks common to every layout; lines[i] is where point i was read
+// (lines is empty where the layout has no line numbers to give).
 bool validate(spectrum& s, const std::vector<long>& lines, problem& p) {
   const std::size_t n = s.energy.size();
   if (n == 0) {
@@ -45,12 +61,13 @@ bool validate(spectrum& s, const std::vector<long>& lines, problem& p) {
   long positive = 0;
   s.negative = 0;
   for (std::size_t i = 0; i < n; ++i) {
+    const long line = lines.empty() ? 0 : lines[i];
     if (!std::isfinite(s.energy[i]) || !std::isfinite(s.dos[i])) {
-      p = {lines[i], "a value that is not finite"};
+      p = {line, "a value that is not finite"};
       return false;
     }
     if (i > 0 && !(s.energy[i] > s.energy[i - 1])) {
-      p = {lines[i], "energies do not increase strictly"};
+      p = {line, "energies do not increase strictly"};
       return false;
     }
     if (s.energy[i] > 0.0) ++positive;
@@ -98,10 +115,7 @@ bool parsecolumns(std::string_view text, unit u, spectrum& s, problem& p) {
   const double scale = joules(u);
   long lineno = 0;
   std::size_t pos = 0;
-  if (std::memchr(text.data(), '\0', text.size()) != nullptr) {
-    p = {0, "binary data, not a DOS text file"};
-    return false;
-  }
+  if (binary(text, p)) return false;
   while (pos < text.size()) {
     std::size_t end = text.find('\n', pos);
     if (end == std::string_view::npos) end = text.size();
@@ -116,12 +130,8 @@ bool parsecolumns(std::string_view text, unit u, spectrum& s, problem& p) {
     const double unset = std::numeric_limits<double>::quiet_NaN();
     double v[2] = {unset, unset};
     const lhc::readresult r = reader.readreals(v, 2);
-    if (r.status != lhc::readstatus::ok) {
-      p = {lineno, readerproblem(r, r.item)};
-      return false;
-    }
-    if (std::isnan(v[0]) || std::isnan(v[1])) {
-      p = {lineno, "a missing or NaN value"};
+    if (std::string what = pointproblem(r, v); !what.empty()) {
+      p = {lineno, std::move(what)};
       return false;
     }
     s.energy.push_back(v[0] * scale);
@@ -137,11 +147,7 @@ bool parsecolumns(std::string_view text, unit u, spectrum& s, problem& p) {
 
 bool parsepds(std::string_view text, spectrum& s, problem& p) {
   s = spectrum{};
-  std::vector<long> records;
-  if (std::memchr(text.data(), '\0', text.size()) != nullptr) {
-    p = {0, "binary data, not a DOS text file"};
-    return false;
-  }
+  if (binary(text, p)) return false;
   lhc::listreader reader(text.data(), text.size());
   for (int i = 1; i <= 11; ++i) {
     char buf[10];
@@ -156,19 +162,14 @@ bool parsepds(std::string_view text, spectrum& s, problem& p) {
     double v[2] = {unset, unset};
     const lhc::readresult r = reader.readreals(v, 2);
     if (r.status == lhc::readstatus::endoffile) break;
-    if (r.status != lhc::readstatus::ok) {
-      p = {0, "record " + std::to_string(k) + ": " + readerproblem(r, r.item)};
-      return false;
-    }
-    if (std::isnan(v[0]) || std::isnan(v[1])) {
-      p = {0, "record " + std::to_string(k) + ": a missing or NaN value"};
+    if (std::string what = pointproblem(r, v); !what.empty()) {
+      p = {0, "record " + std::to_string(k) + ": " + what};
       return false;
     }
     s.energy.push_back(v[0] * hartree);
     s.dos.push_back(v[1] / hartree);
-    records.push_back(0);
   }
-  return validate(s, records, p);
+  return validate(s, {}, p);
 }
 
 }  // namespace thermo
