@@ -133,15 +133,20 @@ int listreader::skipspace() {
   return c;
 }
 
-// The common item, [sign] digits [. digits] [letter [sign] digits], with at
-// most 19 significant digits and a short exponent, when it lies whole in
-// the buffer before a character that ends it: parsed in place and passed
-// over. Anything else is left to parsenumber's general path, untouched.
+// The common item, [sign] digits [. digits] [letter [sign] digits], with a
+// short exponent, when it lies whole in the buffer before a character that
+// ends it: parsed in place and passed over. Up to 19 significant digits that
+// make an exact product are converted by one operation; other digit strings
+// with the letter E or none go to from_chars, which rounds correctly as the
+// general path does. Anything else is left to parsenumber's general path,
+// untouched.
 bool listreader::shortnumber(double& value) {
   const char* p = cur_;
   const char* const end = end_;
   const bool negative = p != end && *p == '-';
   if (p != end && (*p == '-' || *p == '+')) ++p;
+  const char* const unsignedstart = p;
+  bool eletter = true;  // the exponent, if any, is written with E or e
   std::uint64_t m = 0;  // wraps past 19 digits, but then it is not used
   // Accumulates a run of digits into m; returns how many there were.
   auto digits = [&]() {
@@ -170,9 +175,10 @@ bool listreader::shortnumber(double& value) {
     scale = -(fraczeros + fracdigits);
     anydigit = anydigit || scale != 0;
   }
-  if (!anydigit || count > 19 || p == end) return false;
+  if (!anydigit || p == end) return false;
   const int lc = lower(static_cast<unsigned char>(*p));
   if (lc == 'e' || lc == 'd' || lc == 'q' || *p == '+' || *p == '-') {
+    eletter = lc == 'e';
     if (*p != '+' && *p != '-') ++p;
     bool xneg = false;
     if (p != end && (*p == '+' || *p == '-')) xneg = *p++ == '-';
@@ -186,7 +192,11 @@ bool listreader::shortnumber(double& value) {
   }
   if (p == end || !endsitem(static_cast<unsigned char>(*p))) return false;
   double v = 0.0;
-  if (count != 0 && !exactdecimal(m, scale, v)) return false;
+  if (count != 0 && (count > 19 || !exactdecimal(m, scale, v))) {
+    if (!eletter) return false;
+    const auto r = std::from_chars(unsignedstart, p, v, std::chars_format::general);
+    if (r.ec != std::errc() || r.ptr != p) return false;  // out of range: the general path
+  }
   value = negative ? -v : v;
   cur_ = p;
   return true;
