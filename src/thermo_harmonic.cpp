@@ -43,11 +43,10 @@ harmonic evaluate(const harmonicdos& d, double t) {
   const double kt = boltzmann * t;
   double sums[4];
   modesums(d.energy.data(), d.weight.data(), d.energy.size(), kt, sums);
-  const double c = sums[0], u = sums[1], f = sums[2], s = sums[3];
-  h.heat_capacity = boltzmann * c;
-  h.entropy = boltzmann * s;
-  h.free_energy = f;
-  h.energy = u;
+  h.heat_capacity = boltzmann * sums[0];
+  h.energy = d.zeropoint + sums[1];
+  h.free_energy = d.zeropoint + kt * sums[2];
+  h.entropy = boltzmann * sums[3];
   return h;
 }
 

@@ -5,25 +5,19 @@
 namespace thermo {
 
 void modesums_scalar(const double* e, const double* g, std::size_t n, double kt, double out[4]) {
-  double c = 0.0, u = 0.0, f = 0.0, s = 0.0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double x = e[i] / kt;
-    // m = 1 - e^-x and y = e^-x, both accurate for every x > 0: no overflow
-    // for large x, no cancellation for small.
-    const double y = std::exp(-x);
-    const double m = -std::expm1(-x);
-    const double lm = std::log(m);
-    const double occ = y / m;  // Bose-Einstein occupation
-    const double r = x / m;
-    c += g[i] * (r * r * y);
-    u += g[i] * (e[i] * (0.5 + occ));
-    f += g[i] * (0.5 * e[i] + kt * lm);
-    s += g[i] * (x * occ - lm);
-  }
-  out[0] = c;
-  out[1] = u;
-  out[2] = f;
-  out[3] = s;
+  modeterms<double> t{0.0, 0.0, 0.0, 0.0};
+  const double invkt = 1.0 / kt;
+  const std::size_t low = lowmodes(e, n, kt);
+  auto expm1 = [](double x) { return std::expm1(x); };
+  auto log = [](double x) { return std::log(x); };
+  auto exp = [](double x) { return std::exp(x); };
+  auto log1p = [](double x) { return std::log1p(x); };
+  for (std::size_t i = 0; i < low; ++i) t.low(e[i], g[i], invkt, expm1, log);
+  for (std::size_t i = low; i < n; ++i) t.high(e[i], g[i], invkt, exp, log1p);
+  out[0] = t.c;
+  out[1] = t.u;
+  out[2] = t.f;
+  out[3] = t.s;
 }
 
 void modesums(const double* e, const double* g, std::size_t n, double kt, double out[4]) {

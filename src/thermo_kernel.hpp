@@ -2,24 +2,65 @@
 // with a vectorised variant chosen at run time where the processor has it.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 
 namespace thermo {
 
-// Sums over the n modes of energy e[i] (J) and weight g[i] (states) at
-// k_B T = kt (J): out[0] = sum g x^2 e^-x / m^2, out[1] = sum g E (1/2 + n),
-// out[2] = sum g (E/2 + kt ln m), out[3] = sum g (x n - ln m), with x = E/kt,
-// m = 1 - e^-x and n = e^-x / m.
+// Sums over the n modes of energy e[i] (J, increasing) and weight g[i]
+// (states) at k_B T = kt (J): out[0] = sum g x^2 e^-x / m^2,
+// out[1] = sum g E n, out[2] = sum g ln m, out[3] = sum g (x n - ln m), with
+// x = E/kt, m = 1 - e^-x and n = e^-x / m (the zero-point terms are left to
+// the caller).
 // Uses the fastest variant this processor runs.
 void modesums(const double* e, const double* g, std::size_t n, double kt, double out[4]);
 
 // The scalar variant, for any x86-64.
 void modesums_scalar(const double* e, const double* g, std::size_t n, double kt, double out[4]);
 
-// The same with glibc's AVX2 vector exp, expm1 and log; only where the
+// The same with glibc's AVX2 vector exp, expm1, log and log1p; only where the
 // processor supports AVX2 (modesums checks).
 void modesums_avx2(const double* e, const double* g, std::size_t n, double kt, double out[4]);
 // The same with the AVX-512 variants, eight modes at a time.
 void modesums_avx512(const double* e, const double* g, std::size_t n, double kt, double out[4]);
+
+// Every variant computes m = 1 - e^-x and y = e^-x from one function call,
+// the one that is accurate for its x: below x = ln 2, m = -expm1(-x) and
+// y = 1 - m; from there, y = exp(-x), m = 1 - y and ln m = log1p(-y). Both
+// differences lie in [1/2, 1], so they lose nothing. The modes below that
+// x come first, as the energies increase.
+inline std::size_t lowmodes(const double* e, std::size_t n, double kt) {
+  const double threshold = 0.69314718055994531 * kt;
+  return static_cast<std::size_t>(std::lower_bound(e, e + n, threshold) - e);
+}
+
+// One mode's terms, added to the four sums; V is double or a vector of
+// doubles, with its exp and expm1 (as -x -> e^-x) and log and log1p.
+template <class V>
+struct modeterms {
+  V c, u, f, s;
+
+  template <class Expm1, class Log>
+  void low(V ev, V gv, V invkt, Expm1 expm1, Log log) {
+    const V x = ev * invkt;
+    const V m = -expm1(-x);
+    add(ev, gv, x, 1.0 - m, m, log(m));
+  }
+  template <class Exp, class Log1p>
+  void high(V ev, V gv, V invkt, Exp exp, Log1p log1p) {
+    const V x = ev * invkt;
+    const V y = exp(-x);
+    add(ev, gv, x, y, 1.0 - y, log1p(-y));
+  }
+  void add(V ev, V gv, V x, V y, V m, V lm) {
+    const V inv = 1.0 / m;
+    const V occ = y * inv;  // Bose-Einstein occupation
+    const V r = x * inv;
+    c += gv * (r * r * y);
+    u += gv * (ev * occ);
+    f += gv * lm;
+    s += gv * (x * occ - lm);
+  }
+};
 
 }  // namespace thermo

@@ -1,6 +1,6 @@
 // lattice_thermo: the inner sums of thermo_kernel.hpp for a vector of W
-// doubles and the vector exp, expm1 and log that go with it. Included only by
-// the files built for that vector width.
+// doubles and the vector exp, expm1, log and log1p that go with it. Included
+// only by the files built for that vector width.
 #pragma once
 
 #include <cstddef>
@@ -9,37 +9,37 @@
 
 namespace thermo {
 
-template <class V, int W, V (*vexp)(V), V (*vexpm1)(V), V (*vlog)(V)>
+template <class V, int W, V (*vexp)(V), V (*vexpm1)(V), V (*vlog)(V), V (*vlog1p)(V)>
 void vectorsums(const double* e, const double* g, std::size_t n, double kt, double out[4]) {
-  V ktv, half;
-  for (int k = 0; k < W; ++k) {
-    ktv[k] = kt;
-    half[k] = 0.5;
-  }
-  V c = {}, u = {}, f = {}, s = {};
+  const double invkt = 1.0 / kt;
+  V invktv;
+  for (int k = 0; k < W; ++k) invktv[k] = invkt;
+  auto load = [](const double* p) {
+    V v;
+    __builtin_memcpy(&v, p, sizeof v);
+    return v;
+  };
+  modeterms<V> t{};
+  const std::size_t low = lowmodes(e, n, kt);
+  // Each part in whole vectors; the few modes left over at the end of each
+  // are summed by the scalar kernel.
   std::size_t i = 0;
-  for (; i + W <= n; i += W) {
-    V ev, gv;
-    __builtin_memcpy(&ev, e + i, sizeof ev);
-    __builtin_memcpy(&gv, g + i, sizeof gv);
-    const V x = ev / ktv;
-    const V y = vexp(-x);
-    const V m = -vexpm1(-x);
-    const V lm = vlog(m);
-    const V occ = y / m;
-    const V r = x / m;
-    c += gv * (r * r * y);
-    u += gv * (ev * (half + occ));
-    f += gv * (half * ev + ktv * lm);
-    s += gv * (x * occ - lm);
-  }
-  // The last modes, fewer than W, by the scalar kernel.
-  modesums_scalar(e + i, g + i, n - i, kt, out);
+  for (; i + W <= low; i += W) t.low(load(e + i), load(g + i), invktv, vexpm1, vlog);
+  const std::size_t lowend = i;
+  std::size_t j = low;
+  for (; j + W <= n; j += W) t.high(load(e + j), load(g + j), invktv, vexp, vlog1p);
+  double rest[4], tail[4];
+  modesums_scalar(e + lowend, g + lowend, low - lowend, kt, rest);
+  modesums_scalar(e + j, g + j, n - j, kt, tail);
+  out[0] = rest[0] + tail[0];
+  out[1] = rest[1] + tail[1];
+  out[2] = rest[2] + tail[2];
+  out[3] = rest[3] + tail[3];
   for (int k = 0; k < W; ++k) {
-    out[0] += c[k];
-    out[1] += u[k];
-    out[2] += f[k];
-    out[3] += s[k];
+    out[0] += t.c[k];
+    out[1] += t.u[k];
+    out[2] += t.f[k];
+    out[3] += t.s[k];
   }
 }
 
