@@ -22,6 +22,7 @@ harmonicdos prepare(const spectrum& s) {
     const double left = i > first ? s.energy[i] - s.energy[i - 1] : 0.0;
     const double right = i + 1 < n ? s.energy[i + 1] - s.energy[i] : 0.0;
     d.energy.push_back(s.energy[i]);
+    d.logenergy.push_back(std::log(s.energy[i]));
     d.weight.push_back(0.5 * (left + right) * s.dos[i]);
   }
   double e2 = 0.0;
@@ -42,7 +43,7 @@ harmonic evaluate(const harmonicdos& d, double t) {
   }
   const double kt = boltzmann * t;
   double sums[4];
-  modesums(d.energy.data(), d.weight.data(), d.energy.size(), kt, sums);
+  modesums(d.energy.data(), d.logenergy.data(), d.weight.data(), d.energy.size(), kt, sums);
   h.heat_capacity = boltzmann * sums[0];
   h.energy = d.zeropoint + sums[1];
   h.free_energy = d.zeropoint + kt * sums[2];

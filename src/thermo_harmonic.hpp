@@ -13,6 +13,7 @@ namespace thermo {
 // such point's energy and its weight (its DOS times its trapezoid width).
 struct harmonicdos {
   std::vector<double> energy;  // J
+  std::vector<double> logenergy;  // ln(energy / J)
   std::vector<double> weight;  // states
   double states = 0.0;         // integral of the DOS over all points
   double positive = 0.0;       // integral over the points with E > 0

@@ -4,15 +4,15 @@
 
 namespace thermo {
 
-void modesums_scalar(const double* e, const double* g, std::size_t n, double kt, double out[4]) {
+void modesums_scalar(const double* e, const double* le, const double* g, std::size_t n, double kt,
+                     double out[4]) {
   modeterms<double> t{0.0, 0.0, 0.0, 0.0};
-  const double invkt = 1.0 / kt;
+  const double invkt = 1.0 / kt, logkt = std::log(kt);
   const std::size_t low = lowmodes(e, n, kt);
   auto expm1 = [](double x) { return std::expm1(x); };
-  auto log = [](double x) { return std::log(x); };
   auto exp = [](double x) { return std::exp(x); };
   auto log1p = [](double x) { return std::log1p(x); };
-  for (std::size_t i = 0; i < low; ++i) t.low(e[i], g[i], invkt, expm1, log);
+  for (std::size_t i = 0; i < low; ++i) t.low(e[i], le[i], g[i], invkt, logkt, expm1);
   for (std::size_t i = low; i < n; ++i) t.high(e[i], g[i], invkt, exp, log1p);
   out[0] = t.c;
   out[1] = t.u;
@@ -20,12 +20,12 @@ void modesums_scalar(const double* e, const double* g, std::size_t n, double kt,
   out[3] = t.s;
 }
 
-void modesums(const double* e, const double* g, std::size_t n, double kt, double out[4]) {
+void modesums(const double* e, const double* le, const double* g, std::size_t n, double kt, double out[4]) {
   static const bool avx512 = __builtin_cpu_supports("avx512f");
   static const bool avx2 = __builtin_cpu_supports("avx2");
-  if (avx512) modesums_avx512(e, g, n, kt, out);
-  else if (avx2) modesums_avx2(e, g, n, kt, out);
-  else modesums_scalar(e, g, n, kt, out);
+  if (avx512) modesums_avx512(e, le, g, n, kt, out);
+  else if (avx2) modesums_avx2(e, le, g, n, kt, out);
+  else modesums_scalar(e, le, g, n, kt, out);
 }
 
 }  // namespace thermo

@@ -7,28 +7,30 @@
 
 namespace thermo {
 
-// Sums over the n modes of energy e[i] (J, increasing) and weight g[i]
-// (states) at k_B T = kt (J): out[0] = sum g x^2 e^-x / m^2,
-// out[1] = sum g E n, out[2] = sum g ln m, out[3] = sum g (x n - ln m), with
-// x = E/kt, m = 1 - e^-x and n = e^-x / m (the zero-point terms are left to
-// the caller).
+// Sums over the n modes of energy e[i] (J, increasing), its logarithm
+// le[i] = ln e[i] and weight g[i] (states) at k_B T = kt (J):
+// out[0] = sum g x^2 e^-x / m^2, out[1] = sum g E n, out[2] = sum g ln m,
+// out[3] = sum g (x n - ln m), with x = E/kt, m = 1 - e^-x and
+// n = e^-x / m (the zero-point terms are left to the caller).
 // Uses the fastest variant this processor runs.
-void modesums(const double* e, const double* g, std::size_t n, double kt, double out[4]);
+void modesums(const double* e, const double* le, const double* g, std::size_t n, double kt, double out[4]);
 
 // The scalar variant, for any x86-64.
-void modesums_scalar(const double* e, const double* g, std::size_t n, double kt, double out[4]);
+void modesums_scalar(const double* e, const double* le, const double* g, std::size_t n, double kt, double out[4]);
 
-// The same with glibc's AVX2 vector exp, expm1, log and log1p; only where the
+// The same with glibc's AVX2 vector exp, expm1 and log1p; only where the
 // processor supports AVX2 (modesums checks).
-void modesums_avx2(const double* e, const double* g, std::size_t n, double kt, double out[4]);
+void modesums_avx2(const double* e, const double* le, const double* g, std::size_t n, double kt, double out[4]);
 // The same with the AVX-512 variants, eight modes at a time.
-void modesums_avx512(const double* e, const double* g, std::size_t n, double kt, double out[4]);
+void modesums_avx512(const double* e, const double* le, const double* g, std::size_t n, double kt, double out[4]);
 
 // Every variant computes m = 1 - e^-x and y = e^-x from one function call,
 // the one that is accurate for its x: below x = ln 2, m = -expm1(-x) and
 // y = 1 - m; from there, y = exp(-x), m = 1 - y and ln m = log1p(-y). Both
-// differences lie in [1/2, 1], so they lose nothing. The modes below that
-// x come first, as the energies increase.
+// differences lie in [1/2, 1], so they lose nothing. Below ln 2,
+// ln m = ln x + ln(m / x), the first from ln E - ln kt and the second from
+// its series, which needs no logarithm call. The modes below that x come
+// first, as the energies increase.
 inline std::size_t lowmodes(const double* e, std::size_t n, double kt) {
   const double threshold = 0.69314718055994531 * kt;
   return static_cast<std::size_t>(std::lower_bound(e, e + n, threshold) - e);
@@ -40,17 +42,31 @@ template <class V>
 struct modeterms {
   V c, u, f, s;
 
-  template <class Expm1, class Log>
-  void low(V ev, V gv, V invkt, Expm1 expm1, Log log) {
+  template <class Expm1>
+  void low(V ev, V lev, V gv, V invkt, V logkt, Expm1 expm1) {
     const V x = ev * invkt;
     const V m = -expm1(-x);
-    add(ev, gv, x, 1.0 - m, m, log(m));
+    add(ev, gv, x, 1.0 - m, m, (lev - logkt) + logmoverx(x));
   }
   template <class Exp, class Log1p>
   void high(V ev, V gv, V invkt, Exp exp, Log1p log1p) {
     const V x = ev * invkt;
     const V y = exp(-x);
     add(ev, gv, x, y, 1.0 - y, log1p(-y));
+  }
+  // ln((1 - e^-x) / x) = -x/2 + sum B_2k x^2k / (2k (2k)!) for 0 < x < ln 2,
+  // where the ninth term is below 1e-18.
+  static V logmoverx(V x) {
+    const V x2 = x * x;
+    V p = x2 * 4.770034475709914e-16 - 2.1185501852016142e-14;
+    p = x2 * p + 9.55895466477477e-13;
+    p = x2 * p - 4.403491782239578e-11;
+    p = x2 * p + 2.08767569878681e-09;
+    p = x2 * p - 1.033399470899471e-07;
+    p = x2 * p + 5.5114638447971785e-06;
+    p = x2 * p - 0.00034722222222222224;
+    p = x2 * p + 0.041666666666666664;
+    return x2 * p - 0.5 * x;
   }
   void add(V ev, V gv, V x, V y, V m, V lm) {
     const V inv = 1.0 / m;
