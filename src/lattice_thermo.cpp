@@ -1,6 +1,9 @@
 #include "lattice_thermo.hpp"
 
 #include <array>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -231,7 +234,7 @@ bool writeatomically(const std::string& path, const std::string& text, bool forc
 
 // The whole output of one file, built before any of it is written.
 std::string table(const std::string& path, const spectrum& sp, const harmonicdos& d, const options& o,
-                  bool filecolumn) {
+                  bool filecolumn, bool split) {
   const double atoms = o.atoms > 0.0 ? o.atoms : d.states / 3.0;
   const double per = o.peratom ? 1.0 / atoms : 1.0;
   const double thetainf = thetainfinity(d);
@@ -248,8 +251,9 @@ std::string table(const std::string& path, const spectrum& sp, const harmonicdos
     s += "#   T [K]  F [kJ/mol]  S [J/K/mol]  Cv [J/K/mol]  E [kJ/mol]  theta_D [K]\n";
   }
   const long count = static_cast<long>(std::floor((o.tmax - o.tmin) / o.tstep * (1.0 + 1e-12))) + 1;
-  // Every temperature is independent: two threads share them where the work
-  // is worth a thread. Each value is computed the same way on either.
+  // Every temperature is independent: where asked (one file, no other work
+  // for the second core) two threads share them if the work is worth a
+  // thread. Each value is computed the same way on either.
   std::vector<std::array<double, 6>> values(static_cast<std::size_t>(count));
   auto compute = [&](long from, long to) {
     for (long i = from; i < to; ++i) {
@@ -264,7 +268,7 @@ std::string table(const std::string& path, const spectrum& sp, const harmonicdos
           debyetemperature(h.heat_capacity / (3.0 * atoms * boltzmann), t)};
     }
   };
-  if (static_cast<double>(count) * static_cast<double>(d.energy.size()) > 2e5 && count > 1) {
+  if (split && static_cast<double>(count) * static_cast<double>(d.energy.size()) > 2e5 && count > 1) {
     std::thread other(compute, count / 2, count);
     compute(0, count / 2);
     other.join();
@@ -288,55 +292,132 @@ std::string table(const std::string& path, const spectrum& sp, const harmonicdos
   return s;
 }
 
+// What one file gives: its messages for standard error and its rows for
+// standard output, written in that order once the file is done.
+struct fileresult {
+  std::string messages;
+  std::string rows;
+  bool failed = false;  // the file gave no rows
+  bool fatal = false;   // the run stops here (its --write-pds output failed)
+};
+
+// Reads, checks and evaluates one file. `text` and `sp` are the caller's
+// buffers, kept from one file to the next.
+fileresult onefile(const std::string& path, const options& o, bool filecolumn, bool split, std::string& text,
+                   spectrum& sp) {
+  fileresult r;
+  std::string why;
+  problem p;
+  if (!slurp(path, text, why)) {
+    r.messages = "lattice_thermo: " + path + ": " + why + "\n";
+    r.failed = true;
+    return r;
+  }
+  const bool ok = o.pds ? parsepds(text, sp, p) : parsecolumns(text, o.u, sp, p);
+  if (!ok) {
+    r.messages = "lattice_thermo: " + path;
+    if (p.line > 0) r.messages += ':' + std::to_string(p.line);
+    r.messages += ": " + p.what + "\n";
+    r.failed = true;
+    return r;
+  }
+  const harmonicdos d = prepare(sp);
+  if (sp.negative > 0)
+    r.messages += "lattice_thermo: " + path + ": warning: " + std::to_string(sp.negative) +
+                  " negative DOS values, kept as they are\n";
+  if (d.below > 0.001 * d.states)
+    r.messages += "lattice_thermo: " + path + ": warning: " + fixed(100.0 * d.below / d.states, 0, 3) +
+                  " % of the states lie at or below zero energy (imaginary modes); they take no part\n";
+  if (!o.writepds.empty() && !writeatomically(o.writepds, pdsfile(path, sp, o), o.force, why)) {
+    r.messages += "lattice_thermo: " + o.writepds + ": " + why + "\n";
+    r.fatal = true;
+    return r;
+  }
+  r.rows = table(path, sp, d, o, filecolumn, split);
+  return r;
+}
+
+// Does every file and hands each result to `emit` in file order; stops when
+// emit returns false. One file is done here, its temperatures shared by two
+// threads; several are done two at a time by two workers, at most `ahead`
+// files beyond the one being emitted, so that memory stays bounded however
+// many files there are.
+template <class Emit>
+void eachfile(const options& o, Emit emit) {
+  const std::size_t n = o.files.size();
+  const bool filecolumn = n > 1;
+  if (n == 1) {
+    std::string text;
+    spectrum sp;
+    emit(onefile(o.files[0], o, filecolumn, true, text, sp));
+    return;
+  }
+  constexpr std::size_t ahead = 4;
+  std::mutex mu;
+  std::condition_variable cv;
+  std::vector<std::optional<fileresult>> done(n);
+  std::size_t next = 0, emitted = 0;
+  bool stop = false;
+  auto worker = [&] {
+    std::string text;
+    spectrum sp;
+    for (;;) {
+      std::unique_lock lock(mu);
+      cv.wait(lock, [&] { return stop || next >= n || next < emitted + ahead; });
+      if (stop || next >= n) return;
+      const std::size_t i = next++;
+      lock.unlock();
+      fileresult r = onefile(o.files[i], o, filecolumn, false, text, sp);
+      lock.lock();
+      done[i] = std::move(r);
+      cv.notify_all();
+    }
+  };
+  std::thread a(worker), b(worker);
+  for (std::size_t i = 0; i < n; ++i) {
+    std::unique_lock lock(mu);
+    cv.wait(lock, [&] { return done[i].has_value(); });
+    fileresult r = std::move(*done[i]);
+    done[i].reset();
+    emitted = i + 1;
+    cv.notify_all();
+    lock.unlock();
+    if (!emit(std::move(r))) {
+      lock.lock();
+      stop = true;
+      cv.notify_all();
+      break;
+    }
+  }
+  a.join();
+  b.join();
+}
+
 }  // namespace
 
 int run(int argc, const char* const* argv, lhc::outchannel& out, lhc::outchannel& err) {
   options o;
   if (const int status = parse(argc, argv, o, out, err); status >= 0) return status;
-  const bool filecolumn = o.files.size() > 1;
   int status = 0;
   if (o.csv) {
-    std::string head = filecolumn ? "file," : "";
+    std::string head = o.files.size() > 1 ? "file," : "";
     head += "temperature,free_energy,entropy,heat_capacity,energy,debye_temperature\n";
     if (out.write(head.data(), head.size()) != 0) return 1;
   }
-  std::string text;
-  spectrum sp;
-  for (const std::string& path : o.files) {
-    std::string why;
-    problem p;
-    if (!slurp(path, text, why)) {
-      say(err, "lattice_thermo: " + path + ": " + why + "\n");
+  eachfile(o, [&](fileresult r) {
+    if (!r.messages.empty()) say(err, r.messages);
+    if (r.failed) status = 1;
+    if (r.fatal) {
       status = 1;
-      continue;
+      return false;
     }
-    const bool ok = o.pds ? parsepds(text, sp, p) : parsecolumns(text, o.u, sp, p);
-    if (!ok) {
-      std::string where = "lattice_thermo: " + path;
-      if (p.line > 0) where += ':' + std::to_string(p.line);
-      say(err, where + ": " + p.what + "\n");
-      status = 1;
-      continue;
-    }
-    const harmonicdos d = prepare(sp);
-    if (sp.negative > 0)
-      say(err, "lattice_thermo: " + path + ": warning: " + std::to_string(sp.negative) +
-                   " negative DOS values, kept as they are\n");
-    if (d.below > 0.001 * d.states)
-      say(err, "lattice_thermo: " + path + ": warning: " + fixed(100.0 * d.below / d.states, 0, 3) +
-                   " % of the states lie at or below zero energy (imaginary modes); they take no part\n");
-    if (!o.writepds.empty()) {
-      if (!writeatomically(o.writepds, pdsfile(path, sp, o), o.force, why)) {
-        say(err, "lattice_thermo: " + o.writepds + ": " + why + "\n");
-        return 1;
-      }
-    }
-    const std::string rows = table(path, sp, d, o, filecolumn);
-    if (const int e = out.write(rows.data(), rows.size()); e != 0) {
+    if (const int e = out.write(r.rows.data(), r.rows.size()); e != 0) {
       say(err, std::string("lattice_thermo: cannot write the results: ") + std::strerror(e) + "\n");
-      return 1;
+      status = 1;
+      return false;
     }
-  }
+    return true;
+  });
   return status;
 }
 

@@ -184,6 +184,46 @@ TEST(ThermoProgram, RowsAreTheSameAloneOrAmongOthers) {
   EXPECT_EQ(both.out.rfind("file,temperature,free_energy,entropy,heat_capacity,energy,debye_temperature\n", 0), 0u);
 }
 
+// Many files are done two at a time: the output must still be each file's
+// own, in the order given, good or bad, and a failed write stops the run.
+TEST(ThermoProgram, ManyFilesKeepTheirOrder) {
+  std::vector<std::string> args = {"--csv", "--tmax", "200"};
+  std::string wantout = "file,temperature,free_energy,entropy,heat_capacity,energy,debye_temperature\n", wanterr;
+  for (int i = 0; i < 23; ++i) {
+    std::string text = i % 5 == 3 ? "1 2\n3 x\n" : i % 7 == 2 ? "-1 0.5\n0 0.5\n1 -0.001\n2 1\n3 1\n"
+                                                            : columns(1.0 + 0.1 * i);
+    const std::string path = writefile("many" + std::to_string(i) + ".dat", text);
+    args.push_back(path);
+    const auto alone = runwith({"--csv", "--tmax", "200", path});
+    wanterr += alone.err;
+    for (std::size_t p = alone.out.find('\n') + 1; p < alone.out.size();) {
+      const std::size_t e = alone.out.find('\n', p);
+      wantout += path + "," + alone.out.substr(p, e + 1 - p);
+      p = e + 1;
+    }
+  }
+  const auto all = runwith(args);
+  EXPECT_EQ(all.status, 1);
+  EXPECT_EQ(all.err, wanterr);
+  EXPECT_EQ(all.out, wantout);
+
+  // Standard output fails after a few files' rows: one message, status 1.
+  struct failing final : lhc::outchannel {
+    std::size_t left = 20000;
+    int write(const char*, std::size_t n) override {
+      if (n > left) return EPIPE;
+      left -= n;
+      return 0;
+    }
+  } out;
+  lhc::stringchannel err;
+  std::vector<const char*> argv = {"lattice_thermo"};
+  for (const auto& a : args) argv.push_back(a.c_str());
+  EXPECT_EQ(thermo::run(static_cast<int>(argv.size()), argv.data(), out, err), 1);
+  EXPECT_NE(err.text().find("cannot write the results"), std::string::npos) << err.text();
+  EXPECT_EQ(err.text().find("many18.dat"), std::string::npos) << "files were done after the failure";
+}
+
 TEST(ThermoProgram, BadInputGivesOneLineAndNoRows) {
   const std::string good = writefile("good.dat", columns(1.0));
   struct bad {
