@@ -1,0 +1,133 @@
+// Costs of lattice_thermo at database scale: the mode sums of one
+// temperature, the column reader, the theta solver, and whole runs on one
+// large DOS (20,001 points at 1..1000 K) and on many files (2,001 points
+// each at 0..1000 K in 10 K steps), with the CSV written to a string.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "channel.hpp"
+#include "lattice_thermo.hpp"
+#include "thermo_debye.hpp"
+#include "thermo_dos.hpp"
+#include "thermo_harmonic.hpp"
+#include "thermo_kernel.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A smooth two-peak DOS in THz on n points above zero up to 10 THz; `shift`
+// moves the broad peak so that files differ.
+std::string dostext(int n, double shift) {
+  std::string s;
+  char buf[80];
+  for (int i = 1; i <= n; ++i) {
+    const double f = 10.0 * i / n;
+    const double a = (f - 4.0 - shift) / 3.0, b = (f - 8.0) / 0.5;
+    std::snprintf(buf, sizeof buf, "%.17g %.17g\n", f, f * f * std::exp(-a * a) + 1.5 * std::exp(-b * b));
+    s += buf;
+  }
+  return s;
+}
+
+// Files written once per process into a scratch directory.
+struct scratch {
+  fs::path dir = fs::temp_directory_path() / ("thermo_bench_" + std::to_string(::getpid()));
+  std::string big;
+  std::vector<std::string> many;
+  scratch() {
+    fs::create_directories(dir);
+    big = write("big.dat", dostext(20001, 0.0));
+    for (int i = 0; i < 500; ++i) many.push_back(write("dos" + std::to_string(i) + ".dat", dostext(2001, 0.001 * i)));
+  }
+  ~scratch() { fs::remove_all(dir); }
+  std::string write(const std::string& name, const std::string& text) {
+    const std::string path = (dir / name).string();
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+};
+const scratch& files() {
+  static const scratch s;
+  return s;
+}
+
+thermo::harmonicdos preparedos(int n) {
+  thermo::spectrum sp;
+  thermo::problem p;
+  if (!thermo::parsecolumns(dostext(n, 0.0), thermo::unit::thz, sp, p)) std::abort();
+  return thermo::prepare(sp);
+}
+
+// One temperature's four sums over 20,001 modes, per mode.
+void thermo_mode_sums(benchmark::State& state) {
+  const thermo::harmonicdos d = preparedos(20001);
+  double kt = 1.380649e-23 * static_cast<double>(state.range(0));
+  double out[4];
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kt);
+    thermo::modesums(d.energy.data(), d.logenergy.data(), d.weight.data(), d.energy.size(), kt, out);
+    benchmark::DoNotOptimize(out);
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(d.energy.size()));
+}
+BENCHMARK(thermo_mode_sums)->Arg(10)->Arg(300);
+
+void thermo_read_columns(benchmark::State& state) {
+  const std::string text = dostext(20001, 0.0);
+  thermo::spectrum sp;
+  thermo::problem p;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(thermo::parsecolumns(text, thermo::unit::thz, sp, p));
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(thermo_read_columns)->Unit(benchmark::kMillisecond);
+
+void thermo_debye_temperature(benchmark::State& state) {
+  double r = 0.3 + 0.001 * static_cast<double>(state.range(0));
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(r);
+    benchmark::DoNotOptimize(thermo::debyetemperature(r, 300.0));
+  }
+}
+BENCHMARK(thermo_debye_temperature)->Arg(0)->Arg(650);
+
+void runthermo(benchmark::State& state, std::vector<std::string> args) {
+  args.insert(args.begin(), "lattice_thermo");
+  std::vector<const char*> argv;
+  for (const auto& a : args) argv.push_back(a.c_str());
+  for (auto _ : state) {
+    lhc::stringchannel out, err;
+    if (thermo::run(static_cast<int>(argv.size()), argv.data(), out, err) != 0) state.SkipWithError("run failed");
+    benchmark::DoNotOptimize(out.text().data());
+  }
+}
+
+void thermo_one_large_dos(benchmark::State& state) {
+  runthermo(state, {"--csv", "--tmin", "1", "--tmax", "1000", "--tstep", "1", files().big});
+  state.SetItemsProcessed(state.iterations() * 20001 * 1000);  // point-temperature pairs
+}
+BENCHMARK(thermo_one_large_dos)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void thermo_many_files(benchmark::State& state) {
+  std::vector<std::string> args = {"--csv"};
+  args.insert(args.end(), files().many.begin(), files().many.end());
+  runthermo(state, args);
+  state.SetItemsProcessed(state.iterations() * 500 * 2001 * 101);
+}
+BENCHMARK(thermo_many_files)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
