@@ -22,7 +22,7 @@ void modesums_scalar(const double* e, const double* le, const double* g, std::si
 
 void modesums(const double* e, const double* le, const double* g, std::size_t n, double kt, double out[4]) {
   static const bool avx512 = __builtin_cpu_supports("avx512f");
-  static const bool avx2 = __builtin_cpu_supports("avx2");
+  static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
   if (avx512) modesums_avx512(e, le, g, n, kt, out);
   else if (avx2) modesums_avx2(e, le, g, n, kt, out);
   else modesums_scalar(e, le, g, n, kt, out);

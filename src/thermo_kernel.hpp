@@ -19,7 +19,7 @@ void modesums(const double* e, const double* le, const double* g, std::size_t n,
 void modesums_scalar(const double* e, const double* le, const double* g, std::size_t n, double kt, double out[4]);
 
 // The same with glibc's AVX2 vector exp, expm1 and log1p; only where the
-// processor supports AVX2 (modesums checks).
+// processor supports AVX2 and FMA (modesums checks).
 void modesums_avx2(const double* e, const double* le, const double* g, std::size_t n, double kt, double out[4]);
 // The same with the AVX-512 variants, eight modes at a time.
 void modesums_avx512(const double* e, const double* le, const double* g, std::size_t n, double kt, double out[4]);

@@ -1,4 +1,4 @@
-// Built with -mavx2 (this file alone): called only after a run-time check.
+// Built with -mavx2 -mfma (this file alone): called only after a run-time check.
 #include "thermo_kernel_vector.hpp"
 
 namespace {
