@@ -26,18 +26,19 @@ void modesums_avx512(const double* e, const double* le, const double* g, std::si
 
 // Every variant computes m = 1 - e^-x and y = e^-x from one function call,
 // the one that is accurate for its x: below x = ln 2, m = -expm1(-x) and
-// y = 1 - m; from there, y = exp(-x), m = 1 - y and ln m = log1p(-y). Both
-// differences lie in [1/2, 1], so they lose nothing. Below ln 2,
-// ln m = ln x + ln(m / x), the first from ln E - ln kt and the second from
-// its series, which needs no logarithm call. The modes below that x come
-// first, as the energies increase.
-inline std::size_t lowmodes(const double* e, std::size_t n, double kt) {
-  const double threshold = 0.69314718055994531 * kt;
-  return static_cast<std::size_t>(std::lower_bound(e, e + n, threshold) - e);
+// y = 1 - m; from there, y = exp(-x) and m = 1 - y. Both differences lie in
+// [1/2, 1], so they lose nothing. ln m needs no logarithm call but between
+// ln 2 and 4, where it is log1p(-y): below ln 2 it is ln x + ln(m / x), the
+// first from ln E - ln kt and the second from its series; from 4 up, the
+// series -sum y^k / k. The modes of each range follow one another, as the
+// energies increase; `split` gives where the second and third ranges begin.
+inline void split(const double* e, std::size_t n, double kt, std::size_t& middle, std::size_t& high) {
+  middle = static_cast<std::size_t>(std::lower_bound(e, e + n, 0.69314718055994531 * kt) - e);
+  high = static_cast<std::size_t>(std::lower_bound(e + middle, e + n, 4.0 * kt) - e);
 }
 
-// One mode's terms, added to the four sums; V is double or a vector of
-// doubles, with its exp and expm1 (as -x -> e^-x) and log and log1p.
+// One mode's terms, added to the four sums, by the range of its x; V is
+// double or a vector of doubles, with its exp, expm1 and log1p.
 template <class V>
 struct modeterms {
   V c, u, f, s;
@@ -49,10 +50,16 @@ struct modeterms {
     add(ev, gv, x, 1.0 - m, m, (lev - logkt) + logmoverx(x));
   }
   template <class Exp, class Log1p>
-  void high(V ev, V gv, V invkt, Exp exp, Log1p log1p) {
+  void middle(V ev, V gv, V invkt, Exp exp, Log1p log1p) {
     const V x = ev * invkt;
     const V y = exp(-x);
     add(ev, gv, x, y, 1.0 - y, log1p(-y));
+  }
+  template <class Exp>
+  void high(V ev, V gv, V invkt, Exp exp) {
+    const V x = ev * invkt;
+    const V y = exp(-x);
+    add(ev, gv, x, y, 1.0 - y, log1my(y));
   }
   // ln((1 - e^-x) / x) = -x/2 + sum B_2k x^2k / (2k (2k)!) for 0 < x < ln 2,
   // where the ninth term is below 1e-18.
@@ -67,6 +74,20 @@ struct modeterms {
     p = x2 * p - 0.00034722222222222224;
     p = x2 * p + 0.041666666666666664;
     return x2 * p - 0.5 * x;
+  }
+  // ln(1 - y) = -sum y^k / k for 0 <= y <= e^-4, where the eleventh term
+  // is below 1e-18 of the first.
+  static V log1my(V y) {
+    V p = y * 0.1 + 0.1111111111111111;
+    p = y * p + 0.125;
+    p = y * p + 0.14285714285714285;
+    p = y * p + 0.16666666666666666;
+    p = y * p + 0.2;
+    p = y * p + 0.25;
+    p = y * p + 0.3333333333333333;
+    p = y * p + 0.5;
+    p = y * p + 1.0;
+    return -(y * p);
   }
   void add(V ev, V gv, V x, V y, V m, V lm) {
     const V inv = 1.0 / m;

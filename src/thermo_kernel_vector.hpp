@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <utility>
 
 #include "thermo_kernel.hpp"
 
@@ -24,26 +25,25 @@ void vectorsums(const double* e, const double* le, const double* g, std::size_t 
     return v;
   };
   modeterms<V> t{};
-  const std::size_t low = lowmodes(e, n, kt);
-  // Each part in whole vectors; the few modes left over at the end of each
+  std::size_t middle = 0, high = 0;
+  split(e, n, kt, middle, high);
+  // Each range in whole vectors; the few modes left over at the end of each
   // are summed by the scalar kernel.
-  std::size_t i = 0;
-  for (; i + W <= low; i += W) t.low(load(e + i), load(le + i), load(g + i), invktv, logktv, vexpm1);
-  const std::size_t lowend = i;
-  std::size_t j = low;
-  for (; j + W <= n; j += W) t.high(load(e + j), load(g + j), invktv, vexp, vlog1p);
-  double rest[4], tail[4];
-  modesums_scalar(e + lowend, le + lowend, g + lowend, low - lowend, kt, rest);
-  modesums_scalar(e + j, le + j, g + j, n - j, kt, tail);
-  out[0] = rest[0] + tail[0];
-  out[1] = rest[1] + tail[1];
-  out[2] = rest[2] + tail[2];
-  out[3] = rest[3] + tail[3];
-  for (int k = 0; k < W; ++k) {
-    out[0] += t.c[k];
-    out[1] += t.u[k];
-    out[2] += t.f[k];
-    out[3] += t.s[k];
+  std::size_t i = 0, j = middle, k = high;
+  for (; i + W <= middle; i += W) t.low(load(e + i), load(le + i), load(g + i), invktv, logktv, vexpm1);
+  for (; j + W <= high; j += W) t.middle(load(e + j), load(g + j), invktv, vexp, vlog1p);
+  for (; k + W <= n; k += W) t.high(load(e + k), load(g + k), invktv, vexp);
+  out[0] = out[1] = out[2] = out[3] = 0.0;
+  for (auto [from, to] : {std::pair{i, middle}, std::pair{j, high}, std::pair{k, n}}) {
+    double rest[4];
+    modesums_scalar(e + from, le + from, g + from, to - from, kt, rest);
+    for (int q = 0; q < 4; ++q) out[q] += rest[q];
+  }
+  for (int q = 0; q < W; ++q) {
+    out[0] += t.c[q];
+    out[1] += t.u[q];
+    out[2] += t.f[q];
+    out[3] += t.s[q];
   }
 }
 
