@@ -1,19 +1,20 @@
 #include "lattice_thermo.hpp"
 
 #include <array>
-#include <condition_variable>
-#include <mutex>
-#include <optional>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <cstdlib>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -269,9 +270,14 @@ std::string table(const std::string& path, const spectrum& sp, const harmonicdos
     }
   };
   if (split && static_cast<double>(count) * static_cast<double>(d.energy.size()) > 2e5 && count > 1) {
-    std::thread other(compute, count / 2, count);
+    std::thread other;
+    try {
+      other = std::thread(compute, count / 2, count);
+    } catch (const std::system_error&) {  // no thread to be had: all of it here
+    }
     compute(0, count / 2);
-    other.join();
+    if (other.joinable()) other.join();
+    else compute(count / 2, count);
   } else {
     compute(0, count);
   }
@@ -346,16 +352,19 @@ template <class Emit>
 void eachfile(const options& o, Emit emit) {
   const std::size_t n = o.files.size();
   const bool filecolumn = n > 1;
-  if (n == 1) {
+  auto alone = [&](bool split) {
     std::string text;
     spectrum sp;
-    emit(onefile(o.files[0], o, filecolumn, true, text, sp));
-    return;
-  }
+    for (const std::string& path : o.files)
+      if (!emit(onefile(path, o, filecolumn, split, text, sp))) return;
+  };
+  if (n == 1) return alone(true);
   constexpr std::size_t ahead = 4;
   std::mutex mu;
   std::condition_variable cv;
-  std::vector<std::optional<fileresult>> done(n);
+  // File i waits in slot i % ahead: a worker takes it only once file
+  // i - ahead, the slot's last, has been emitted.
+  std::array<std::optional<fileresult>, ahead> slots;
   std::size_t next = 0, emitted = 0;
   bool stop = false;
   auto worker = [&] {
@@ -369,16 +378,22 @@ void eachfile(const options& o, Emit emit) {
       lock.unlock();
       fileresult r = onefile(o.files[i], o, filecolumn, false, text, sp);
       lock.lock();
-      done[i] = std::move(r);
+      slots[i % ahead] = std::move(r);
       cv.notify_all();
     }
   };
-  std::thread a(worker), b(worker);
+  std::vector<std::thread> workers;
+  try {
+    for (int k = 0; k < 2; ++k) workers.emplace_back(worker);
+  } catch (const std::system_error&) {  // as many as could be had
+  }
+  if (workers.empty()) return alone(false);
   for (std::size_t i = 0; i < n; ++i) {
     std::unique_lock lock(mu);
-    cv.wait(lock, [&] { return done[i].has_value(); });
-    fileresult r = std::move(*done[i]);
-    done[i].reset();
+    std::optional<fileresult>& slot = slots[i % ahead];
+    cv.wait(lock, [&] { return slot.has_value(); });
+    fileresult r = std::move(*slot);
+    slot.reset();
     emitted = i + 1;
     cv.notify_all();
     lock.unlock();
@@ -389,8 +404,7 @@ void eachfile(const options& o, Emit emit) {
       break;
     }
   }
-  a.join();
-  b.join();
+  for (std::thread& w : workers) w.join();
 }
 
 }  // namespace
