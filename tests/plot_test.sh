@@ -5,18 +5,7 @@
 set -u
 script=$1
 table=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-
-# Runs the script with the remaining arguments; sets rc and err.
-run() {
-  "$script" "$@" >"$work/stdout" 2>"$work/stderr"
-  rc=$?
-  err=$(cat "$work/stderr")
-}
-ispng() { [ -s "$1" ] && [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ]; }
+. "$(dirname "$0")/scripttest.sh"
 
 # Without gnuplot: an install hint and a non-zero exit.
 GNUPLOT=/nonexistent/gnuplot run -o "$work/none.png" "$table"

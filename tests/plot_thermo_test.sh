@@ -7,16 +7,7 @@ set -u
 script=$1
 thermo=$2
 sample=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-run() {
-  "$script" "$@" >"$work/stdout" 2>"$work/stderr"
-  rc=$?
-  err=$(cat "$work/stderr")
-}
-ispng() { [ -s "$1" ] && [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ]; }
+. "$(dirname "$0")/scripttest.sh"
 
 "$thermo" --pds --csv "$sample" >"$work/sample.csv" || fail "lattice_thermo failed on the sample"
 GNUPLOT=/nonexistent/gnuplot run -o "$work/none.png" "$work/sample.csv"

@@ -8,10 +8,7 @@ cmake=$1
 ctest=$2
 src=$3
 cxx=$4
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+. "$(dirname "$0")/scripttest.sh"
 
 if ! "$cmake" -S "$src" -B "$work/build" -G Ninja -DCMAKE_CXX_COMPILER="$cxx" -DLHC_BENCH=ON \
     -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON \
