@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 #include "lattice_thermo.hpp"
@@ -116,12 +117,15 @@ struct outcome {
   int status;
   std::string out, err;
 };
-outcome runwith(std::vector<std::string> args) {
+int runon(std::vector<std::string> args, lhc::outchannel& out, lhc::outchannel& err) {
   args.insert(args.begin(), "lattice_thermo");
   std::vector<const char*> argv;
   for (const auto& a : args) argv.push_back(a.c_str());
+  return thermo::run(static_cast<int>(argv.size()), argv.data(), out, err);
+}
+outcome runwith(std::vector<std::string> args) {
   lhc::stringchannel out, err;
-  const int status = thermo::run(static_cast<int>(argv.size()), argv.data(), out, err);
+  const int status = runon(std::move(args), out, err);
   return {status, out.text(), err.text()};
 }
 
@@ -219,9 +223,7 @@ TEST(ThermoProgram, ManyFilesKeepTheirOrder) {
     }
   } out;
   lhc::stringchannel err;
-  std::vector<const char*> argv = {"lattice_thermo"};
-  for (const auto& a : args) argv.push_back(a.c_str());
-  EXPECT_EQ(thermo::run(static_cast<int>(argv.size()), argv.data(), out, err), 1);
+  EXPECT_EQ(runon(args, out, err), 1);
   EXPECT_NE(err.text().find("cannot write the results"), std::string::npos) << err.text();
   EXPECT_EQ(err.text().find("many18.dat"), std::string::npos) << "files were done after the failure";
 }
