@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "channel.hpp"
-#include "lattice_thermo.hpp"
-#include "thermo_debye.hpp"
-#include "thermo_dos.hpp"
-#include "thermo_harmonic.hpp"
-#include "thermo_kernel.hpp"
+#include "common/channel.hpp"
+#include "thermo/driver.hpp"
+#include "thermo/debye.hpp"
+#include "thermo/dos.hpp"
+#include "thermo/harmonic.hpp"
+#include "thermo/kernel.hpp"
 
 namespace {
 
@@ -108,7 +108,7 @@ void runthermo(benchmark::State& state, std::vector<std::string> args) {
   std::vector<const char*> argv;
   for (const auto& a : args) argv.push_back(a.c_str());
   for (auto _ : state) {
-    lhc::stringchannel out, err;
+    common::stringchannel out, err;
     if (thermo::run(static_cast<int>(argv.size()), argv.data(), out, err) != 0) state.SkipWithError("run failed");
     benchmark::DoNotOptimize(out.text().data());
   }

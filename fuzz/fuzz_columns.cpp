@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "thermo_constants.hpp"
-#include "thermo_debye.hpp"
-#include "thermo_dos.hpp"
-#include "thermo_harmonic.hpp"
+#include "thermo/constants.hpp"
+#include "thermo/debye.hpp"
+#include "thermo/dos.hpp"
+#include "thermo/harmonic.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;

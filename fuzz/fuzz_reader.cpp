@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "dos.hpp"
-#include "freeform.hpp"
+#include "heat_capacity/dos.hpp"
+#include "common/freeform.hpp"
 
 namespace {
 
@@ -32,16 +32,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   chunks c{data + 1, size - 1, 0, static_cast<std::size_t>(data[0] % 64) + 1};
   char buffer[64];
-  lhc::listreader streamed(fill, &c, buffer, sizeof buffer);
-  lhc::dostable a;
-  lhc::failure fa;
-  const bool oka = lhc::parsedos(streamed, a, fa);
+  common::listreader streamed(fill, &c, buffer, sizeof buffer);
+  heat_capacity::dostable a;
+  heat_capacity::failure fa;
+  const bool oka = heat_capacity::parsedos(streamed, a, fa);
 
   // The same bytes held whole must give the same result.
-  lhc::listreader whole(reinterpret_cast<const char*>(data + 1), size - 1);
-  lhc::dostable b;
-  lhc::failure fb;
-  const bool okb = lhc::parsedos(whole, b, fb);
+  common::listreader whole(reinterpret_cast<const char*>(data + 1), size - 1);
+  heat_capacity::dostable b;
+  heat_capacity::failure fb;
+  const bool okb = heat_capacity::parsedos(whole, b, fb);
   if (oka != okb || fa.site != fb.site || fa.index != fb.index || std::strcmp(fa.what, fb.what) != 0)
     __builtin_trap();
   if (oka && (std::memcmp(&a, &b, sizeof a) != 0)) {
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     __builtin_trap();
   }
   if (oka) {
-    volatile double s = lhc::cvdos(a, 10.0);
+    volatile double s = heat_capacity::cvdos(a, 10.0);
     (void)s;
   }
   return 0;

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "editfmt.hpp"
+#include "heat_capacity/editfmt.hpp"
 
 namespace {
 
@@ -45,8 +45,8 @@ bool readback(const std::string& field, double& v, int& lastexp, bool scientific
 }
 
 void check(double v, bool scientific, int w, int d) {
-  char buf[lhc::maxfield];
-  char* end = scientific ? lhc::putes(buf, v, w, d) : lhc::putf(buf, v, w, d);
+  char buf[heat_capacity::maxfield];
+  char* end = scientific ? heat_capacity::putes(buf, v, w, d) : heat_capacity::putf(buf, v, w, d);
   if (end - buf != w) fault();
   std::string text(buf, end);
   if (std::isnan(v)) {

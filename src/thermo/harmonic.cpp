@@ -1,0 +1,56 @@
+#include "thermo/harmonic.hpp"
+
+#include <cmath>
+
+#include "thermo/constants.hpp"
+#include "thermo/kernel.hpp"
+
+namespace thermo {
+
+harmonicdos prepare(const spectrum& s) {
+  harmonicdos d;
+  const std::size_t n = s.energy.size();
+  for (std::size_t i = 1; i < n; ++i) {
+    const double area = 0.5 * (s.dos[i] + s.dos[i - 1]) * (s.energy[i] - s.energy[i - 1]);
+    d.states += area;
+    if (s.energy[i] <= 0.0) d.below += area;
+  }
+  // Trapezoid weights over the points with E > 0 alone.
+  std::size_t first = 0;
+  while (first < n && !(s.energy[first] > 0.0)) ++first;
+  for (std::size_t i = first; i < n; ++i) {
+    const double left = i > first ? s.energy[i] - s.energy[i - 1] : 0.0;
+    const double right = i + 1 < n ? s.energy[i + 1] - s.energy[i] : 0.0;
+    d.energy.push_back(s.energy[i]);
+    d.logenergy.push_back(std::log(s.energy[i]));
+    d.weight.push_back(0.5 * (left + right) * s.dos[i]);
+  }
+  double e2 = 0.0;
+  for (std::size_t i = 0; i < d.energy.size(); ++i) {
+    d.positive += d.weight[i];
+    d.zeropoint += 0.5 * d.weight[i] * d.energy[i];
+    e2 += d.weight[i] * d.energy[i] * d.energy[i];
+  }
+  d.meansquare = e2 / d.positive;
+  return d;
+}
+
+harmonic evaluate(const harmonicdos& d, double t) {
+  harmonic h;
+  if (!(t > 0.0)) {
+    h.free_energy = h.energy = d.zeropoint;
+    return h;
+  }
+  const double kt = boltzmann * t;
+  double sums[4];
+  modesums(d.energy.data(), d.logenergy.data(), d.weight.data(), d.energy.size(), kt, sums);
+  h.heat_capacity = boltzmann * sums[0];
+  h.energy = d.zeropoint + sums[1];
+  h.free_energy = d.zeropoint + kt * sums[2];
+  h.entropy = boltzmann * sums[3];
+  return h;
+}
+
+double thetainfinity(const harmonicdos& d) { return std::sqrt(5.0 * d.meansquare / 3.0) / boltzmann; }
+
+}  // namespace thermo

@@ -1,0 +1,77 @@
+#!/bin/sh
+# The thermodynamics plot script on lattice_thermo's CSV and on bad input.
+# Exit 77 (skipped) where gnuplot is missing, after checking that the script
+# says so.
+#   plot_thermo_test.sh <plot script> <lattice_thermo> <sample DOS>
+set -u
+script=$1
+thermo=$2
+sample=$3
+. "$(dirname "$0")/../scripttest.sh"
+
+"$thermo" --pds --csv "$sample" >"$work/sample.csv" || fail "lattice_thermo failed on the sample"
+GNUPLOT=/nonexistent/gnuplot run -o "$work/none.png" "$work/sample.csv"
+[ "$rc" -eq 2 ] || fail "a missing gnuplot exits $rc, not 2"
+case $err in *"apt-get install gnuplot-nox"*) ;; *) fail "no install hint: $err" ;; esac
+[ ! -e "$work/none.png" ] || fail "an image without gnuplot"
+
+if ! command -v gnuplot >/dev/null 2>&1; then
+  echo "gnuplot is missing: the plots are not tested"
+  exit 77
+fi
+
+# Debye DOS g(nu) ~ nu^2 up to nu_D = k theta / h, 3 states: their 3nR is 3R
+# and their theta_inf is theta, which the script must find from the CSV alone.
+debye() {
+  awk -v nud="$(awk -v t="$1" 'BEGIN { print t * 1.380649e-23 / 6.62607015e-34 / 1e12 }')" \
+    'BEGIN { for (i = 0; i <= 2000; i++) { nu = nud * i / 2000; print nu, 9 * nu * nu / nud ^ 3 } }'
+}
+debye 300 >"$work/d300"
+debye 450 >"$work/d450,x"
+"$thermo" --csv "$work/d300" "$work/d450,x" >"$work/two.csv" || fail "lattice_thermo failed on the Debye DOS"
+
+# The sample from a file and from standard input; its theta_inf is the one
+# lattice_thermo prints.
+run -o "$work/sample.png" -d "$work/sample.sum" "$work/sample.csv"
+[ "$rc" -eq 0 ] && [ -z "$err" ] || fail "the sample exits $rc: $err"
+ispng "$work/sample.png" || fail "no PNG from the sample"
+want=$("$thermo" --pds "$sample" | sed -n 's/^# theta_inf: \([0-9.]*\) K$/\1/p')
+awk -F'\t' -v want="$want" '{ ok = $1 == 101 && $2 > 24.943 && $2 < 24.944 && ($3 - want) ^ 2 < 0.05 ^ 2 }
+     END { exit !(NR == 1 && ok) }' "$work/sample.sum" || fail "sample summary, theta_inf $want K: $(cat "$work/sample.sum")"
+"$script" -o "$work/stdin.png" <"$work/sample.csv" 2>"$work/stderr" || fail "standard input exits non-zero"
+ispng "$work/stdin.png" || fail "no PNG from standard input"
+
+# Two files, one with a comma in its name: two curves, each with its limits.
+run -o "$work/two.png" -d "$work/two.sum" "$work/two.csv"
+[ "$rc" -eq 0 ] && [ -z "$err" ] || fail "two files exit $rc: $err"
+ispng "$work/two.png" || fail "no PNG from two files"
+awk -F'\t' 'function near(a, b, tol) { return (a - b) ^ 2 < (tol * b) ^ 2 }
+     { ok += near($2, 24.943388, 1e-6) && near($3, $4 ~ /d300$/ ? 300 : 450, 1e-3) && $1 == 101 }
+     END { exit !(NR == 2 && ok == 2 && $4 ~ /d450,x$/) }' "$work/two.sum" ||
+  fail "two-file summary: $(cat "$work/two.sum")"
+
+# Temperatures too low to extrapolate theta_inf: a note, the rest drawn.
+"$thermo" --csv --tmax 400 "$work/d450,x" >"$work/low.csv"
+run -o "$work/low.png" -d "$work/low.sum" "$work/low.csv"
+[ "$rc" -eq 0 ] && ispng "$work/low.png" || fail "low temperatures exit $rc: $err"
+case $err in *"theta_inf not drawn"*) ;; *) fail "no note on the missing theta_inf: $err" ;; esac
+[ "$(cut -f3 "$work/low.sum")" = "?" ] || fail "theta_inf from low temperatures: $(cat "$work/low.sum")"
+
+# Not such a CSV: empty, the aligned table, a header alone, a short row, text
+# in a number, a missing file. Each a message and no image.
+: >"$work/empty"
+"$thermo" --pds "$sample" >"$work/table"
+head -n 1 "$work/sample.csv" >"$work/header"
+sed '5s/,[^,]*$//' "$work/sample.csv" >"$work/short"
+sed '5s/^[^,]*,/abc,/' "$work/sample.csv" >"$work/text"
+for bad in empty table header short text missing; do
+  run -o "$work/$bad.png" "$work/$bad"
+  [ "$rc" -eq 1 ] || fail "$bad input exits $rc"
+  case $err in *plot_thermo:*) ;; *) fail "no message for $bad input: $err" ;; esac
+  [ ! -e "$work/$bad.png" ] || fail "an image from $bad input"
+done
+run -x
+[ "$rc" -eq 2 ] || fail "a bad option exits $rc"
+
+[ "$failures" -eq 0 ] && echo "plot_thermo: all checks passed"
+exit "$failures"
