@@ -1,0 +1,39 @@
+#include "thermo/sweep.hpp"
+
+#include <system_error>
+#include <thread>
+
+#include "thermo/constants.hpp"
+#include "thermo/debye.hpp"
+
+namespace thermo {
+
+void sweep(const harmonicdos& d, double atoms, double divisor, const double* t, std::size_t n, row* out,
+           bool split) {
+  const double per = 1.0 / divisor;
+  auto compute = [&](std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) {
+      const harmonic h = evaluate(d, t[i]);
+      out[i] = {t[i],
+                h.free_energy * avogadro * per / 1000.0,
+                h.entropy * avogadro * per,
+                h.heat_capacity * avogadro * per,
+                h.energy * avogadro * per / 1000.0,
+                debyetemperature(h.heat_capacity / (3.0 * atoms * boltzmann), t[i])};
+    }
+  };
+  if (split && static_cast<double>(n) * static_cast<double>(d.energy.size()) > 2e5 && n > 1) {
+    std::thread other;
+    try {
+      other = std::thread(compute, n / 2, n);
+    } catch (const std::system_error&) {  // no thread to be had: all of it here
+    }
+    compute(0, n / 2);
+    if (other.joinable()) other.join();
+    else compute(n / 2, n);
+  } else {
+    compute(0, n);
+  }
+}
+
+}  // namespace thermo

@@ -1,0 +1,30 @@
+// lattice_thermo: the harmonic functions and theta_D at a run of
+// temperatures, per mole, on one or two threads.
+#pragma once
+
+#include <cstddef>
+
+#include "thermo/harmonic.hpp"
+
+namespace thermo {
+
+// One temperature's results: T in K, F and U in kJ/mol, S and C in J/K/mol,
+// theta_D in K (NaN where it does not exist).
+struct row {
+  double temperature;
+  double free_energy;
+  double entropy;
+  double heat_capacity;
+  double energy;
+  double debye_temperature;
+};
+
+// Fills out[i] for the n temperatures t[i] (K), per mole of cells divided by
+// `divisor` (1, or the atoms per cell for results per mole of atoms), with
+// theta_D matched against a Debye solid of `atoms` atoms. Where `split` and
+// the work is worth it, two threads share the temperatures; each row is
+// computed the same way on either.
+void sweep(const harmonicdos& d, double atoms, double divisor, const double* t, std::size_t n, row* out,
+           bool split);
+
+}  // namespace thermo

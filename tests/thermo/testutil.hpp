@@ -1,0 +1,72 @@
+// Helpers of lattice_thermo's tests: made-up DOS, files, and whole runs of
+// the program with their output captured.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+#include "common/channel.hpp"
+#include "thermo/constants.hpp"
+#include "thermo/dos.hpp"
+#include "thermo/driver.hpp"
+
+namespace thermotest {
+
+using namespace thermo;
+
+// A Debye DOS of one atom per cell, 9 E^2 / E_D^3 up to E_D = k_B theta, in
+// joules, on n + 1 points.
+inline spectrum debyedos(double theta, int n) {
+  spectrum s;
+  const double ed = boltzmann * theta;
+  for (int i = 0; i <= n; ++i) {
+    const double e = ed * i / n;
+    s.energy.push_back(e);
+    s.dos.push_back(9.0 * e * e / (ed * ed * ed));
+  }
+  return s;
+}
+
+// The whole program, its standard output, error and status.
+struct outcome {
+  int status;
+  std::string out, err;
+};
+inline int runon(std::vector<std::string> args, common::outchannel& out, common::outchannel& err) {
+  args.insert(args.begin(), "lattice_thermo");
+  std::vector<const char*> argv;
+  for (const auto& a : args) argv.push_back(a.c_str());
+  return thermo::run(static_cast<int>(argv.size()), argv.data(), out, err);
+}
+inline outcome runwith(std::vector<std::string> args) {
+  common::stringchannel out, err;
+  const int status = runon(std::move(args), out, err);
+  return {status, out.text(), err.text()};
+}
+
+inline std::string writefile(const std::string& name, const std::string& text) {
+  const std::string path = ::testing::TempDir() + "thermo_" + std::to_string(::getpid()) + "_" + name;
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+// A smooth DOS in THz, with its energies scaled to another unit.
+inline std::string columns(double perthz, const char* comment = "# f dos\n") {
+  std::string s = comment;
+  char buf[96];
+  for (int i = 0; i <= 200; ++i) {
+    const double f = 0.05 * i;  // THz
+    const double g = f * f * (10.0 - f) * 0.02;
+    std::snprintf(buf, sizeof buf, "%.17g %.17g 0.5\n", f * perthz, g / perthz);
+    s += buf;
+  }
+  return s;
+}
+
+}  // namespace thermotest
