@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/escape.hpp"
+
 namespace heat_capacity {
 namespace {
 
@@ -53,10 +55,13 @@ bool parsedos(common::listreader& reader, dostable& table, failure& f) {
       case common::readstatus::endoffile:
         setfailure(f, siterecord, chandos, "end of file in record %d", i);
         return false;
-      case common::readstatus::notnumber:
-        setfailure(f, siterecord, chandos, "record %d, item %d is not a number: \"%s\"", i, r.item,
-                   r.text);
+      case common::readstatus::notnumber: {
+        // The item as it stands, with anything unprintable shown as \xHH.
+        char shown[4 * sizeof r.text];
+        common::escape(r.text, std::strlen(r.text), shown, sizeof shown);
+        setfailure(f, siterecord, chandos, "record %d, item %d is not a number: \"%s\"", i, r.item, shown);
         return false;
+      }
       case common::readstatus::ioerror:
         setfailure(f, siterecord, chandos, "reading record %d: %s", i, std::strerror(r.error));
         return false;

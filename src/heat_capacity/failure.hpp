@@ -23,7 +23,7 @@ struct failure {
   int channel = 0;
   int index = 0;        // the header line or record being read, from 1; else 0
   bool endoffile = false;  // the input ended before the read had its items
-  char what[160] = {};  // what went wrong, without the site and channel
+  char what[200] = {};  // what went wrong, without the site and channel
 };
 
 // Sets f to the given site and channel and a printf-style description.

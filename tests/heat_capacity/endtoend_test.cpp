@@ -198,6 +198,13 @@ TEST_F(Program, BadItemIsNamed) {
   const auto o = run();
   expectfailure(o, "34");
   EXPECT_NE(o.err.find("record 1, item 2 is not a number: \"1O00\""), std::string::npos) << o.err;
+  // Bytes that are not printable ASCII (a terminal escape, a no-break space)
+  // are shown as \xHH, never written raw to the terminal.
+  writedos(records(0) + "3e-6 \x1b[31m\xc2\xa0x\n" + records(338).substr(records(0).size()));
+  const auto raw = run();
+  expectfailure(raw, "34");
+  EXPECT_NE(raw.err.find("item 2 is not a number: \"\\x1B[31m\\xC2\\xA0x\""), std::string::npos) << raw.err;
+  EXPECT_EQ(raw.err.find('\x1b'), std::string::npos);
 }
 
 TEST_F(Program, FailedWritesToStandardOutput) {
