@@ -17,6 +17,7 @@
 #include "common/channel.hpp"
 #include "thermo/driver.hpp"
 #include "thermo/debye.hpp"
+#include "thermo/columns.hpp"
 #include "thermo/dos.hpp"
 #include "thermo/harmonic.hpp"
 #include "thermo/kernel.hpp"

@@ -1,11 +1,9 @@
 #include "thermo/dos.hpp"
 
+#include <charconv>
 #include <cmath>
-#include <cstring>
 #include <limits>
-#include <utility>
 
-#include "common/freeform.hpp"
 #include "thermo/constants.hpp"
 
 namespace thermo {
@@ -26,65 +24,13 @@ constexpr unitinfo units[] = {
     {unit::ha, "Ha", hartree},
 };
 
-std::string readerproblem(const common::readresult& r, int item) {
-  switch (r.status) {
-    case common::readstatus::endoffile:
-      return "a line with one number; two are needed, the energy and the DOS";
-    case common::readstatus::notnumber:
-      return std::string("item ") + std::to_string(item) + " is not a number: \"" + r.text + "\"";
-    default: return "unreadable";
-  }
+std::string shortest(double v) {
+  char buf[32];
+  return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
 }
 
-// What is wrong with one point read into v (pre-set to NaN, which a null
-// item or a slash leaves in place); empty where it is a point.
-std::string pointproblem(const common::readresult& r, const double v[2]) {
-  if (r.status != common::readstatus::ok) return readerproblem(r, r.item);
-  if (std::isnan(v[0]) || std::isnan(v[1])) return "a missing or NaN value";
-  return {};
-}
-
-bool binary(std::string_view text, problem& p) {
-  if (std::memchr(text.data(), '\0', text.size()) == nullptr) return false;
-  p = {0, "binary data, not a DOS text file"};
-  return true;
-}
-
-// The checks common to every layout; lines[i] is where point i was read
-// (lines is empty where the layout has no line numbers to give).
-bool validate(spectrum& s, const std::vector<long>& lines, problem& p) {
-  const std::size_t n = s.energy.size();
-  if (n == 0) {
-    p = {0, "no data: the file holds no DOS points"};
-    return false;
-  }
-  long positive = 0;
-  s.negative = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const long line = lines.empty() ? 0 : lines[i];
-    if (!std::isfinite(s.energy[i]) || !std::isfinite(s.dos[i])) {
-      p = {line, "a value that is not finite"};
-      return false;
-    }
-    if (i > 0 && !(s.energy[i] > s.energy[i - 1])) {
-      p = {line, "energies do not increase strictly"};
-      return false;
-    }
-    if (s.energy[i] > 0.0) ++positive;
-    if (s.dos[i] < 0.0) ++s.negative;
-  }
-  if (positive < 2) {
-    p = {0, "fewer than two points with energy above zero"};
-    return false;
-  }
-  double integral = 0.0;
-  for (std::size_t i = 1; i < n; ++i) integral += 0.5 * (s.dos[i] + s.dos[i - 1]) * (s.energy[i] - s.energy[i - 1]);
-  if (!(integral > 0.0)) {
-    p = {0, "the DOS does not integrate to a positive number of states"};
-    return false;
-  }
-  return true;
-}
+// The trapezoid's area between two points, without overflow on the way.
+double area(double e0, double g0, double e1, double g1) { return (0.5 * g0 + 0.5 * g1) * (e1 - e0); }
 
 }  // namespace
 
@@ -109,67 +55,74 @@ double joules(unit u) {
   return std::numeric_limits<double>::quiet_NaN();
 }
 
-bool parsecolumns(std::string_view text, unit u, spectrum& s, problem& p) {
-  s = spectrum{};
-  std::vector<long> lines;
-  const double scale = joules(u);
-  long lineno = 0;
-  std::size_t pos = 0;
-  if (binary(text, p)) return false;
-  while (pos < text.size()) {
-    std::size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
-    ++lineno;
-    const std::size_t first = line.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos || line[first] == '#' || line[first] == '!') continue;
-    // One record of the free-form reader over this line alone. A null item
-    // or a slash leaves its value unset, which the NaN sentinel catches.
-    common::listreader reader(line.data(), line.size());
-    const double unset = std::numeric_limits<double>::quiet_NaN();
-    double v[2] = {unset, unset};
-    const common::readresult r = reader.readreals(v, 2);
-    if (std::string what = pointproblem(r, v); !what.empty()) {
-      p = {lineno, std::move(what)};
-      return false;
-    }
-    s.energy.push_back(v[0] * scale);
-    s.dos.push_back(v[1] / scale);
-    lines.push_back(lineno);
-  }
-  if (s.energy.empty()) {
-    p = {0, "no data: the file is empty or holds only comments"};
+spectrumbuilder::spectrumbuilder(spectrum& s, unit u) : s_(s), u_(u), scale_(joules(u)) { s_ = spectrum{}; }
+
+bool spectrumbuilder::add(double e, double g, long line, problem& p) {
+  if (!std::isfinite(e) || !std::isfinite(g)) {
+    p = {line, "a value that is not finite"};
     return false;
   }
-  return validate(s, lines, p);
+  const double energy = e * scale_, dos = g / scale_;
+  if (!std::isfinite(energy)) {
+    p = {line, "the energy " + shortest(e) + " " + unitname(u_) + " overflows in joules"};
+    return false;
+  }
+  if (std::fabs(energy) > maxenergy) {
+    p = {line, "the energy " + shortest(e) + " " + unitname(u_) + " is beyond any phonon's (" + shortest(maxenergy) +
+                   " J at most)"};
+    return false;
+  }
+  if (!std::isfinite(dos)) {
+    p = {line, "the DOS value " + shortest(g) + " per " + unitname(u_) + " overflows in states per joule"};
+    return false;
+  }
+  const std::size_t n = s_.energy.size();
+  if (n > 0) {
+    if (!(energy > s_.energy[n - 1])) {
+      p = {line, e > lastraw_ ? "energies " + shortest(lastraw_) + " and " + shortest(e) + " " + unitname(u_) +
+                                    " are no longer distinct in joules (too close or too small)"
+                              : std::string("energies do not increase strictly")};
+      return false;
+    }
+    absolute_ += std::fabs(area(s_.energy[n - 1], s_.dos[n - 1], energy, dos));
+    if (!(absolute_ <= maxstates)) {
+      p = {line, "the DOS integrates to more than " + shortest(maxstates) + " states here"};
+      return false;
+    }
+  }
+  lastraw_ = e;
+  if (energy > 0.0) ++positive_;
+  if (dos < 0.0) ++s_.negative;
+  s_.energy.push_back(energy);
+  s_.dos.push_back(dos);
+  return true;
 }
 
-bool parsepds(std::string_view text, spectrum& s, problem& p) {
-  s = spectrum{};
-  if (binary(text, p)) return false;
-  common::listreader reader(text.data(), text.size());
-  for (int i = 1; i <= 11; ++i) {
-    char buf[10];
-    std::size_t n = 0;
-    if (reader.readtext(buf, sizeof buf, n).status != common::readstatus::ok) {
-      p = {0, "the file ends in its 11 header lines"};
-      return false;
-    }
+bool spectrumbuilder::finish(problem& p) {
+  const std::size_t n = s_.energy.size();
+  if (n == 0) {
+    p = {0, "no data: the file holds no DOS points"};
+    return false;
   }
-  for (long k = 1;; ++k) {
-    const double unset = std::numeric_limits<double>::quiet_NaN();
-    double v[2] = {unset, unset};
-    const common::readresult r = reader.readreals(v, 2);
-    if (r.status == common::readstatus::endoffile) break;
-    if (std::string what = pointproblem(r, v); !what.empty()) {
-      p = {0, "record " + std::to_string(k) + ": " + what};
-      return false;
-    }
-    s.energy.push_back(v[0] * hartree);
-    s.dos.push_back(v[1] / hartree);
+  if (positive_ < 2) {
+    p = {0, "fewer than two points with energy above zero"};
+    return false;
   }
-  return validate(s, {}, p);
+  double integral = 0.0, above = 0.0;
+  for (std::size_t i = 1; i < n; ++i) {
+    const double a = area(s_.energy[i - 1], s_.dos[i - 1], s_.energy[i], s_.dos[i]);
+    integral += a;
+    if (s_.energy[i - 1] > 0.0) above += a;
+  }
+  if (!(integral > 0.0)) {
+    p = {0, "the DOS does not integrate to a positive number of states"};
+    return false;
+  }
+  if (!(above > 0.0)) {
+    p = {0, "the DOS above zero energy does not integrate to a positive number of states"};
+    return false;
+  }
+  return true;
 }
 
 }  // namespace thermo

@@ -1,5 +1,5 @@
-// lattice_thermo: a phonon DOS from a file of any energy unit, validated and
-// converted to SI units.
+// lattice_thermo: a phonon DOS in SI units, the energy units files use, and
+// the checks every DOS must pass, whatever layout it was read from.
 #pragma once
 
 #include <string>
@@ -30,18 +30,33 @@ struct problem {
   std::string what;
 };
 
-// Reads a column file held in `text`: comment lines (first non-blank '#' or
-// '!'), blank lines, and lines of at least two numbers, the energy in unit u
-// and the DOS per that unit; further columns are ignored. Numbers are read
-// with the project's free-form reader. Returns false and fills p on the
-// first problem.
-bool parsecolumns(std::string_view text, unit u, spectrum& s, problem& p);
+// Limits that keep every result finite: no phonon comes near them.
+inline constexpr double maxenergy = 1e-10;  // J, |E|; about 6e8 eV
+inline constexpr double maxstates = 1e280;  // the integral of |g|
 
-// Reads the fixed program's layout held in `text`: 11 header items, then
-// records of energy (hartree) and DOS (states per hartree) to the end.
-//
-// Both check what every DOS must satisfy: finite values, strictly increasing
-// energies, at least two points above zero and a positive integral.
-bool parsepds(std::string_view text, spectrum& s, problem& p);
+// Builds a spectrum point by point from values in a file's unit, checking
+// each point as it comes and the whole at the end.
+class spectrumbuilder {
+ public:
+  spectrumbuilder(spectrum& s, unit u);
+
+  // Adds the point (e, g) read on `line` (0 where there are no line
+  // numbers), e in the file's unit and g per that unit. False with p where
+  // a value is not finite, overflows or leaves the limits in SI units, or
+  // the energies do not increase strictly.
+  bool add(double e, double g, long line, problem& p);
+
+  // The checks of the whole: points at all, at least two above zero, a
+  // positive integral over all points and over those above zero.
+  bool finish(problem& p);
+
+ private:
+  spectrum& s_;
+  unit u_;
+  double scale_;
+  double lastraw_ = 0.0;
+  double absolute_ = 0.0;  // running integral of |g|
+  long positive_ = 0;
+};
 
 }  // namespace thermo

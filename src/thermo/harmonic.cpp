@@ -10,10 +10,12 @@ namespace thermo {
 harmonicdos prepare(const spectrum& s) {
   harmonicdos d;
   const std::size_t n = s.energy.size();
+  // The interval from the last point at or below zero to the first above
+  // it takes no part, like the states below it: it counts in `below`.
   for (std::size_t i = 1; i < n; ++i) {
-    const double area = 0.5 * (s.dos[i] + s.dos[i - 1]) * (s.energy[i] - s.energy[i - 1]);
+    const double area = (0.5 * s.dos[i] + 0.5 * s.dos[i - 1]) * (s.energy[i] - s.energy[i - 1]);
     d.states += area;
-    if (s.energy[i] <= 0.0) d.below += area;
+    if (s.energy[i - 1] <= 0.0) d.below += area;
   }
   // Trapezoid weights over the points with E > 0 alone.
   std::size_t first = 0;

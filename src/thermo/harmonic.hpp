@@ -16,8 +16,8 @@ struct harmonicdos {
   std::vector<double> logenergy;  // ln(energy / J)
   std::vector<double> weight;  // states
   double states = 0.0;         // integral of the DOS over all points
-  double positive = 0.0;       // integral over the points with E > 0
-  double below = 0.0;          // integral over the points with E <= 0
+  double positive = 0.0;       // integral over the points with E > 0: the states that take part
+  double below = 0.0;          // the rest: at or below zero, and the interval across zero
   double zeropoint = 0.0;      // integral of g E / 2 over E > 0, J
   double meansquare = 0.0;     // <E^2> over E > 0, J^2
 };

@@ -1,33 +1,50 @@
 #include "thermo/input.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace thermo {
 
-bool readwhole(const std::string& path, std::string& text, std::string& why) {
-  const int fd = path == "-" ? 0 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+source::~source() {
+  if (owned_) ::close(fd_);
+}
+
+bool source::open(const std::string& path, std::string& why) {
+  if (path == "-") {
+    fd_ = 0;
+    return true;
+  }
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) {
     why = std::string("cannot open: ") + std::strerror(errno);
     return false;
   }
-  text.clear();
-  char buf[65536];
-  for (;;) {
-    const ssize_t k = ::read(fd, buf, sizeof buf);
-    if (k < 0) {
-      if (errno == EINTR) continue;
-      why = std::string("cannot read: ") + std::strerror(errno);
-      if (fd != 0) ::close(fd);
-      return false;
-    }
-    if (k == 0) break;
-    text.append(buf, static_cast<std::size_t>(k));
+  owned_ = true;
+  // A directory opens but cannot be read; say what it is.
+  struct stat st;
+  if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+    why = "cannot read: it is a directory";
+    return false;
   }
-  if (fd != 0) ::close(fd);
   return true;
+}
+
+long source::read(char* buffer, std::size_t capacity) {
+  if (inmemory_) {
+    const std::size_t n = std::min(capacity, memory_.size());
+    std::memcpy(buffer, memory_.data(), n);
+    memory_.remove_prefix(n);
+    return static_cast<long>(n);
+  }
+  for (;;) {
+    const ssize_t k = ::read(fd_, buffer, capacity);
+    if (k >= 0) return static_cast<long>(k);
+    if (errno != EINTR) return -errno;
+  }
 }
 
 }  // namespace thermo

@@ -1,12 +1,38 @@
-// lattice_thermo's input: the bytes of a DOS file or of standard input.
+// lattice_thermo's input: the bytes of a DOS file, of standard input, or of a
+// text in memory, handed out in blocks so that no file is ever held whole.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace thermo {
 
-// Reads the whole file at path ("-": standard input) into text. False with
-// the reason ("cannot open: ...", "cannot read: ...") in why.
-bool readwhole(const std::string& path, std::string& text, std::string& why);
+class source {
+ public:
+  // Bytes read at a time from a file.
+  static constexpr std::size_t blocksize = std::size_t{1} << 16;
+
+  source() = default;
+  // A text in memory (tests, the fuzzer, the Python module).
+  explicit source(std::string_view text) : memory_(text), inmemory_(true) {}
+  source(const source&) = delete;
+  source& operator=(const source&) = delete;
+  ~source();
+
+  // Opens the file at path; "-" is standard input. False with the reason
+  // ("cannot open: ...") in why.
+  bool open(const std::string& path, std::string& why);
+
+  // Places up to capacity bytes in buffer: their count, 0 at the end, or a
+  // negated errno value.
+  long read(char* buffer, std::size_t capacity);
+
+ private:
+  int fd_ = -1;
+  bool owned_ = false;  // fd_ was opened here and is closed here
+  std::string_view memory_;
+  bool inmemory_ = false;
+};
 
 }  // namespace thermo

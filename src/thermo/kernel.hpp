@@ -55,9 +55,12 @@ struct modeterms {
     const V y = exp(-x);
     add(ev, gv, x, y, 1.0 - y, log1p(-y));
   }
+  // From 4 up. x is capped at 1e100 (where e^-x is long 0), so that x^2,
+  // x / m and x * n stay finite for any E / kT: every term is then exactly 0.
   template <class Exp>
   void high(V ev, V gv, V invkt, Exp exp) {
-    const V x = ev * invkt;
+    const V raw = ev * invkt;
+    const V x = raw < 1e100 ? raw : 1e100;
     const V y = exp(-x);
     add(ev, gv, x, y, 1.0 - y, log1my(y));
   }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 #include "common/channel.hpp"
@@ -9,11 +10,18 @@
 
 namespace thermo {
 
+// Limits of a run: the number of temperatures, and the highest temperature
+// (beyond it no harmonic solid exists, and per-mole energies would overflow).
+inline constexpr double maxtemperatures = 1e7;
+inline constexpr double maxtemperature = 1e9;  // K
+
 // The temperatures of a run, kelvin: tmin, tmin + tstep, ... up to tmax.
 struct temperatures {
   double tmin = 0.0, tmax = 1000.0, tstep = 10.0;
 
-  long count() const;
+  // How many; a double, since bad options can make it any size.
+  double countd() const;
+  long count() const { return static_cast<long>(countd()); }
   double at(long i) const { return tmin + static_cast<double>(i) * tstep; }
 };
 
@@ -28,14 +36,15 @@ struct options {
   std::string writepds;      // --write-pds OUT; empty: none
   bool force = false;
   std::vector<std::string> files;
+  mode_t newfilemode = 0644;  // for --write-pds: 0666 less the umask, read by the driver
 };
 
 // The usage text, as --help prints it.
 extern const char* const usage;
 
 // Parses the command line into o. Returns -1 where the run goes on, else the
-// exit status: 0 after --help (the usage on out), 2 after a usage error (the
-// error and the usage on err).
+// exit status: 0 after --help (the usage on out; 1 where it cannot be
+// written), 2 after a usage error (the error and the usage on err).
 int parseoptions(int argc, const char* const* argv, options& o, common::outchannel& out,
                  common::outchannel& err);
 

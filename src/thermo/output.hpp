@@ -1,6 +1,7 @@
 // lattice_thermo's output: the table for a person and the CSV for a program.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -13,24 +14,39 @@ namespace thermo {
 // What the table's header says about a file besides its numbers.
 struct tableinfo {
   const std::string& path;
-  const char* unit;   // e.g. "THz" or "Ha (lattice_heat_capacity layout)"
-  double atoms;       // atoms per cell
-  bool peratom;       // results per mole of atoms
+  const char* unit;     // e.g. "THz" or "Ha (lattice_heat_capacity layout)"
+  double atoms;         // atoms per cell
+  double thetaatoms;    // atoms of the Debye solid theta_D is matched against
+  bool peratom;         // results per mole of atoms
 };
+
+// The widths of the table's six columns: the usual ones, widened where the
+// values at the ends of the temperature range need it, so that at least two
+// blanks stand before every value. A value wider still (between the ends)
+// gets one blank before it.
+struct tablelayout {
+  std::array<int, 6> width = {9, 12, 13, 14, 12, 13};
+};
+tablelayout layoutfor(const row& first, const row& last);
 
 // The CSV header line; with a first column `file` where several files run.
 std::string csvheader(bool filecolumn);
 
-// The table's `#` header lines for one file.
-void appendtableheader(std::string& s, const tableinfo& info, const spectrum& sp, const harmonicdos& d);
+// The table's `#` header lines for one file, ending in the column titles.
+void appendtableheader(std::string& s, const tableinfo& info, const spectrum& sp, const harmonicdos& d,
+                       const tablelayout& layout);
 
-// One line per row, in the table's fixed columns or as CSV (shortest
-// round-trip digits, `nan` where there is no value; `file` prefixes each row
-// where not empty).
-void appendtablerows(std::string& s, const std::vector<row>& rows);
-void appendcsvrows(std::string& s, const std::vector<row>& rows, const std::string& file);
+// One line per row, in the table's columns or as CSV (shortest round-trip
+// digits, `nan` where there is no value; `file`, quoted as RFC 4180 asks
+// where it holds a comma, a quote or a line end, prefixes each row where
+// not empty).
+void appendtablerows(std::string& s, const row* rows, std::size_t n, const tablelayout& layout);
+void appendcsvrows(std::string& s, const row* rows, std::size_t n, const std::string& file);
 
 // A value in fixed notation, as printf's %*.*f.
 std::string fixed(double v, int width, int decimals);
+
+// A path as a CSV field.
+std::string csvfield(const std::string& text);
 
 }  // namespace thermo

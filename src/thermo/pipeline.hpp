@@ -1,32 +1,66 @@
-// lattice_thermo: one DOS file from its bytes to its output: read, check,
+// lattice_thermo: one DOS file from its bytes to its output: read and check,
 // prepare, warn, write --write-pds, evaluate, render.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "thermo/dos.hpp"
+#include "thermo/harmonic.hpp"
 #include "thermo/options.hpp"
+#include "thermo/output.hpp"
 
 namespace thermo {
 
-// What one file gives: its messages for standard error and its rows for
-// standard output, written in that order once the file is done.
+// Temperatures rendered at a time: a file's rows are made and written in
+// blocks of this many, so that memory does not grow with their number.
+inline constexpr long rowblock = 4096;
+
+// The rows of a file after its first block, made block by block by whoever
+// writes them (each row the same on any thread, in any block).
+struct rowstream {
+  harmonicdos d;
+  double thetaatoms = 0.0, divisor = 1.0;
+  tablelayout layout;
+  std::string file;  // the CSV's file column; empty for none
+  bool csv = false;
+  long next = 0, count = 0;
+
+  // The next block's rows into s (replacing what it held); false where none
+  // is left. `split`: two threads may share the block.
+  bool more(const temperatures& temps, std::string& s, bool split);
+};
+
+// What one file gives: its messages for standard error, then its rows for
+// standard output, written in that order once the file is read.
 struct fileresult {
+  std::string path;
   std::string messages;
-  std::string rows;
+  std::string rows;  // the header and the first block
+  std::unique_ptr<rowstream> rest;  // where rows remain
   bool failed = false;  // the file gave no rows
   bool fatal = false;   // the run stops here (its --write-pds output failed)
 };
 
 // Buffers one thread keeps from one file to the next.
 struct filescratch {
-  std::string text;
-  spectrum sp;
+  std::vector<char> lines;
 };
 
-// Does the file at path under options o. `filecolumn`: rows start with the
-// file's name (several files); `split`: the file's temperatures may be shared
-// with a second thread.
+// Reads and checks the file at path ("-": standard input) into sp; false
+// with its one-line message.
+bool readfile(const std::string& path, const options& o, filescratch& scratch, spectrum& sp, std::string& message);
+
+// A checked spectrum to its messages and rows. `filecolumn`: rows start with
+// the file's name (several files); `split`: a block's temperatures may be
+// shared with a second thread.
+fileresult finishfile(const std::string& path, const options& o, bool filecolumn, bool split, const spectrum& sp);
+
+// Both.
 fileresult onefile(const std::string& path, const options& o, bool filecolumn, bool split, filescratch& scratch);
+
+// A path as messages show it: control characters as \xHH.
+std::string showpath(const std::string& path);
 
 }  // namespace thermo

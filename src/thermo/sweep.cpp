@@ -1,5 +1,6 @@
 #include "thermo/sweep.hpp"
 
+#include <limits>
 #include <system_error>
 #include <thread>
 
@@ -8,19 +9,22 @@
 
 namespace thermo {
 
-void sweep(const harmonicdos& d, double atoms, double divisor, const double* t, std::size_t n, row* out,
-           bool split) {
+row rowat(const harmonicdos& d, double thetaatoms, double divisor, double t) {
   const double per = 1.0 / divisor;
+  const harmonic h = evaluate(d, t);
+  const double r = h.heat_capacity / (3.0 * thetaatoms * boltzmann);
+  return {t,
+          h.free_energy * avogadro * per / 1000.0,
+          h.entropy * avogadro * per,
+          h.heat_capacity * avogadro * per,
+          h.energy * avogadro * per / 1000.0,
+          r >= thetafloor ? debyetemperature(r, t) : std::numeric_limits<double>::quiet_NaN()};
+}
+
+void sweep(const harmonicdos& d, double thetaatoms, double divisor, const double* t, std::size_t n, row* out,
+           bool split) {
   auto compute = [&](std::size_t from, std::size_t to) {
-    for (std::size_t i = from; i < to; ++i) {
-      const harmonic h = evaluate(d, t[i]);
-      out[i] = {t[i],
-                h.free_energy * avogadro * per / 1000.0,
-                h.entropy * avogadro * per,
-                h.heat_capacity * avogadro * per,
-                h.energy * avogadro * per / 1000.0,
-                debyetemperature(h.heat_capacity / (3.0 * atoms * boltzmann), t[i])};
-    }
+    for (std::size_t i = from; i < to; ++i) out[i] = rowat(d, thetaatoms, divisor, t[i]);
   };
   if (split && static_cast<double>(n) * static_cast<double>(d.energy.size()) > 2e5 && n > 1) {
     std::thread other;

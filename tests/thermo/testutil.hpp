@@ -69,4 +69,16 @@ inline std::string columns(double perthz, const char* comment = "# f dos\n") {
   return s;
 }
 
+// The CSV rows of one file run alone as they read in a run of several: the
+// header dropped and the file's name before each row.
+inline std::string amongothers(const std::string& path, const std::string& csv) {
+  std::string rows;
+  for (std::size_t p = csv.find('\n') + 1; p < csv.size();) {
+    const std::size_t e = csv.find('\n', p);
+    rows += path + "," + csv.substr(p, e + 1 - p);
+    p = e + 1;
+  }
+  return rows;
+}
+
 }  // namespace thermotest
