@@ -1,7 +1,8 @@
 #!/bin/sh
-# A machine without GoogleTest and Google Benchmark: the configure must go
-# through with one message for each, the program must build and run, and the
-# test run must fail rather than pass with nothing run.
+# A machine without GoogleTest, Google Benchmark and CLI11: the configure
+# must go through with one message for each (lattice_thermo is then not
+# built), the fixed program must build and run, and the test run must fail
+# rather than pass with nothing run.
 #   setup_test.sh <cmake> <ctest> <source dir> <c++ compiler>
 set -u
 cmake=$1
@@ -12,12 +13,15 @@ cxx=$4
 
 if ! "$cmake" -S "$src" -B "$work/build" -G Ninja -DCMAKE_CXX_COMPILER="$cxx" -DLHC_BENCH=ON \
     -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON \
+    -DCMAKE_DISABLE_FIND_PACKAGE_CLI11=ON \
     >"$work/configure.log" 2>&1; then
   cat "$work/configure.log" >&2
   fail "configure stopped without GoogleTest"
 fi
 grep -q "GoogleTest not found: the tests are off (Debian: apt-get install libgtest-dev)" "$work/configure.log" ||
   fail "no configure message naming libgtest-dev"
+grep -q "CLI11 or libyaml not found: lattice_thermo is not built (Debian: apt-get install libcli11-dev libyaml-dev)" \
+  "$work/configure.log" || fail "no configure message naming libcli11-dev"
 grep -q "Google Benchmark not found: the benchmarks are off (Debian: apt-get install libbenchmark-dev)" "$work/configure.log" ||
   fail "no configure message naming libbenchmark-dev"
 if "$cmake" --build "$work/build" --target lattice_heat_capacity >"$work/build.log" 2>&1; then

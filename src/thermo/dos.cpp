@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "thermo/constants.hpp"
 
@@ -35,9 +36,21 @@ double area(double e0, double g0, double e1, double g1) { return (0.5 * g0 + 0.5
 }  // namespace
 
 bool parseunit(std::string_view name, unit& u) {
-  for (const auto& i : units)
-    if (name == i.name) {
-      u = i.u;
+  // The spellings codes write, compared without case.
+  static constexpr std::pair<const char*, unit> spellings[] = {
+      {"thz", unit::thz},     {"cm-1", unit::cm1},     {"cm^-1", unit::cm1}, {"cm**-1", unit::cm1},
+      {"1/cm", unit::cm1},    {"cm^{-1}", unit::cm1},  {"mev", unit::mev},   {"ev", unit::ev},
+      {"ry", unit::ry},       {"ryd", unit::ry},       {"rydberg", unit::ry}, {"ha", unit::ha},
+      {"hartree", unit::ha},
+  };
+  if (name.size() > 16) return false;
+  char lower[17];
+  for (std::size_t i = 0; i < name.size(); ++i)
+    lower[i] = static_cast<char>(name[i] >= 'A' && name[i] <= 'Z' ? name[i] - 'A' + 'a' : name[i]);
+  const std::string_view l(lower, name.size());
+  for (const auto& [spelling, value] : spellings)
+    if (l == spelling) {
+      u = value;
       return true;
     }
   return false;
@@ -56,6 +69,11 @@ double joules(unit u) {
 }
 
 spectrumbuilder::spectrumbuilder(spectrum& s, unit u) : s_(s), u_(u), scale_(joules(u)) { s_ = spectrum{}; }
+
+void spectrumbuilder::setunit(unit u) {
+  u_ = u;
+  scale_ = joules(u);
+}
 
 bool spectrumbuilder::add(double e, double g, long line, problem& p) {
   if (!std::isfinite(e) || !std::isfinite(g)) {

@@ -10,7 +10,8 @@ namespace thermo {
 
 // Energy units of a DOS file's first column, and joules per unit.
 enum class unit { thz, cm1, mev, ev, ry, ha };
-// Parses a unit name (THz, cm-1, meV, eV, Ry, Ha); false if unknown.
+// Parses a unit name, in any case: THz; cm-1, cm^-1, cm**-1 or 1/cm; meV;
+// eV; Ry, Ryd or Rydberg; Ha or Hartree. False if unknown.
 bool parseunit(std::string_view name, unit& u);
 const char* unitname(unit u);
 double joules(unit u);
@@ -39,6 +40,11 @@ inline constexpr double maxstates = 1e280;  // the integral of |g|
 class spectrumbuilder {
  public:
   spectrumbuilder(spectrum& s, unit u);
+
+  // The unit of the values still to come (before the first point only).
+  void setunit(unit u);
+  // The highest energy added so far, in the file's unit.
+  double lastraw() const { return lastraw_; }
 
   // Adds the point (e, g) read on `line` (0 where there are no line
   // numbers), e in the file's unit and g per that unit. False with p where

@@ -52,7 +52,7 @@ int run(int argc, const char* const* argv, common::outchannel& out, common::outc
   };
   // Standard input is read here, on this thread, before any worker starts.
   std::size_t stdinat = n;
-  spectrum stdinsp;
+  loaded stdinfile;
   std::string stdinmessage;
   bool stdinok = false;
   for (std::size_t i = 0; i < n; ++i)
@@ -60,9 +60,9 @@ int run(int argc, const char* const* argv, common::outchannel& out, common::outc
       filescratch scratch;
       stdinat = i;
       try {
-        stdinok = readfile("-", o, scratch, stdinsp, stdinmessage);
+        stdinok = readfile("-", o, scratch, stdinfile, stdinmessage);
       } catch (const std::bad_alloc&) {
-        stdinsp = spectrum{};
+        stdinfile = loaded{};
         stdinmessage = "lattice_thermo: -: not enough memory for its points\n";
       }
     }
@@ -72,7 +72,7 @@ int run(int argc, const char* const* argv, common::outchannel& out, common::outc
     r.failed = true;
     try {
       if (i != stdinat) return onefile(o.files[i], o, filecolumn, split, scratch);
-      if (stdinok) return finishfile("-", o, filecolumn, split, stdinsp);
+      if (stdinok) return finishfile("-", o, filecolumn, split, stdinfile);
       r.messages = stdinmessage;
     } catch (const std::bad_alloc&) {
       // A file with more points than memory holds fails alone.

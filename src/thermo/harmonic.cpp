@@ -1,5 +1,6 @@
 #include "thermo/harmonic.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "thermo/constants.hpp"
@@ -7,19 +8,35 @@
 
 namespace thermo {
 
-harmonicdos prepare(const spectrum& s) {
+namespace {
+
+// The sums over the modes that take part.
+void moments(harmonicdos& d) {
+  double e2 = 0.0;
+  d.positive = d.zeropoint = 0.0;
+  for (std::size_t i = 0; i < d.energy.size(); ++i) {
+    d.positive += d.weight[i];
+    d.zeropoint += 0.5 * d.weight[i] * d.energy[i];
+    e2 += d.weight[i] * d.energy[i] * d.energy[i];
+  }
+  d.meansquare = e2 / d.positive;
+}
+
+}  // namespace
+
+harmonicdos prepare(const spectrum& s, double cutoff) {
   harmonicdos d;
   const std::size_t n = s.energy.size();
-  // The interval from the last point at or below zero to the first above
-  // it takes no part, like the states below it: it counts in `below`.
+  // The interval from the last point at or below the cutoff to the first
+  // above it takes no part, like the states below it: it counts in `below`.
   for (std::size_t i = 1; i < n; ++i) {
     const double area = (0.5 * s.dos[i] + 0.5 * s.dos[i - 1]) * (s.energy[i] - s.energy[i - 1]);
     d.states += area;
-    if (s.energy[i - 1] <= 0.0) d.below += area;
+    if (s.energy[i - 1] <= cutoff) d.below += area;
   }
-  // Trapezoid weights over the points with E > 0 alone.
+  // Trapezoid weights over the points above the cutoff alone.
   std::size_t first = 0;
-  while (first < n && !(s.energy[first] > 0.0)) ++first;
+  while (first < n && !(s.energy[first] > cutoff)) ++first;
   for (std::size_t i = first; i < n; ++i) {
     const double left = i > first ? s.energy[i] - s.energy[i - 1] : 0.0;
     const double right = i + 1 < n ? s.energy[i + 1] - s.energy[i] : 0.0;
@@ -27,13 +44,28 @@ harmonicdos prepare(const spectrum& s) {
     d.logenergy.push_back(std::log(s.energy[i]));
     d.weight.push_back(0.5 * (left + right) * s.dos[i]);
   }
-  double e2 = 0.0;
-  for (std::size_t i = 0; i < d.energy.size(); ++i) {
-    d.positive += d.weight[i];
-    d.zeropoint += 0.5 * d.weight[i] * d.energy[i];
-    e2 += d.weight[i] * d.energy[i] * d.energy[i];
+  moments(d);
+  if (cutoff > 0.0) d.zeropoint = prepare(s, 0.0).zeropoint;
+  return d;
+}
+
+harmonicdos frommodes(std::vector<std::pair<double, double>>& modes, double below, double zeropoint) {
+  std::sort(modes.begin(), modes.end());
+  harmonicdos d;
+  d.energy.reserve(modes.size());
+  d.logenergy.reserve(modes.size());
+  d.weight.reserve(modes.size());
+  double states = below;
+  for (auto [e, w] : modes) {
+    d.energy.push_back(e);
+    d.logenergy.push_back(std::log(e));
+    d.weight.push_back(w);
+    states += w;
   }
-  d.meansquare = e2 / d.positive;
+  d.states = states;
+  d.below = below;
+  moments(d);
+  d.zeropoint += zeropoint;
   return d;
 }
 

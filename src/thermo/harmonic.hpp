@@ -3,6 +3,7 @@
 // per cell the DOS describes (multiply by Avogadro's number for a mole).
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "thermo/dos.hpp"
@@ -18,10 +19,18 @@ struct harmonicdos {
   double states = 0.0;         // integral of the DOS over all points
   double positive = 0.0;       // integral over the points with E > 0: the states that take part
   double below = 0.0;          // the rest: at or below zero, and the interval across zero
-  double zeropoint = 0.0;      // integral of g E / 2 over E > 0, J
+  double zeropoint = 0.0;      // integral of g E / 2 over E > 0 (below the cutoff too), J
   double meansquare = 0.0;     // <E^2> over E > 0, J^2
 };
-harmonicdos prepare(const spectrum& s);
+// The points of s above `cutoff` (J, 0 or more) take part in the thermal
+// terms; the zero-point energy counts every point above zero, as phonopy
+// counts it.
+harmonicdos prepare(const spectrum& s, double cutoff = 0.0);
+
+// Modes given one by one, (energy in J above the cutoff, states): sorted
+// here; `below` the states of the modes that take no part, `zeropoint` the
+// zero-point energy of those of them above zero (J).
+harmonicdos frommodes(std::vector<std::pair<double, double>>& modes, double below, double zeropoint);
 
 // The four functions at one temperature, per cell.
 struct harmonic {

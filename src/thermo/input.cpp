@@ -33,7 +33,29 @@ bool source::open(const std::string& path, std::string& why) {
   return true;
 }
 
+std::string_view source::peek() {
+  if (!peeked_) {
+    peeked_ = true;
+    ahead_.resize(blocksize);
+    const long k = readraw(ahead_.data(), blocksize);
+    ahead_.resize(k > 0 ? static_cast<std::size_t>(k) : 0);
+    if (k < 0) peekstatus_ = k;
+  }
+  return std::string_view(ahead_).substr(aheadat_);
+}
+
 long source::read(char* buffer, std::size_t capacity) {
+  if (aheadat_ < ahead_.size()) {
+    const std::size_t n = std::min(capacity, ahead_.size() - aheadat_);
+    std::memcpy(buffer, ahead_.data() + aheadat_, n);
+    aheadat_ += n;
+    return static_cast<long>(n);
+  }
+  if (peekstatus_ < 0) return peekstatus_;
+  return readraw(buffer, capacity);
+}
+
+long source::readraw(char* buffer, std::size_t capacity) {
   if (inmemory_) {
     const std::size_t n = std::min(capacity, memory_.size());
     std::memcpy(buffer, memory_.data(), n);

@@ -28,11 +28,21 @@ class source {
   // negated errno value.
   long read(char* buffer, std::size_t capacity);
 
+  // The first bytes (up to one block), read ahead and handed out again by
+  // read(); empty at once at the end or on an error, which read() reports.
+  std::string_view peek();
+
  private:
+  long readraw(char* buffer, std::size_t capacity);
+
   int fd_ = -1;
   bool owned_ = false;  // fd_ was opened here and is closed here
   std::string_view memory_;
   bool inmemory_ = false;
+  std::string ahead_;      // bytes read by peek() and not yet handed out
+  std::size_t aheadat_ = 0;
+  bool peeked_ = false;
+  long peekstatus_ = 0;    // a negated errno from peek()'s read
 };
 
 }  // namespace thermo

@@ -1,54 +1,86 @@
 #include "thermo/options.hpp"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <string_view>
 
 namespace thermo {
 
 const char* const usage =
-    "usage: lattice_thermo [--unit U] [--pds] [--tmin T] [--tmax T] [--tstep T] [--atoms N]\n"
-    "                      [--per-atom] [--csv] [--write-pds OUT [--force]] FILE...\n"
-    "  FILE        a DOS file: energy and DOS columns ('-' reads standard input)\n"
-    "  --unit U    energy unit of column 1: THz (default), cm-1, meV, eV, Ry, Ha\n"
-    "  --pds       the file is in lattice_heat_capacity's layout (hartree)\n"
-    "  --tmin T    lowest temperature, K (default 0)\n"
-    "  --tmax T    highest temperature, K (default 1000)\n"
-    "  --tstep T   temperature step, K (default 10)\n"
-    "  --atoms N   atoms per cell (default: the DOS integral / 3)\n"
-    "  --per-atom  results per mole of atoms instead of per mole of cells\n"
-    "  --csv       comma-separated values, shortest round-trip digits\n"
-    "  --write-pds OUT  also write the DOS resampled as lattice_heat_capacity's input\n"
-    "                   (339 points, hartree, 3 states per atom); one FILE only\n"
-    "  --force     let --write-pds replace an existing OUT\n"
+    "usage: lattice_thermo [options] FILE...\n"
+    "  FILE              a DOS file: energy and DOS columns, or phonopy's mesh.yaml\n"
+    "                    ('-' reads standard input, once)\n"
+    "Input:\n"
+    "  --unit U          energy unit of column 1, in any case: THz, cm-1 (cm^-1, 1/cm),\n"
+    "                    meV, eV, Ry, Ha; default: the unit the file's header names, else THz\n"
+    "  --pds             the file is in lattice_heat_capacity's layout (hartree)\n"
+    "  --column K        the DOS is column K (default 2)\n"
+    "  --sum-columns     the DOS is the sum of columns 2 to the last (projected DOS)\n"
+    "  --normalize       scale the DOS to 3n states (n: --atoms, else the nearest whole\n"
+    "                    number of its integral / 3)\n"
+    "  --cutoff-frequency F  modes at or below F (in the file's unit) take no part\n"
+    "  --pretend-real    imaginary modes count with their absolute frequency\n"
+    "Temperatures, K:\n"
+    "  --tmin T --tmax T --tstep T  from tmin to tmax (default 0, 1000, 10)\n"
+    "  --temperatures LIST          or these, e.g. 298.15,300,500\n"
+    "Results:\n"
+    "  --atoms N         atoms per cell (default: the DOS integral / 3)\n"
+    "  --per-atom        per mole of atoms instead of per mole of cells\n"
+    "  --csv             comma-separated values, shortest round-trip digits\n"
+    "  --yaml            phonopy's thermal_properties.yaml layout, full digits (one FILE)\n"
+    "  --write-pds OUT   also write the DOS resampled as lattice_heat_capacity's input\n"
+    "                    (339 points, hartree, 3 states per atom; one FILE)\n"
+    "  --force           let --write-pds replace an existing OUT\n"
+    "  --version, --help\n"
+    "Options take their value as --option VALUE or --option=VALUE.\n"
     "Results: free_energy and energy in kJ/mol, entropy and heat_capacity in J/K/mol,\n"
     "debye_temperature in K.\n";
 
-double temperatures::countd() const { return std::floor((tmax - tmin) / tstep * (1.0 + 1e-12)) + 1.0; }
+double temperatures::countd() const {
+  if (!list.empty()) return static_cast<double>(list.size());
+  return std::floor((tmax - tmin) / tstep * (1.0 + 1e-12)) + 1.0;
+}
 
 namespace {
 
 void say(common::outchannel& ch, const std::string& s) { ch.write(s.data(), s.size()); }
-
-bool number(const char* text, double& v) {
-  const char* end = text + std::strlen(text);
-  const auto r = std::from_chars(text, end, v);
-  return r.ec == std::errc() && r.ptr == end && std::isfinite(v);
-}
-
-// Which options were given, where their defaults cannot tell.
-struct given {
-  bool unit = false, atoms = false, writepds = false;
-};
 
 std::string shortest(double v) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%g", v);
   return buf;
 }
+
+// A comma-separated list of temperatures; false at the first item that is
+// not a finite number.
+bool parselist(const std::string& text, std::vector<double>& list, std::string& bad) {
+  list.clear();
+  std::size_t p = 0;
+  for (;;) {
+    const std::size_t e = std::min(text.find(',', p), text.size());
+    const char* from = text.data() + p;
+    const char* to = text.data() + e;
+    while (from < to && *from == ' ') ++from;
+    while (to > from && to[-1] == ' ') --to;
+    double v = 0.0;
+    const auto r = std::from_chars(from, to, v);
+    if (from == to || r.ec != std::errc() || r.ptr != to || !std::isfinite(v)) {
+      bad.assign(from, to);
+      return false;
+    }
+    list.push_back(v);
+    if (e == text.size()) return true;
+    p = e + 1;
+  }
+}
+
+// Which options were given, where their values cannot tell.
+struct given {
+  bool atoms = false, writepds = false, cutoff = false, list = false;
+};
 
 // What the options must satisfy together; `bad` reports a usage error.
 template <class Bad>
@@ -57,14 +89,23 @@ int checkoptions(const options& o, const given& g, Bad bad) {
   if (std::count(o.files.begin(), o.files.end(), "-") > 1) return bad("standard input ('-') may be given once only");
   if (g.writepds && o.writepds.empty()) return bad("--write-pds needs a file name, not ''");
   if (!o.writepds.empty() && o.files.size() != 1) return bad("--write-pds takes exactly one DOS file");
-  if (o.pds && g.unit) return bad("--pds files are in hartree: --unit does not go with --pds");
+  if (o.yaml && o.files.size() != 1) return bad("--yaml takes exactly one DOS file");
+  if (o.read.columngiven && o.read.column < 2) return bad("--column must be 2 or more: column 1 holds the energies");
+  if (g.cutoff && !(o.read.cutoff >= 0.0 && std::isfinite(o.read.cutoff)))
+    return bad("--cutoff-frequency must be a number, 0 or more");
   const temperatures& t = o.temps;
-  if (t.tmin < 0.0 || t.tmax < t.tmin) return bad("temperatures must satisfy 0 <= tmin <= tmax");
-  if (t.tmax > maxtemperature) return bad("temperatures above " + shortest(maxtemperature) + " K are not taken");
-  if (!(t.tstep > 0.0)) return bad("--tstep must be positive");
+  for (double v : t.list)
+    if (!(v >= 0.0 && v <= maxtemperature))
+      return bad("temperature " + shortest(v) + " K is outside 0 to " + shortest(maxtemperature) + " K");
+  if (t.list.empty()) {
+    if (!std::isfinite(t.tmin) || !std::isfinite(t.tmax) || t.tmin < 0.0 || t.tmax < t.tmin)
+      return bad("temperatures must satisfy 0 <= tmin <= tmax");
+    if (t.tmax > maxtemperature) return bad("temperatures above " + shortest(maxtemperature) + " K are not taken");
+    if (!(t.tstep > 0.0) || !std::isfinite(t.tstep)) return bad("--tstep must be positive");
+  }
   if (!(t.countd() <= maxtemperatures))
-    return bad("--tmin, --tmax and --tstep give more than " + shortest(maxtemperatures) + " temperatures");
-  if (g.atoms && !(o.atoms > 0.0)) return bad("--atoms must be positive");
+    return bad("the options give more than " + shortest(maxtemperatures) + " temperatures");
+  if (g.atoms && !(o.atoms > 0.0 && std::isfinite(o.atoms))) return bad("--atoms must be positive");
   return -1;
 }
 
@@ -76,54 +117,58 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
     say(err, "lattice_thermo: " + what + "\n" + usage);
     return 2;
   };
-  bool endopts = false;
+  auto print = [&](const std::string& text, const char* what) {
+    if (const int e = out.write(text.data(), text.size()); e != 0) {
+      say(err, std::string("lattice_thermo: cannot write the ") + what + ": " + std::strerror(e) + "\n");
+      return 1;
+    }
+    return 0;
+  };
+  CLI::App app{"", "lattice_thermo"};
+  app.set_help_flag();
+  bool help = false, version = false;
+  std::string unitname, list;
   given g;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view a = argv[i];
-    if (endopts || a == "-" || a.empty() || a[0] != '-') {
-      o.files.emplace_back(a);
-      continue;
-    }
-    if (a == "--") {
-      endopts = true;
-      continue;
-    }
-    if (a == "-h" || a == "--help") {
-      if (const int e = out.write(usage, std::strlen(usage)); e != 0) {
-        say(err, std::string("lattice_thermo: cannot write the usage: ") + std::strerror(e) + "\n");
-        return 1;
-      }
-      return 0;
-    }
-    if (a == "--pds") o.pds = true;
-    else if (a == "--per-atom") o.peratom = true;
-    else if (a == "--csv") o.csv = true;
-    else if (a == "--force") o.force = true;
-    else if (a == "--write-pds") {
-      if (i + 1 >= argc) return bad("option --write-pds needs a value");
-      o.writepds = argv[++i];
-      g.writepds = true;
-    }
-    else if (a == "--unit" || a == "--tmin" || a == "--tmax" || a == "--tstep" || a == "--atoms") {
-      if (i + 1 >= argc) return bad("option " + std::string(a) + " needs a value");
-      const char* v = argv[++i];
-      if (a == "--unit") {
-        g.unit = true;
-        if (!parseunit(v, o.u)) return bad("unknown unit '" + std::string(v) + "'; one of THz, cm-1, meV, eV, Ry, Ha");
-        continue;
-      }
-      double x = 0.0;
-      if (!number(v, x)) return bad("option " + std::string(a) + " needs a number, not '" + v + "'");
-      if (a == "--tmin") o.temps.tmin = x;
-      else if (a == "--tmax") o.temps.tmax = x;
-      else if (a == "--tstep") o.temps.tstep = x;
-      else {
-        o.atoms = x;
-        g.atoms = true;
-      }
-    } else {
-      return bad("unknown option '" + std::string(a) + "'");
-    }
+  app.add_flag("-h,--help", help);
+  app.add_flag("--version", version);
+  auto* unitopt = app.add_option("--unit", unitname);
+  app.add_flag("--pds", o.read.pds)->excludes(unitopt);
+  auto* columnopt = app.add_option("--column", o.read.column);
+  app.add_flag("--sum-columns", o.read.sumcolumns)->excludes(columnopt);
+  app.add_flag("--normalize", o.read.normalize);
+  auto* cutoffopt = app.add_option("--cutoff-frequency", o.read.cutoff);
+  app.add_flag("--pretend-real", o.read.pretendreal);
+  auto* tmin = app.add_option("--tmin", o.temps.tmin);
+  auto* tmax = app.add_option("--tmax", o.temps.tmax);
+  auto* tstep = app.add_option("--tstep", o.temps.tstep);
+  app.add_option("--temperatures", list)->excludes(tmin)->excludes(tmax)->excludes(tstep);
+  auto* atomsopt = app.add_option("--atoms", o.atoms);
+  app.add_flag("--per-atom", o.peratom);
+  auto* csv = app.add_flag("--csv", o.csv);
+  app.add_flag("--yaml", o.yaml)->excludes(csv);
+  auto* writepds = app.add_option("--write-pds", o.writepds);
+  app.add_flag("--force", o.force);
+  app.add_option("files", o.files);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    std::string what = e.what();
+    if (what.find("At Most 1 required") != std::string::npos)
+      what = what.substr(0, what.find(':')) + " is given more than once";
+    return bad(what);
+  }
+  if (help) return print(usage, "usage");
+  if (version) return print(std::string("lattice_thermo ") + LATTICE_VERSION + "\n", "version");
+  o.read.unitgiven = unitopt->count() > 0;
+  o.read.columngiven = columnopt->count() > 0;
+  g.cutoff = cutoffopt->count() > 0;
+  g.atoms = atomsopt->count() > 0;
+  g.writepds = writepds->count() > 0;
+  if (o.read.unitgiven && !parseunit(unitname, o.read.u))
+    return bad("unknown unit '" + unitname + "'; one of THz, cm-1, meV, eV, Ry, Ha");
+  if (!list.empty() || app.count("--temperatures") > 0) {
+    std::string item;
+    if (!parselist(list, o.temps.list, item)) return bad("--temperatures: '" + item + "' is not a number");
   }
   return checkoptions(o, g, bad);
 }

@@ -15,24 +15,41 @@ namespace thermo {
 inline constexpr double maxtemperatures = 1e7;
 inline constexpr double maxtemperature = 1e9;  // K
 
-// The temperatures of a run, kelvin: tmin, tmin + tstep, ... up to tmax.
+// The temperatures of a run, kelvin: the list given, else tmin, tmin +
+// tstep, ... up to tmax.
 struct temperatures {
   double tmin = 0.0, tmax = 1000.0, tstep = 10.0;
+  std::vector<double> list;
 
   // How many; a double, since bad options can make it any size.
   double countd() const;
   long count() const { return static_cast<long>(countd()); }
-  double at(long i) const { return tmin + static_cast<double>(i) * tstep; }
+  double at(long i) const {
+    return list.empty() ? tmin + static_cast<double>(i) * tstep : list[static_cast<std::size_t>(i)];
+  }
+};
+
+// How a DOS file is read and what is done to its states before the sums.
+struct readoptions {
+  unit u = unit::thz;
+  bool unitgiven = false;     // --unit given (else from the file's header, else THz)
+  bool pds = false;           // the fixed program's layout
+  int column = 2;             // the DOS column
+  bool columngiven = false;   // --column given
+  bool sumcolumns = false;    // the DOS is the sum of columns 2 to the last
+  bool normalize = false;     // scale the DOS to 3n states
+  double cutoff = 0.0;        // modes at or below this energy (in the file's unit) take no part
+  bool pretendreal = false;   // imaginary modes count with their absolute energy
 };
 
 // Everything the command line sets; the driver hands it on.
 struct options {
-  unit u = unit::thz;
-  bool pds = false;          // the fixed program's layout
+  readoptions read;
   temperatures temps;
   double atoms = 0.0;        // atoms per cell; 0: from the DOS
   bool peratom = false;
   bool csv = false;
+  bool yaml = false;         // phonopy's thermal_properties.yaml layout
   std::string writepds;      // --write-pds OUT; empty: none
   bool force = false;
   std::vector<std::string> files;
@@ -43,8 +60,9 @@ struct options {
 extern const char* const usage;
 
 // Parses the command line into o. Returns -1 where the run goes on, else the
-// exit status: 0 after --help (the usage on out; 1 where it cannot be
-// written), 2 after a usage error (the error and the usage on err).
+// exit status: 0 after --help or --version (their text on out; 1 where it
+// cannot be written), 2 after a usage error (the error and the usage on
+// err).
 int parseoptions(int argc, const char* const* argv, options& o, common::outchannel& out,
                  common::outchannel& err);
 

@@ -5,10 +5,7 @@
 #include <cstdio>
 
 #include "thermo/atomic_write.hpp"
-#include "thermo/columns.hpp"
 #include "thermo/constants.hpp"
-#include "thermo/input.hpp"
-#include "thermo/pds.hpp"
 #include "thermo/resample.hpp"
 #include "thermo/sweep.hpp"
 
@@ -21,8 +18,11 @@ void renderblock(const rowstream& r, const temperatures& temps, long from, long 
   for (long i = from; i < to; ++i) t[static_cast<std::size_t>(i - from)] = temps.at(i);
   std::vector<row> rows(t.size());
   sweep(r.d, r.thetaatoms, r.divisor, t.data(), t.size(), rows.data(), split);
-  if (r.csv) appendcsvrows(s, rows.data(), rows.size(), r.file);
-  else appendtablerows(s, rows.data(), rows.size(), r.layout);
+  switch (r.form) {
+    case format::csv: appendcsvrows(s, rows.data(), rows.size(), r.file); break;
+    case format::yaml: appendyamlrows(s, rows.data(), rows.size()); break;
+    case format::table: appendtablerows(s, rows.data(), rows.size(), r.layout); break;
+  }
 }
 
 std::string percent(double v) {
@@ -31,22 +31,33 @@ std::string percent(double v) {
   return buf;
 }
 
-}  // namespace
-
-std::string showpath(const std::string& path) {
-  std::string s;
-  for (const char c : path) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02X", u);
-      s += buf;
-    } else {
-      s += c;
-    }
+// --write-pds; false (fatal for the run) where it fails.
+bool writepds(const std::string& path, const options& o, const loaded& file, std::string& messages) {
+  const std::string out = showpath(o.writepds);
+  if (file.mesh) {
+    messages += "lattice_thermo: " + out + ": --write-pds needs a tabulated DOS, and " + showpath(path) +
+                " holds mesh frequencies; nothing written\n";
+    return false;
   }
-  return s;
+  resampled rs;
+  std::string why;
+  if (!pdsfile(path, file.unitname.c_str(), file.sp, rs)) {
+    messages += "lattice_thermo: " + out + ": the DOS resampled to 339 points holds no states; nothing written\n";
+    return false;
+  }
+  const double change = (rs.resampledcv - rs.sourcecv) / rs.sourcecv;
+  if (rs.sourcecv > 0.0 && !(std::fabs(change) <= 0.01))
+    messages += "lattice_thermo: " + out + ": warning: C at 300 K from the 339 resampled points is " +
+                percent(100.0 * change) + " % off the source's (" + fixed(rs.resampledcv * avogadro, 0, 4) +
+                " against " + fixed(rs.sourcecv * avogadro, 0, 4) + " J/K/mol of cells): the grid is too coarse for this DOS\n";
+  if (!writeatomically(o.writepds, rs.text, o.force, o.newfilemode, why)) {
+    messages += "lattice_thermo: " + out + ": " + why + "\n";
+    return false;
+  }
+  return true;
 }
+
+}  // namespace
 
 bool rowstream::more(const temperatures& temps, std::string& s, bool split) {
   s.clear();
@@ -57,72 +68,50 @@ bool rowstream::more(const temperatures& temps, std::string& s, bool split) {
   return true;
 }
 
-bool readfile(const std::string& path, const options& o, filescratch& scratch, spectrum& sp, std::string& message) {
-  source in;
-  std::string why;
-  if (!in.open(path, why)) {
-    message = "lattice_thermo: " + showpath(path) + ": " + why + "\n";
-    return false;
-  }
-  problem p;
-  const bool ok = o.pds ? readpds(in, sp, p, scratch.lines) : readcolumns(in, o.u, sp, p, scratch.lines);
-  if (!ok) {
-    message = "lattice_thermo: " + showpath(path);
-    if (p.line > 0) message += ':' + std::to_string(p.line);
-    message += ": " + p.what + "\n";
-  }
-  return ok;
-}
-
-fileresult finishfile(const std::string& path, const options& o, bool filecolumn, bool split, const spectrum& sp) {
+fileresult finishfile(const std::string& path, const options& o, bool filecolumn, bool split, loaded& file) {
   fileresult r;
   r.path = path;
   const std::string shown = showpath(path);
   auto rest = std::make_unique<rowstream>();
-  rest->d = prepare(sp);
+  rest->d = std::move(file.d);
   const harmonicdos& d = rest->d;
-  if (sp.negative > 0)
-    r.messages += "lattice_thermo: " + shown + ": warning: " + std::to_string(sp.negative) +
+  r.messages = file.notes;
+  if (file.sp.negative > 0)
+    r.messages += "lattice_thermo: " + shown + ": warning: " + std::to_string(file.sp.negative) +
                   " negative DOS values, kept as they are\n";
   if (d.below > 0.001 * d.states)
     r.messages += "lattice_thermo: " + shown + ": warning: " + fixed(100.0 * d.below / d.states, 0, 3) +
-                  " % of the states take no part: they lie at or below zero energy (imaginary modes)"
-                  " or between the last point at or below zero and the first above it\n";
-  const char* unit = o.pds ? "Ha" : unitname(o.u);
-  if (!o.writepds.empty()) {
-    const std::string out = showpath(o.writepds);
-    resampled rs;
-    std::string why;
-    if (!pdsfile(path, unit, sp, rs)) {
-      r.messages += "lattice_thermo: " + out + ": the DOS resampled to 339 points holds no states; nothing written\n";
-      r.fatal = true;
-      return r;
-    }
-    const double change = (rs.resampledcv - rs.sourcecv) / rs.sourcecv;
-    if (rs.sourcecv > 0.0 && !(std::fabs(change) <= 0.01))
-      r.messages += "lattice_thermo: " + out + ": warning: C at 300 K from the 339 resampled points is " +
-                    percent(100.0 * change) + " % off the source's (" +
-                    fixed(rs.resampledcv * avogadro, 0, 4) + " against " + fixed(rs.sourcecv * avogadro, 0, 4) +
-                    " J/K/mol of cells): the grid is too coarse for this DOS\n";
-    if (!writeatomically(o.writepds, rs.text, o.force, o.newfilemode, why)) {
-      r.messages += "lattice_thermo: " + out + ": " + why + "\n";
-      r.fatal = true;
-      return r;
-    }
+                  " % of the states take no part: they lie at or below " +
+                  (file.cutofflabel.empty() ? std::string("zero energy (imaginary modes)") : "the cutoff, " + file.cutofflabel) +
+                  " or between the last point there and the first above it\n";
+  if (!o.writepds.empty() && !writepds(path, o, file, r.messages)) {
+    r.fatal = true;
+    return r;
   }
-  const double atoms = o.atoms > 0.0 ? o.atoms : d.states / 3.0;
+  const double atoms = o.atoms > 0.0 ? o.atoms : file.mesh ? static_cast<double>(file.meshcounts.natom) : d.states / 3.0;
   rest->thetaatoms = o.atoms > 0.0 ? o.atoms : d.positive / 3.0;
   rest->divisor = o.peratom ? atoms : 1.0;
-  rest->csv = o.csv;
+  rest->form = o.yaml ? format::yaml : o.csv ? format::csv : format::table;
   rest->file = filecolumn ? path : std::string();
   rest->count = o.temps.count();
-  if (!o.csv) {
+  if (rest->form == format::table) {
     const row first = rowat(d, rest->thetaatoms, rest->divisor, o.temps.at(0));
     const row last = rowat(d, rest->thetaatoms, rest->divisor, o.temps.at(rest->count - 1));
-    rest->layout = layoutfor(first, last);
-    appendtableheader(r.rows, {shown, o.pds ? "Ha (lattice_heat_capacity layout)" : unit, atoms, rest->thetaatoms,
-                               o.peratom},
-                      sp, d, rest->layout);
+    rest->layout = layoutfor(first, last, o.peratom);
+    const std::string points =
+        file.mesh ? std::to_string(file.meshcounts.qpoints) + " q-points, " + std::to_string(file.meshcounts.modes) +
+                        " modes (" + std::to_string(file.meshcounts.integratedmodes) + " above the cutoff)"
+                  : std::to_string(file.sp.energy.size()) + " (" + std::to_string(d.energy.size()) + " above " +
+                        (file.cutofflabel.empty() ? "zero" : "the cutoff") + ")";
+    appendtableheader(r.rows, {shown, file.unitlabel, points, file.cutofflabel, atoms, rest->thetaatoms, o.peratom}, d,
+                      rest->layout);
+  } else if (rest->form == format::yaml) {
+    const double per = o.peratom ? 1.0 / atoms : 1.0;
+    const long natom = std::max(1L, std::lround(atoms));
+    appendyamlheader(r.rows, {natom, file.cutoffthz,
+                              file.mesh ? static_cast<double>(file.meshcounts.modes) : 3.0 * static_cast<double>(natom),
+                              file.mesh ? static_cast<double>(file.meshcounts.integratedmodes) : d.positive,
+                              d.zeropoint * avogadro * per / 1000.0, o.peratom});
   }
   const long to = std::min(rest->count, rowblock);
   renderblock(*rest, o.temps, 0, to, r.rows, split);
@@ -132,16 +121,16 @@ fileresult finishfile(const std::string& path, const options& o, bool filecolumn
 }
 
 fileresult onefile(const std::string& path, const options& o, bool filecolumn, bool split, filescratch& scratch) {
-  spectrum sp;
+  loaded file;
   std::string message;
-  if (!readfile(path, o, scratch, sp, message)) {
+  if (!readfile(path, o, scratch, file, message)) {
     fileresult r;
     r.path = path;
     r.messages = std::move(message);
     r.failed = true;
     return r;
   }
-  return finishfile(path, o, filecolumn, split, sp);
+  return finishfile(path, o, filecolumn, split, file);
 }
 
 }  // namespace thermo

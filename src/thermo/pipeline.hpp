@@ -1,13 +1,13 @@
 // lattice_thermo: one DOS file from its bytes to its output: read and check,
-// prepare, warn, write --write-pds, evaluate, render.
+// treat, prepare, warn, write --write-pds, evaluate, render.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "thermo/dos.hpp"
 #include "thermo/harmonic.hpp"
+#include "thermo/load.hpp"
 #include "thermo/options.hpp"
 #include "thermo/output.hpp"
 
@@ -17,6 +17,8 @@ namespace thermo {
 // blocks of this many, so that memory does not grow with their number.
 inline constexpr long rowblock = 4096;
 
+enum class format { table, csv, yaml };
+
 // The rows of a file after its first block, made block by block by whoever
 // writes them (each row the same on any thread, in any block).
 struct rowstream {
@@ -24,7 +26,7 @@ struct rowstream {
   double thetaatoms = 0.0, divisor = 1.0;
   tablelayout layout;
   std::string file;  // the CSV's file column; empty for none
-  bool csv = false;
+  format form = format::table;
   long next = 0, count = 0;
 
   // The next block's rows into s (replacing what it held); false where none
@@ -43,24 +45,12 @@ struct fileresult {
   bool fatal = false;   // the run stops here (its --write-pds output failed)
 };
 
-// Buffers one thread keeps from one file to the next.
-struct filescratch {
-  std::vector<char> lines;
-};
-
-// Reads and checks the file at path ("-": standard input) into sp; false
-// with its one-line message.
-bool readfile(const std::string& path, const options& o, filescratch& scratch, spectrum& sp, std::string& message);
-
-// A checked spectrum to its messages and rows. `filecolumn`: rows start with
-// the file's name (several files); `split`: a block's temperatures may be
-// shared with a second thread.
-fileresult finishfile(const std::string& path, const options& o, bool filecolumn, bool split, const spectrum& sp);
+// A file read to its messages and rows. `filecolumn`: rows start with the
+// file's name (several files); `split`: a block's temperatures may be shared
+// with a second thread.
+fileresult finishfile(const std::string& path, const options& o, bool filecolumn, bool split, loaded& file);
 
 // Both.
 fileresult onefile(const std::string& path, const options& o, bool filecolumn, bool split, filescratch& scratch);
-
-// A path as messages show it: control characters as \xHH.
-std::string showpath(const std::string& path);
 
 }  // namespace thermo

@@ -99,7 +99,7 @@ TEST(ThermoHostile, BadFilesAreNamedWithTheirLine) {
     EXPECT_EQ(r.status, 1) << c.name;
     EXPECT_EQ(r.err.rfind("lattice_thermo: " + path + ":", 0), 0u) << c.name << ": " << r.err;
     EXPECT_NE(r.err.find(c.what), std::string::npos) << c.name << ": " << r.err;
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.name << ": " << r.err;
+    EXPECT_EQ(linesabout(r.err, path), 1) << c.name << ": " << r.err;
     EXPECT_EQ(r.out.find(path + ","), std::string::npos) << c.name;
   }
   // /dev/zero is endless: refused at once, not read until memory runs out.

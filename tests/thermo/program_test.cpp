@@ -109,7 +109,7 @@ TEST(ThermoProgram, BadInputGivesOneLineAndNoRows) {
     EXPECT_EQ(r.status, 1) << c.name;
     EXPECT_EQ(r.err.rfind("lattice_thermo: " + path, 0), 0u) << c.name << ": " << r.err;
     EXPECT_NE(r.err.find(c.what), std::string::npos) << c.name << ": " << r.err;
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.name << ": " << r.err;
+    EXPECT_EQ(linesabout(r.err, path), 1) << c.name << ": " << r.err;
     EXPECT_EQ(r.out.find(path + ","), std::string::npos) << c.name;
     EXPECT_NE(r.out.find(good + ",1000,"), std::string::npos) << c.name;  // the good file is done whole
   }

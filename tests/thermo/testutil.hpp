@@ -81,4 +81,14 @@ inline std::string amongothers(const std::string& path, const std::string& csv) 
   return rows;
 }
 
+// How many lines of a run's standard error are about the file at path.
+inline int linesabout(const std::string& err, const std::string& path) {
+  int n = 0;
+  for (std::size_t p = 0; p < err.size(); p = err.find('\n', p) + 1) {
+    if (err.compare(p, 16 + path.size() + 1, "lattice_thermo: " + path + ":") == 0) ++n;
+    if (err.find('\n', p) == std::string::npos) break;
+  }
+  return n;
+}
+
 }  // namespace thermotest

@@ -1,0 +1,42 @@
+// lattice_thermo: a file read, checked and treated: its layout recognised
+// (columns, the fixed program's, phonopy's mesh.yaml), its unit found, the
+// DOS column taken, --pretend-real, --normalize and the cutoff applied, and
+// what it had to assume said in warnings.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "thermo/dos.hpp"
+#include "thermo/harmonic.hpp"
+#include "thermo/mesh.hpp"
+#include "thermo/options.hpp"
+
+namespace thermo {
+
+// A file read, checked and treated, ready for the sums.
+struct loaded {
+  spectrum sp;              // the tabulated DOS (none for a mesh), after --pretend-real and --normalize
+  harmonicdos d;            // the modes that take part
+  bool mesh = false;        // read from phonopy's mesh.yaml
+  meshinfo meshcounts;
+  std::string unitlabel;    // the unit, and where it came from
+  std::string unitname;     // the unit alone
+  std::string cutofflabel;  // empty, or --cutoff-frequency with its unit
+  double cutoffthz = 0.0;
+  std::string notes;        // warnings, whole lines
+};
+
+// Buffers one thread keeps from one file to the next.
+struct filescratch {
+  std::vector<char> lines;
+};
+
+// Reads, checks and treats the file at path ("-": standard input); false
+// with its one-line message.
+bool readfile(const std::string& path, const options& o, filescratch& scratch, loaded& file, std::string& message);
+
+// A path as messages show it: control characters as \xHH.
+std::string showpath(const std::string& path);
+
+}  // namespace thermo
