@@ -50,6 +50,18 @@ awk -F'\t' 'function near(a, b, tol) { return (a - b) ^ 2 < (tol * b) ^ 2 }
      END { exit !(NR == 2 && ok == 2 && $4 ~ /d450,x$/) }' "$work/two.sum" ||
   fail "two-file summary: $(cat "$work/two.sum")"
 
+# Files of the same name in different folders are labelled by the shortest
+# tail of their paths that tells them apart.
+mkdir -p "$work/runs/a/x" "$work/runs/b/x" "$work/runs/c"
+debye 300 >"$work/runs/a/x/total_dos.dat"
+debye 350 >"$work/runs/b/x/total_dos.dat"
+debye 400 >"$work/runs/c/total_dos.dat"
+"$thermo" --csv "$work/runs/a/x/total_dos.dat" "$work/runs/b/x/total_dos.dat" "$work/runs/c/total_dos.dat" \
+  >"$work/runs.csv" 2>/dev/null
+run -o "$work/runs.png" -d "$work/runs.sum" "$work/runs.csv"
+[ "$(cut -f4 "$work/runs.sum" | tr '\n' ' ')" = "a/x/total_dos.dat b/x/total_dos.dat c/total_dos.dat " ] ||
+  fail "labels: $(cut -f4 "$work/runs.sum" | tr '\n' ' ')"
+
 # Temperatures too low to extrapolate theta_inf: a note, the rest drawn.
 "$thermo" --csv --tmax 400 "$work/d450,x" >"$work/low.csv"
 run -o "$work/low.png" -d "$work/low.sum" "$work/low.csv"
