@@ -1,5 +1,6 @@
 #include "thermo/columns.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -124,29 +125,32 @@ bool readcolumns(source& in, const columnchoice& choice, spectrum& s, columninfo
       for (std::size_t k = 0, n = countitems(line); k < n && numeric(firstitem(line.substr(itemend(line, k)))); ++k)
         ++info.columns;
     }
-    // The items needed: all for a sum, else up to the DOS column.
-    const std::size_t items = countitems(line);
-    const std::size_t need = choice.sum ? items : static_cast<std::size_t>(choice.column);
+    // The items needed: all for a sum (counted), else up to the DOS column
+    // (counted only to say what is missing).
+    const std::size_t need = choice.sum ? countitems(line) : static_cast<std::size_t>(choice.column);
     if (lines.truncated() && (choice.sum || itemend(line, need) >= line.size())) {
       p = {number, "a line longer than " + std::to_string(linereader::maxline) + " bytes whose items run past that"};
       return false;
     }
-    if (need < 2 || items < need) {
+    auto fewer = [&](std::size_t items) {
       p = {number, items < 2 ? std::string("a line with one number; two are needed, the energy and the DOS")
                              : "a line with " + std::to_string(items) + " items; the DOS is read from column " +
                                    std::to_string(choice.column)};
       return false;
-    }
+    };
+    if (need < 2) return fewer(need);
     // One record of the free-form reader over this line alone (and the line
     // end after it). A null item or a slash leaves its value unset, which
     // the NaN sentinel catches.
-    values.assign(need, std::numeric_limits<double>::quiet_NaN());
+    if (values.size() < need) values.resize(need);
+    std::fill(values.begin(), values.begin() + static_cast<long>(need), std::numeric_limits<double>::quiet_NaN());
     common::listreader reader(line.data(), line.size() + 1);
     const common::readresult r = reader.readreals(values.data(), static_cast<int>(need));
     if (r.status == common::readstatus::notnumber) {
       p = {number, itemproblem(r)};
       return false;
     }
+    if (r.status == common::readstatus::endoffile) return fewer(countitems(line));
     if (r.status != common::readstatus::ok) {
       p = {number, "a line whose items end early"};
       return false;

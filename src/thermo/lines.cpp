@@ -1,5 +1,6 @@
 #include "thermo/lines.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 namespace thermo {
@@ -17,7 +18,8 @@ const char* lineend(const char* from, const char* to) {
 }  // namespace
 
 linereader::linereader(source& in, std::vector<char>& storage) : in_(in), buffer_(storage) {
-  if (buffer_.size() < buffersize) buffer_.resize(buffersize);
+  // Two blocks to begin with; more only for a line longer than a block.
+  if (buffer_.size() < 2 * source::blocksize + 1) buffer_.resize(2 * source::blocksize + 1);
 }
 
 bool linereader::fill() {
@@ -27,6 +29,8 @@ bool linereader::fill() {
     end_ -= begin_;
     begin_ = 0;
   }
+  if (end_ + source::blocksize + 1 > buffer_.size())  // a long line: room for it, up to maxline
+    buffer_.resize(std::min(buffersize, 2 * buffer_.size()));
   const long k = in_.read(buffer_.data() + end_, source::blocksize);
   if (k <= 0) {
     if (k < 0) error_ = static_cast<int>(-k);

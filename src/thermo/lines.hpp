@@ -22,8 +22,8 @@ class linereader {
   // The buffer a reader needs, in bytes.
   static constexpr std::size_t buffersize = maxline + source::blocksize + 1;
 
-  // Reads `in` through `storage`, made buffersize bytes long where it is
-  // shorter, so that a caller can keep one buffer for many files.
+  // Reads `in` through `storage`, grown as lines need up to buffersize
+  // bytes, so that a caller can keep one buffer for many files.
   linereader(source& in, std::vector<char>& storage);
 
   // The next line, without its end, in text: valid until the next call, and

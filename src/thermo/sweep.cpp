@@ -1,5 +1,6 @@
 #include "thermo/sweep.hpp"
 
+#include <algorithm>
 #include <limits>
 #include <system_error>
 #include <thread>
@@ -23,20 +24,28 @@ row rowat(const harmonicdos& d, double thetaatoms, double divisor, double t) {
 
 void sweep(const harmonicdos& d, double thetaatoms, double divisor, const double* t, std::size_t n, row* out,
            bool split) {
-  auto compute = [&](std::size_t from, std::size_t to) {
-    for (std::size_t i = from; i < to; ++i) out[i] = rowat(d, thetaatoms, divisor, t[i]);
+  // Two threads take every other run of 32 temperatures, as the work
+  // differs from low to high temperatures (runs keep their rows apart in
+  // memory).
+  constexpr std::size_t run = 32;
+  auto compute = [&](std::size_t first, std::size_t stride) {
+    for (std::size_t from = first * run; from < n; from += stride * run)
+      for (std::size_t i = from; i < std::min(n, from + run); ++i) out[i] = rowat(d, thetaatoms, divisor, t[i]);
   };
   if (split && static_cast<double>(n) * static_cast<double>(d.energy.size()) > 2e5 && n > 1) {
     std::thread other;
     try {
-      other = std::thread(compute, n / 2, n);
+      other = std::thread(compute, 1, 2);
     } catch (const std::system_error&) {  // no thread to be had: all of it here
     }
-    compute(0, n / 2);
-    if (other.joinable()) other.join();
-    else compute(n / 2, n);
+    if (other.joinable()) {
+      compute(0, 2);
+      other.join();
+    } else {
+      compute(0, 1);
+    }
   } else {
-    compute(0, n);
+    compute(0, 1);
   }
 }
 
