@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "thermo/driver.hpp"
 #include "thermo/debye.hpp"
 #include "thermo/columns.hpp"
+#include "thermo/constants.hpp"
 #include "thermo/dos.hpp"
 #include "thermo/harmonic.hpp"
 #include "thermo/kernel.hpp"
@@ -57,8 +59,8 @@ struct scratch {
     return path;
   }
 };
-const scratch& files() {
-  static const scratch s;
+scratch& files() {
+  static scratch s;
   return s;
 }
 
@@ -128,6 +130,48 @@ void thermo_many_files(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 500 * 2001 * 101);
 }
 BENCHMARK(thermo_many_files)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The copper example's 11 volumes, each DOS resampled to 500 points.
+const std::vector<std::string>& qhafiles() {
+  static const std::vector<std::string> paths = [] {
+    const std::string dir = std::string(LHC_EXAMPLE) + "/";
+    std::ifstream ev(dir + "e-v.dat");
+    std::vector<std::string> p = {files().write("e-v.dat", std::string((std::istreambuf_iterator<char>(ev)),
+                                                                      std::istreambuf_iterator<char>()))};
+    for (int i = 1; i <= 11; ++i) {
+      thermo::spectrum sp;
+      thermo::problem problem;
+      std::ifstream in(dir + "v" + (i < 10 ? "0" : "") + std::to_string(i) + "/total_dos.dat");
+      const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      if (!thermo::parsecolumns(text, thermo::unit::thz, sp, problem)) std::abort();
+      std::string out;
+      char buf[64];
+      const double e0 = sp.energy.front(), e1 = sp.energy.back();
+      for (int k = 0; k < 500; ++k) {  // linear between the points
+        const double e = e0 + (e1 - e0) * k / 499;
+        std::size_t j = 1;
+        while (j + 1 < sp.energy.size() && sp.energy[j] < e) ++j;
+        const double w = (e - sp.energy[j - 1]) / (sp.energy[j] - sp.energy[j - 1]);
+        const double g = sp.dos[j - 1] + w * (sp.dos[j] - sp.dos[j - 1]);
+        const double thz = thermo::planck * 1e12;
+        std::snprintf(buf, sizeof buf, "%.12g %.12g\n", e / thz, g * thz);
+        out += buf;
+      }
+      p.push_back(files().write("qha" + std::to_string(i) + ".dat", out));
+    }
+    return p;
+  }();
+  return paths;
+}
+
+// The quasi-harmonic mode: 11 volumes of 500 points at 1,001 temperatures.
+void thermo_qha(benchmark::State& state) {
+  std::vector<std::string> args = {"--qha", qhafiles()[0], "--csv", "--tmin", "0", "--tmax", "1000", "--tstep", "1"};
+  args.insert(args.end(), qhafiles().begin() + 1, qhafiles().end());
+  runthermo(state, args);
+  state.SetItemsProcessed(state.iterations() * 1001);  // temperatures
+}
+BENCHMARK(thermo_qha)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -1,7 +1,8 @@
 // Arbitrary bytes as lattice_thermo's input: the first three bytes pick the
 // options (unit or layout, temperatures, --atoms, --per-atom, --csv, how
 // many files and which of them is standard input), the rest is split into
-// the files. The whole program runs on them in process. Whatever the bytes,
+// the files. The whole program runs on them in process; the bytes are also
+// read as an E(V) file for the quasi-harmonic mode. Whatever the bytes,
 // it must not crash, must exit 0, 1 or 2, must say why where it is not 0,
 // and every CSV row it writes must hold finite F, S, C and U. The column
 // and fixed-layout readers are also run directly on the bytes.
@@ -18,6 +19,7 @@
 #include "common/channel.hpp"
 #include "thermo/columns.hpp"
 #include "thermo/driver.hpp"
+#include "thermo/ev_file.hpp"
 #include "thermo/harmonic.hpp"
 #include "thermo/pds.hpp"
 
@@ -82,6 +84,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!std::isfinite(h.free_energy) || !std::isfinite(h.entropy) || !std::isfinite(h.heat_capacity) ||
             !std::isfinite(h.energy))
           std::abort();
+      }
+    }
+  }
+
+  // The bytes as an E(V) file: a problem with its line, or volumes that are
+  // positive, finite and distinct.
+  {
+    thermo::evdata ev;
+    thermo::problem p;
+    if (!thermo::parseev(bytes, ev, p)) {
+      if (p.what.empty() || p.line < 0) std::abort();
+    } else {
+      for (std::size_t i = 0; i < ev.volume.size(); ++i) {
+        if (!(ev.volume[i] > 0.0) || !std::isfinite(ev.volume[i]) || !std::isfinite(ev.energy[i])) std::abort();
+        for (std::size_t j = 0; j < i; ++j)
+          if (ev.volume[i] == ev.volume[j]) std::abort();
       }
     }
   }

@@ -20,7 +20,7 @@ if ! "$cmake" -S "$src" -B "$work/build" -G Ninja -DCMAKE_CXX_COMPILER="$cxx" -D
 fi
 grep -q "GoogleTest not found: the tests are off (Debian: apt-get install libgtest-dev)" "$work/configure.log" ||
   fail "no configure message naming libgtest-dev"
-grep -q "CLI11 or libyaml not found: lattice_thermo is not built (Debian: apt-get install libcli11-dev libyaml-dev)" \
+grep -q "CLI11, Eigen or libyaml not found: lattice_thermo is not built (Debian: apt-get install libcli11-dev libeigen3-dev libyaml-dev)" \
   "$work/configure.log" || fail "no configure message naming libcli11-dev"
 grep -q "Google Benchmark not found: the benchmarks are off (Debian: apt-get install libbenchmark-dev)" "$work/configure.log" ||
   fail "no configure message naming libbenchmark-dev"

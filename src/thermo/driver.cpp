@@ -9,6 +9,7 @@
 #include "thermo/options.hpp"
 #include "thermo/output.hpp"
 #include "thermo/pipeline.hpp"
+#include "thermo/qha_run.hpp"
 #include "thermo/workers.hpp"
 
 namespace thermo {
@@ -16,6 +17,7 @@ namespace thermo {
 int run(int argc, const char* const* argv, common::outchannel& out, common::outchannel& err) {
   options o;
   if (const int status = parseoptions(argc, argv, o, out, err); status >= 0) return status;
+  if (!o.qha.evfile.empty()) return runqha(o, out, err);
   // The umask, for a file --write-pds creates; read before any thread starts.
   const mode_t mask = ::umask(0);
   ::umask(mask);

@@ -34,6 +34,11 @@ const char* const usage =
     "  --write-pds OUT   also write the DOS resampled as lattice_heat_capacity's input\n"
     "                    (339 points, hartree, 3 states per atom; one FILE)\n"
     "  --force           let --write-pds replace an existing OUT\n"
+    "Quasi-harmonic mode (Cp, thermal expansion, bulk modulus):\n"
+    "  --qha EV_FILE     volume (A^3) and static energy (eV) per cell, a line per DOS FILE\n"
+    "                    given, in the same order; at least 5 volumes\n"
+    "  --eos NAME        vinet (default), birch_murnaghan or murnaghan\n"
+    "  --pressure LIST   in GPa, default 0, e.g. 0,5,10\n"
     "  --version, --help\n"
     "Options take their value as --option VALUE or --option=VALUE.\n"
     "Results: free_energy and energy in kJ/mol, entropy and heat_capacity in J/K/mol,\n"
@@ -54,8 +59,8 @@ std::string shortest(double v) {
   return buf;
 }
 
-// A comma-separated list of temperatures; false at the first item that is
-// not a finite number.
+// A comma-separated list of numbers; false at the first item that is not a
+// finite number.
 bool parselist(const std::string& text, std::vector<double>& list, std::string& bad) {
   list.clear();
   std::size_t p = 0;
@@ -79,7 +84,7 @@ bool parselist(const std::string& text, std::vector<double>& list, std::string& 
 
 // Which options were given, where their values cannot tell.
 struct given {
-  bool atoms = false, writepds = false, cutoff = false, list = false;
+  bool atoms = false, writepds = false, cutoff = false, list = false, eos = false, pressure = false;
 };
 
 // What the options must satisfy together; `bad` reports a usage error.
@@ -106,6 +111,12 @@ int checkoptions(const options& o, const given& g, Bad bad) {
   if (!(t.countd() <= maxtemperatures))
     return bad("the options give more than " + shortest(maxtemperatures) + " temperatures");
   if (g.atoms && !(o.atoms > 0.0 && std::isfinite(o.atoms))) return bad("--atoms must be positive");
+  if (o.qha.evfile.empty()) {
+    if (g.eos || g.pressure) return bad("--eos and --pressure go with --qha");
+  } else {
+    if (o.yaml || !o.writepds.empty() || o.peratom)
+      return bad("--yaml, --write-pds and --per-atom do not go with --qha");
+  }
   return -1;
 }
 
@@ -147,6 +158,10 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   auto* csv = app.add_flag("--csv", o.csv);
   app.add_flag("--yaml", o.yaml)->excludes(csv);
   auto* writepds = app.add_option("--write-pds", o.writepds);
+  std::string eosname, pressures;
+  app.add_option("--qha", o.qha.evfile);
+  auto* eosopt = app.add_option("--eos", eosname);
+  auto* pressureopt = app.add_option("--pressure", pressures);
   app.add_flag("--force", o.force);
   app.add_option("files", o.files);
   try {
@@ -164,6 +179,15 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   g.cutoff = cutoffopt->count() > 0;
   g.atoms = atomsopt->count() > 0;
   g.writepds = writepds->count() > 0;
+  g.eos = eosopt->count() > 0;
+  g.pressure = pressureopt->count() > 0;
+  if (app.count("--qha") > 0 && o.qha.evfile.empty()) return bad("--qha needs a file name, not ''");
+  if (g.eos && !parseeos(eosname, o.qha.form))
+    return bad("unknown equation of state '" + eosname + "'; one of vinet, birch_murnaghan, murnaghan");
+  if (g.pressure) {
+    std::string item;
+    if (!parselist(pressures, o.qha.pressures, item)) return bad("--pressure: '" + item + "' is not a number");
+  }
   if (o.read.unitgiven && !parseunit(unitname, o.read.u))
     return bad("unknown unit '" + unitname + "'; one of THz, cm-1, meV, eV, Ry, Ha");
   if (!list.empty() || app.count("--temperatures") > 0) {

@@ -7,6 +7,7 @@
 
 #include "common/channel.hpp"
 #include "thermo/dos.hpp"
+#include "thermo/eos.hpp"
 
 namespace thermo {
 
@@ -42,9 +43,17 @@ struct readoptions {
   bool pretendreal = false;   // imaginary modes count with their absolute energy
 };
 
+// The quasi-harmonic mode: E(V) from a file, a DOS file per volume.
+struct qhaoptions {
+  std::string evfile;  // --qha EV_FILE; empty: the harmonic mode
+  eos form = eos::vinet;
+  std::vector<double> pressures = {0.0};  // GPa, in the order given
+};
+
 // Everything the command line sets; the driver hands it on.
 struct options {
   readoptions read;
+  qhaoptions qha;
   temperatures temps;
   double atoms = 0.0;        // atoms per cell; 0: from the DOS
   bool peratom = false;

@@ -1,0 +1,48 @@
+#!/bin/sh
+# The quasi-harmonic plot script on lattice_thermo --qha's CSV and on bad
+# input. Exit 77 (skipped) where gnuplot is missing, after checking that the
+# script says so.
+#   plot_qha_test.sh <plot script> <lattice_thermo> <examples/cu_emt>
+set -u
+script=$1
+thermo=$2
+example=$3
+. "$(dirname "$0")/../scripttest.sh"
+
+(cd "$example" && "$thermo" --qha e-v.dat --csv --tstep 50 v*/total_dos.dat) >"$work/one.csv" ||
+  fail "lattice_thermo --qha failed on the example"
+(cd "$example" && "$thermo" --qha e-v.dat --csv --tstep 50 --pressure 0,5 v*/total_dos.dat) >"$work/two.csv" ||
+  fail "lattice_thermo --qha failed on two pressures"
+GNUPLOT=/nonexistent/gnuplot run -o "$work/none.png" "$work/one.csv"
+[ "$rc" -eq 2 ] || fail "a missing gnuplot exits $rc, not 2"
+case $err in *"apt-get install gnuplot-nox"*) ;; *) fail "no install hint: $err" ;; esac
+
+if ! command -v gnuplot >/dev/null 2>&1; then
+  echo "gnuplot is missing: the plots are not tested"
+  exit 77
+fi
+
+for csv in one two; do
+  run -o "$work/$csv.png" "$work/$csv.csv"
+  [ "$rc" -eq 0 ] && [ -z "$err" ] || fail "$csv exits $rc: $err"
+  ispng "$work/$csv.png" || fail "no PNG from $csv"
+done
+"$script" -o "$work/stdin.png" <"$work/two.csv" 2>"$work/stderr" || fail "standard input exits non-zero"
+ispng "$work/stdin.png" || fail "no PNG from standard input"
+
+# Not such a CSV: empty, the harmonic CSV, a short row, text in a number.
+: >"$work/empty"
+"$thermo" --csv "$example/v01/total_dos.dat" >"$work/harmonic"
+sed '5s/,[^,]*$//' "$work/one.csv" >"$work/short"
+sed '5s/^[^,]*,/abc,/' "$work/one.csv" >"$work/text"
+for bad in empty harmonic short text missing; do
+  run -o "$work/$bad.png" "$work/$bad"
+  [ "$rc" -eq 1 ] || fail "$bad input exits $rc"
+  case $err in *plot_qha:*) ;; *) fail "no message for $bad input: $err" ;; esac
+  [ ! -e "$work/$bad.png" ] || fail "an image from $bad input"
+done
+run -x
+[ "$rc" -eq 2 ] || fail "a bad option exits $rc"
+
+[ "$failures" -eq 0 ] && echo "plot_qha: all checks passed"
+exit "$failures"
