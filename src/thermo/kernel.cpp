@@ -8,13 +8,10 @@ void modesums_scalar(const double* e, const double* le, const double* g, std::si
                      double out[4]) {
   modeterms<double> t{0.0, 0.0, 0.0, 0.0};
   const double invkt = 1.0 / kt, logkt = std::log(kt);
-  std::size_t middle = 0, high = 0;
-  split(e, n, kt, middle, high);
+  const std::size_t high = split(e, n, kt);
   auto expm1 = [](double x) { return std::expm1(x); };
   auto exp = [](double x) { return std::exp(x); };
-  auto log1p = [](double x) { return std::log1p(x); };
-  for (std::size_t i = 0; i < middle; ++i) t.low(e[i], le[i], g[i], invkt, logkt, expm1);
-  for (std::size_t i = middle; i < high; ++i) t.middle(e[i], g[i], invkt, exp, log1p);
+  for (std::size_t i = 0; i < high; ++i) t.low(e[i], le[i], g[i], invkt, logkt, expm1);
   for (std::size_t i = high; i < n; ++i) t.high(e[i], g[i], invkt, exp);
   out[0] = t.c;
   out[1] = t.u;
