@@ -39,6 +39,34 @@ void columnnotes(const std::string& w, const readoptions& ro, const columninfo& 
 
 }  // namespace
 
+bool treat(loaded& file, const readoptions& ro, double atoms, unit u, const std::string& w, problem& p) {
+  if (ro.pretendreal) fold(file.sp);
+  const double states = integral(file.sp);
+  if (ro.normalize) {
+    if (normalize(file.sp, atoms) == 0.0) {
+      p = {0, "--normalize: the DOS holds " + shortest(states) + " states, less than half an atom's; give --atoms"};
+      return false;
+    }
+  } else {
+    const double n = atoms > 0.0 ? atoms : std::round(states / 3.0);
+    if (n < 1.0)
+      file.notes += w + "the DOS holds " + shortest(states) + " states, less than one atom's 3: check its unit\n";
+    else if (!(std::fabs(states / 3.0 - n) <= 0.01 * n))
+      file.notes += w + "the DOS holds " + shortest(states) + " states, 3 x " + shortest(states / 3.0) +
+                    " atoms, more than 1 % from " + shortest(n) + (atoms > 0.0 ? " (--atoms)" : "") +
+                    "; --normalize scales it to " + shortest(3.0 * n) + "\n";
+  }
+  const double cutoff = ro.cutoff * joules(u);
+  if (ro.cutoff > 0.0) file.cutofflabel = shortest(ro.cutoff) + " " + file.unitname;
+  file.cutoffthz = cutoff / joules(unit::thz);
+  file.d = prepare(file.sp, cutoff);
+  if (!(file.d.positive > 0.0) || file.d.energy.size() < 2) {
+    p = {0, ro.cutoff > 0.0 ? "no states above the cutoff frequency" : "no states above zero energy"};
+    return false;
+  }
+  return true;
+}
+
 std::string showpath(const std::string& path) {
   std::string s;
   for (const char c : path) {
@@ -105,30 +133,7 @@ bool readfile(const std::string& path, const options& o, filescratch& scratch, l
     columnnotes(w, ro, info, file);
   }
   file.unitname = unitname(u);
-  if (ro.pretendreal) fold(file.sp);
-  const double states = integral(file.sp);
-  if (ro.normalize) {
-    if (normalize(file.sp, o.atoms) == 0.0) {
-      p = {0, "--normalize: the DOS holds " + shortest(states) + " states, less than half an atom's; give --atoms"};
-      return failed();
-    }
-  } else {
-    const double n = o.atoms > 0.0 ? o.atoms : std::round(states / 3.0);
-    if (n < 1.0)
-      file.notes += w + "the DOS holds " + shortest(states) + " states, less than one atom's 3: check its unit\n";
-    else if (!(std::fabs(states / 3.0 - n) <= 0.01 * n))
-      file.notes += w + "the DOS holds " + shortest(states) + " states, 3 x " + shortest(states / 3.0) +
-                    " atoms, more than 1 % from " + shortest(n) + (o.atoms > 0.0 ? " (--atoms)" : "") +
-                    "; --normalize scales it to " + shortest(3.0 * n) + "\n";
-  }
-  const double cutoff = ro.cutoff * joules(u);
-  if (ro.cutoff > 0.0) file.cutofflabel = shortest(ro.cutoff) + " " + file.unitname;
-  file.cutoffthz = cutoff / joules(unit::thz);
-  file.d = prepare(file.sp, cutoff);
-  if (!(file.d.positive > 0.0) || file.d.energy.size() < 2) {
-    p = {0, ro.cutoff > 0.0 ? "no states above the cutoff frequency" : "no states above zero energy"};
-    return failed();
-  }
+  if (!treat(file, ro, o.atoms, u, w, p)) return failed();
   return true;
 }
 

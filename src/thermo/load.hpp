@@ -36,6 +36,13 @@ struct filescratch {
 // with its one-line message.
 bool readfile(const std::string& path, const options& o, filescratch& scratch, loaded& file, std::string& message);
 
+// What follows the reading of a tabulated DOS in file.sp (in unit u):
+// --pretend-real, --normalize (to 3 atoms states where atoms > 0) or the
+// warning where the states are not a whole number of atoms (lines that begin
+// with w), the cutoff (ro.cutoff in u), and the modes that take part in
+// file.d. False with p where none does.
+bool treat(loaded& file, const readoptions& ro, double atoms, unit u, const std::string& w, problem& p);
+
 // A path as messages show it: control characters as \xHH.
 std::string showpath(const std::string& path);
 

@@ -1,7 +1,11 @@
 #include "thermo/qha.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
+#include <system_error>
+#include <thread>
 
 #include "thermo/constants.hpp"
 
@@ -50,6 +54,59 @@ bool qhaat(const qhamodel& m, double t, double pressure, qharow& row, parameters
   row.entropy = -dp[0] * jmol;
   row.bulk_modulus_s = b * (1.0 + alpha * gamma * t) * gpa;
   return true;
+}
+
+qhamodel makemodel(eos form, const std::vector<double>& volume, const std::vector<double>& energy,
+                   std::vector<harmonicdos> dos) {
+  std::vector<std::size_t> order(volume.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return volume[a] < volume[b]; });
+  qhamodel m;
+  m.form = form;
+  for (std::size_t i : order) {
+    m.volume.push_back(volume[i]);
+    m.points.emplace_back(volume[i]);
+    m.energy.push_back(energy[i]);
+    m.dos.push_back(std::move(dos[i]));
+  }
+  return m;
+}
+
+std::size_t lowestat(const qhamodel& m) {
+  std::size_t k = 0;
+  for (std::size_t i = 0; i < m.volume.size(); ++i)
+    if (m.energy[i] + m.dos[i].zeropoint / ev < m.energy[k] + m.dos[k].zeropoint / ev) k = i;
+  return k;
+}
+
+bool lowestinside(const qhamodel& m) {
+  const std::size_t k = lowestat(m);
+  return k > 0 && k + 1 < m.volume.size();
+}
+
+// Two threads take alternate runs of 32 temperatures (the work differs from
+// low to high temperatures; runs keep each thread's rows apart in memory).
+void qharows(const qhamodel& m, const double* t, std::size_t n, double pressure, qhaoutcome* out) {
+  constexpr std::size_t run = 32;
+  auto compute = [&](std::size_t first, std::size_t stride) {
+    for (std::size_t from = first * run; from < n; from += stride * run)
+      for (std::size_t i = from; i < std::min(n, from + run); ++i) {
+        parameters p;
+        out[i].ok = qhaat(m, t[i], pressure, out[i].row, p, out[i].why);
+      }
+  };
+  if (n < 8) return compute(0, 1);
+  std::thread other;
+  try {
+    other = std::thread(compute, 1, 2);
+  } catch (const std::system_error&) {
+  }
+  if (other.joinable()) {
+    compute(0, 2);
+    other.join();
+  } else {
+    compute(0, 1);
+  }
 }
 
 bool staticfit(const qhamodel& m, parameters& p, std::string& why) {

@@ -35,6 +35,27 @@ struct qharow {
   double bulk_modulus_s;     // GPa, B_T (1 + alpha gamma T)
 };
 
+// The model from E(V) and a DOS per volume, in any order of volume (sorted
+// here).
+qhamodel makemodel(eos form, const std::vector<double>& volume, const std::vector<double>& energy,
+                   std::vector<harmonicdos> dos);
+
+// Where E(V) plus the zero-point energy is lowest (an index into the sorted
+// volumes), and whether that lies between the smallest and the largest.
+std::size_t lowestat(const qhamodel& m);
+bool lowestinside(const qhamodel& m);
+
+// One temperature's outcome: its row, or why its fit failed.
+struct qhaoutcome {
+  qharow row;
+  bool ok = false;
+  std::string why;
+};
+
+// The rows at temperatures t[0..n) and a pressure, on two threads where
+// there are many; each row the same on either, and as qhaat gives it.
+void qharows(const qhamodel& m, const double* t, std::size_t n, double pressure, qhaoutcome* out);
+
 // The row at temperature t (K) and pressure (GPa), and the fitted
 // parameters; false with the reason where the fit does not converge.
 bool qhaat(const qhamodel& m, double t, double pressure, qharow& row, parameters& p, std::string& why);

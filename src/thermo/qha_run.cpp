@@ -90,64 +90,8 @@ bool loadmodel(const options& o, qhamodel& m, std::string& messages) {
       messages += "lattice_thermo: " + showpath(o.files[i]) + ": warning: the DOS holds " + number(dos[i].states) +
                   " states, " + showpath(o.files[0]) + " " + number(dos[0].states) +
                   ": every DOS must describe the same cell\n";
-  std::vector<std::size_t> order(n);
-  std::iota(order.begin(), order.end(), 0);
-  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return data.volume[a] < data.volume[b]; });
-  m.form = o.qha.form;
-  for (std::size_t i : order) {
-    m.volume.push_back(data.volume[i]);
-    m.points.emplace_back(data.volume[i]);
-    m.energy.push_back(data.energy[i]);
-    m.dos.push_back(std::move(dos[i]));
-  }
+  m = makemodel(o.qha.form, data.volume, data.energy, std::move(dos));
   return true;
-}
-
-// One temperature's outcome.
-struct outcome {
-  qharow row;
-  bool ok = false;
-  std::string why;
-};
-
-// The rows of temperatures t[0..n) at a pressure, on two threads where
-// there are many, each taking every other run of 32 temperatures (the work
-// differs from low to high temperatures; runs keep each thread's rows
-// apart in memory); each row the same on either.
-void rows(const qhamodel& m, const double* t, std::size_t n, double pressure, outcome* out) {
-  constexpr std::size_t run = 32;
-  auto compute = [&](std::size_t first, std::size_t stride) {
-    for (std::size_t from = first * run; from < n; from += stride * run)
-      for (std::size_t i = from; i < std::min(n, from + run); ++i) {
-        parameters p;
-        out[i].ok = qhaat(m, t[i], pressure, out[i].row, p, out[i].why);
-      }
-  };
-  if (n < 8) return compute(0, 1);
-  std::thread other;
-  try {
-    other = std::thread(compute, 1, 2);
-  } catch (const std::system_error&) {
-  }
-  if (other.joinable()) {
-    compute(0, 2);
-    other.join();
-  } else {
-    compute(0, 1);
-  }
-}
-
-// Where E(V) plus the zero-point energy is lowest, and whether that is
-// between the smallest and the largest volume.
-std::size_t lowestat(const qhamodel& m) {
-  std::size_t k = 0;
-  for (std::size_t i = 0; i < m.volume.size(); ++i)
-    if (m.energy[i] + m.dos[i].zeropoint / elementary < m.energy[k] + m.dos[k].zeropoint / elementary) k = i;
-  return k;
-}
-bool lowestinside(const qhamodel& m) {
-  const std::size_t k = lowestat(m);
-  return k > 0 && k + 1 < m.volume.size();
 }
 
 }  // namespace
@@ -193,7 +137,7 @@ int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
   if (o.csv && !write(qhacsvheader(pressurecolumn))) return 1;
   const long count = o.temps.count();
   std::vector<double> t;
-  std::vector<outcome> block;
+  std::vector<qhaoutcome> block;
   std::string text;
   for (double pressure : o.qha.pressures) {
     if (!o.csv) {
@@ -207,11 +151,11 @@ int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
       const long to = std::min(count, from + rowblock);
       t.resize(static_cast<std::size_t>(to - from));
       for (long i = from; i < to; ++i) t[static_cast<std::size_t>(i - from)] = o.temps.at(i);
-      block.assign(t.size(), outcome{});
-      rows(m, t.data(), t.size(), pressure, block.data());
+      block.assign(t.size(), qhaoutcome{});
+      qharows(m, t.data(), t.size(), pressure, block.data());
       text.clear();
       for (std::size_t i = 0; i < block.size(); ++i) {
-        const outcome& r = block[i];
+        const qhaoutcome& r = block[i];
         if (!r.ok) {
           say("lattice_thermo: " + ev + ": at " + number(t[i]) + " K and " + number(pressure) + " GPa: " + r.why + "\n");
           status = 1;
