@@ -30,8 +30,8 @@ void modesums_avx512(const double* e, const double* le, const double* g, std::si
 // y = 1 - m; from there, y = exp(-x) and m = 1 - y (m or y above 0.135, so
 // the difference loses at most three bits of the smaller). ln m needs no
 // logarithm call: below 2 it is ln x + ln(m / x), the first from
-// ln E - ln kt and the second from its Bernoulli series; from 2 up, the
-// series -sum y^k / k. The modes of each range follow one another, as the
+// ln E - ln kt and the second from a polynomial in x^2; from 2 up, a
+// polynomial in y. The modes of each range follow one another, as the
 // energies increase; `split` gives where the second range begins.
 inline constexpr double splitx = 2.0;
 inline std::size_t split(const double* e, std::size_t n, double kt) {
@@ -61,30 +61,28 @@ struct modeterms {
   // 2, y = e^-x from there.
   void lowwith(V ev, V lev, V gv, V x, V logkt, V m) { add(ev, gv, x, 1.0 - m, m, (lev - logkt) + logmoverx(x)); }
   void highwith(V ev, V gv, V x, V y) { add(ev, gv, x, y, 1.0 - y, log1my(y)); }
-  // ln((1 - e^-x) / x) = -x/2 + sum B_2k x^2k / (2k (2k)!) for 0 < x < 2,
-  // where the 16th term is below 1e-17 of the value.
+  // ln((1 - e^-x) / x) = -x/2 + x^2 p(x^2) for 0 < x <= 2, with p the
+  // Chebyshev fit of degree 9 in x^2 to the Bernoulli series (tools/fit_kernel;
+  // relative error below 3e-16 over the range).
   static V logmoverx(V x) {
-    static constexpr double b[17] = {
-        0.041666666666666664,    -0.00034722222222222224, 5.5114638447971785e-06, -1.033399470899471e-07,
-        2.08767569878681e-09,    -4.403491782239578e-11,  9.55895466477477e-13,   -2.1185501852016142e-14,
-        4.770034475709914e-16,   -1.087434349279031e-17,  2.5040921947091955e-19, -5.814360285755218e-21,
-        1.3595027075497952e-22,  -3.1976847953705525e-24, 7.559841507792277e-26,  -1.7952470840225633e-27,
-        4.279919045926073e-29};
+    static constexpr double b[10] = {
+        -6.972042082143168e-18,  4.466450757756472e-16, -2.1048763241763512e-14, 9.555163766073461e-13,
+        -4.403426126342947e-11,  2.0876750027486815e-09, -1.0333994666461168e-07, 5.511463844664847e-06,
+        -0.00034722222222220624, 0.041666666666666664};
     const V x2 = x * x;
-    V p = x2 * b[16] + b[15];
-    for (int k = 14; k >= 0; --k) p = x2 * p + b[k];
+    V p = x2 * b[0] + b[1];
+    for (int k = 2; k < 10; ++k) p = x2 * p + b[k];
     return x2 * p - 0.5 * x;
   }
-  // ln(1 - y) = -sum y^k / k for 0 <= y <= e^-2, where the 21st term is
-  // below 1e-18 of the first.
+  // ln(1 - y) = -y q(y) for 0 <= y <= e^-2, with q the Chebyshev fit of
+  // degree 11 to sum y^(k-1) / k (relative error below 3e-16).
   static V log1my(V y) {
-    static constexpr auto inverse = [] {
-      std::array<double, 22> a{};
-      for (int k = 1; k <= 21; ++k) a[static_cast<std::size_t>(k)] = 1.0 / k;
-      return a;
-    }();
-    V p = y * inverse[21] + inverse[20];
-    for (int k = 19; k >= 1; --k) p = y * p + inverse[static_cast<std::size_t>(k)];
+    static constexpr double q[12] = {
+        0.18352989304404593, 0.05010640267338509, 0.10890267908754962, 0.10991240436596902,
+        0.125105147309796,   0.14285103962584267, 0.16666689864518272, 0.1999999944311899,
+        0.25000000007865225, 0.3333333333327607,  0.5000000000000017,  1.0};
+    V p = y * q[0] + q[1];
+    for (int k = 2; k < 12; ++k) p = y * p + q[k];
     return -(y * p);
   }
   void add(V ev, V gv, V x, V y, V m, V lm) {

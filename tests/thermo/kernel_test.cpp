@@ -16,7 +16,8 @@ using namespace thermotest;
 
 // Every kernel variant against the four terms in long double, one mode at a
 // time over x from 1e-300 to far past the overflow of e^x (both sides of the
-// split at 2, and where the splits were), and on sums with counts that leave
+// split at 2, and where the splits were; densely where the polynomials
+// stand in for logarithms), and on sums with counts that leave
 // every tail length.
 TEST(ThermoKernel, VariantsAgreeWithLongDouble) {
   const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
@@ -30,6 +31,7 @@ TEST(ThermoKernel, VariantsAgreeWithLongDouble) {
   }
   for (double x : {std::nextafter(2.0, 0.0), 2.0, 1.999, 2.001, 0.6931471805599453, 4.0})  // at the split
     e.push_back(x * kt);
+  for (int k = 1; k <= 4000; ++k) e.push_back(k * 0.002 * kt);  // densely over both polynomials' ranges
   std::sort(e.begin(), e.end());
   le.clear();
   for (double v : e) le.push_back(std::log(v));
