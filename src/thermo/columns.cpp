@@ -5,7 +5,6 @@
 #include <cstring>
 #include <limits>
 
-#include "common/escape.hpp"
 #include "common/freeform.hpp"
 #include "thermo/lines.hpp"
 
@@ -82,12 +81,6 @@ void findunit(std::string_view line, columninfo& info) {
   }
 }
 
-std::string itemproblem(const common::readresult& r) {
-  char shown[4 * sizeof r.text];
-  common::escape(r.text, std::strlen(r.text), shown, sizeof shown);
-  return "item " + std::to_string(r.item) + " is not a number: \"" + shown + "\"";
-}
-
 }  // namespace
 
 bool readcolumns(source& in, const columnchoice& choice, spectrum& s, columninfo& info, problem& p,
@@ -101,12 +94,8 @@ bool readcolumns(source& in, const columnchoice& choice, spectrum& s, columninfo
   for (;;) {
     const linereader::status st = lines.next(line);
     if (st == linereader::status::end) break;
-    if (st == linereader::status::binary) {
-      p = {lines.number(), "binary data, not a DOS text file"};
-      return false;
-    }
-    if (st == linereader::status::error) {
-      p = {lines.number() + 1, std::string("cannot read: ") + std::strerror(lines.error())};
+    if (st != linereader::status::line) {
+      p = lines.failure(st, "a DOS text file");
       return false;
     }
     const std::size_t first = line.find_first_not_of(" \t");
@@ -147,7 +136,7 @@ bool readcolumns(source& in, const columnchoice& choice, spectrum& s, columninfo
     common::listreader reader(line.data(), line.size() + 1);
     const common::readresult r = reader.readreals(values.data(), static_cast<int>(need));
     if (r.status == common::readstatus::notnumber) {
-      p = {number, itemproblem(r)};
+      p = {number, notanumber(r)};
       return false;
     }
     if (r.status == common::readstatus::endoffile) return fewer(countitems(line));

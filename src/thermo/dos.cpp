@@ -1,11 +1,11 @@
 #include "thermo/dos.hpp"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <utility>
 
 #include "thermo/constants.hpp"
+#include "thermo/number_text.hpp"
 
 namespace thermo {
 
@@ -24,14 +24,6 @@ constexpr unitinfo units[] = {
     {unit::ry, "Ry", hartree / 2.0},
     {unit::ha, "Ha", hartree},
 };
-
-std::string shortest(double v) {
-  char buf[32];
-  return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
-}
-
-// The trapezoid's area between two points, without overflow on the way.
-double area(double e0, double g0, double e1, double g1) { return (0.5 * g0 + 0.5 * g1) * (e1 - e0); }
 
 }  // namespace
 
@@ -102,7 +94,7 @@ bool spectrumbuilder::add(double e, double g, long line, problem& p) {
                               : std::string("energies do not increase strictly")};
       return false;
     }
-    absolute_ += std::fabs(area(s_.energy[n - 1], s_.dos[n - 1], energy, dos));
+    absolute_ += std::fabs(trapezoid(s_.energy[n - 1], s_.dos[n - 1], energy, dos));
     if (!(absolute_ <= maxstates)) {
       p = {line, "the DOS integrates to more than " + shortest(maxstates) + " states here"};
       return false;
@@ -128,7 +120,7 @@ bool spectrumbuilder::finish(problem& p) {
   }
   double integral = 0.0, above = 0.0;
   for (std::size_t i = 1; i < n; ++i) {
-    const double a = area(s_.energy[i - 1], s_.dos[i - 1], s_.energy[i], s_.dos[i]);
+    const double a = trapezoid(s_.energy[i - 1], s_.dos[i - 1], s_.energy[i], s_.dos[i]);
     integral += a;
     if (s_.energy[i - 1] > 0.0) above += a;
   }

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "thermo/problem.hpp"
+
 namespace thermo {
 
 // Energy units of a DOS file's first column, and joules per unit.
@@ -24,12 +26,9 @@ struct spectrum {
   long negative = 0;  // count of negative DOS values (kept)
 };
 
-// A problem with a file: the line it was found on (0 where none applies) and
-// what it is.
-struct problem {
-  long line = 0;
-  std::string what;
-};
+// The trapezoid rule's area between the points (e0, g0) and (e1, g1), in a
+// form that does not overflow on the way.
+inline double trapezoid(double e0, double g0, double e1, double g1) { return (0.5 * g0 + 0.5 * g1) * (e1 - e0); }
 
 // Limits that keep every result finite: no phonon comes near them.
 inline constexpr double maxenergy = 1e-10;  // J, |E|; about 6e8 eV

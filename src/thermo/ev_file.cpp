@@ -1,25 +1,15 @@
 #include "thermo/ev_file.hpp"
 
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
 
-#include "common/escape.hpp"
 #include "common/freeform.hpp"
 #include "thermo/lines.hpp"
+#include "thermo/number_text.hpp"
 
 namespace thermo {
-
-namespace {
-
-std::string shortest(double v) {
-  char buf[32];
-  return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
-}
-
-}  // namespace
 
 bool readev(source& in, evdata& ev, problem& p, std::vector<char>& storage) {
   ev = evdata{};
@@ -28,12 +18,8 @@ bool readev(source& in, evdata& ev, problem& p, std::vector<char>& storage) {
   for (;;) {
     const linereader::status st = lines.next(line);
     if (st == linereader::status::end) break;
-    if (st == linereader::status::binary) {
-      p = {lines.number(), "binary data, not a volume-energy file"};
-      return false;
-    }
-    if (st == linereader::status::error) {
-      p = {lines.number() + 1, std::string("cannot read: ") + std::strerror(lines.error())};
+    if (st != linereader::status::line) {
+      p = lines.failure(st, "a volume-energy file");
       return false;
     }
     const std::size_t first = line.find_first_not_of(" \t");
@@ -43,9 +29,7 @@ bool readev(source& in, evdata& ev, problem& p, std::vector<char>& storage) {
     common::listreader reader(line.data(), line.size() + 1);
     const common::readresult r = reader.readreals(v, 2);
     if (r.status == common::readstatus::notnumber) {
-      char shown[4 * sizeof r.text];
-      common::escape(r.text, std::strlen(r.text), shown, sizeof shown);
-      p = {number, "item " + std::to_string(r.item) + " is not a number: \"" + shown + "\""};
+      p = {number, notanumber(r)};
       return false;
     }
     if (r.status != common::readstatus::ok || std::isnan(v[0]) || std::isnan(v[1])) {

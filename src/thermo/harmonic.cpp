@@ -30,7 +30,7 @@ harmonicdos prepare(const spectrum& s, double cutoff) {
   // The interval from the last point at or below the cutoff to the first
   // above it takes no part, like the states below it: it counts in `below`.
   for (std::size_t i = 1; i < n; ++i) {
-    const double area = (0.5 * s.dos[i] + 0.5 * s.dos[i - 1]) * (s.energy[i] - s.energy[i - 1]);
+    const double area = trapezoid(s.energy[i - 1], s.dos[i - 1], s.energy[i], s.dos[i]);
     d.states += area;
     if (s.energy[i - 1] <= cutoff) d.below += area;
   }

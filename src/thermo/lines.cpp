@@ -122,4 +122,9 @@ linereader::status linereader::next(std::string_view& text) {
   }
 }
 
+problem linereader::failure(status st, const char* kind) const {
+  if (st == status::binary) return {number_, std::string("binary data, not ") + kind};
+  return {number_ + 1, std::string("cannot read: ") + std::strerror(error_)};
+}
+
 }  // namespace thermo

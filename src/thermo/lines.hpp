@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "thermo/input.hpp"
+#include "thermo/problem.hpp"
 
 namespace thermo {
 
@@ -32,6 +33,11 @@ class linereader {
   // cannot be read (errno in error()); `binary` instead of the first line
   // when the first block holds a NUL byte (its line in number()).
   status next(std::string_view& text);
+
+  // What next()'s `error` or `binary` means for a file that should be
+  // `kind` ("a DOS text file"): "binary data, not ..." at the line of the NUL
+  // byte, or "cannot read: ..." at the line that could not be read.
+  problem failure(status st, const char* kind) const;
 
   long number() const { return number_; }    // the line handed out last, from 1
   bool truncated() const { return truncated_; }  // it was longer than maxline

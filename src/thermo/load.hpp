@@ -43,6 +43,20 @@ bool readfile(const std::string& path, const options& o, filescratch& scratch, l
 // file.d. False with p where none does.
 bool treat(loaded& file, const readoptions& ro, double atoms, unit u, const std::string& w, problem& p);
 
+// What a treated DOS warns of, appended to file.notes in lines that begin
+// with w: negative DOS values, and states that take no part (at or below
+// zero or the cutoff) beyond 0.1 %.
+void notetreated(loaded& file, const std::string& w);
+
+// How a file's results are scaled: the atoms per cell (`atoms` where it is
+// given, positive; else a mesh's natom, else the states / 3), the atoms of
+// theta_D's Debye solid (given, else the states above zero / 3), and what
+// results per mole of cells are divided by (the atoms, `peratom`; else 1).
+struct scaling {
+  double atoms, thetaatoms, divisor;
+};
+scaling scalingof(const loaded& file, double atoms, bool peratom);
+
 // A path as messages show it: control characters as \xHH.
 std::string showpath(const std::string& path);
 

@@ -17,12 +17,6 @@ namespace thermo {
 
 namespace {
 
-// A problem found while the events come, with its line.
-struct meshproblem {
-  long line;
-  std::string what;
-};
-
 // Keeps the path to the event at hand and takes the values it needs: natom
 // at the top, and in each entry of `phonon` its `weight` and the `frequency`
 // of each entry of its `band`.
@@ -60,7 +54,7 @@ class meshhandler {
     if (v.empty() || r.ec != std::errc() || r.ptr != end || !std::isfinite(x)) {
       char shown[256];
       common::escape(v.data(), std::min<std::size_t>(v.size(), 60), shown, sizeof shown);
-      throw meshproblem{line, std::string(what) + " is not a finite number: \"" + shown + "\""};
+      throw problem{line, std::string(what) + " is not a finite number: \"" + shown + "\""};
     }
     return x;
   }
@@ -104,11 +98,11 @@ class meshhandler {
     }
     if (top.r == role::root && top.key == "natom") {
       const double n = number(line, v, "natom");
-      if (!(n >= 1 && n <= 1e6 && n == std::floor(n))) throw meshproblem{line, "natom is not a count of atoms"};
+      if (!(n >= 1 && n <= 1e6 && n == std::floor(n))) throw problem{line, "natom is not a count of atoms"};
       natom = static_cast<long>(n);
     } else if (top.r == role::qpoint && top.key == "weight") {
       weight_ = number(line, v, "a q-point's weight");
-      if (!(weight_ > 0.0)) throw meshproblem{line, "a q-point's weight is not positive"};
+      if (!(weight_ > 0.0)) throw problem{line, "a q-point's weight is not positive"};
       hasweight_ = true;
     } else if (top.r == role::band && top.key == "frequency") {
       freqs_.push_back(number(line, v, "a frequency"));
@@ -118,11 +112,11 @@ class meshhandler {
 
   void endqpoint() {
     ++qpoints;
-    if (!hasweight_) throw meshproblem{qline_, "a q-point without a weight: not phonopy's mesh output"};
-    if (freqs_.empty()) throw meshproblem{qline_, "a q-point without frequencies"};
+    if (!hasweight_) throw problem{qline_, "a q-point without a weight: not phonopy's mesh output"};
+    if (freqs_.empty()) throw problem{qline_, "a q-point without frequencies"};
     if (bands < 0) bands = static_cast<long>(freqs_.size());
     if (static_cast<long>(freqs_.size()) != bands)
-      throw meshproblem{qline_, "a q-point with " + std::to_string(freqs_.size()) + " frequencies, where the first had " +
+      throw problem{qline_, "a q-point with " + std::to_string(freqs_.size()) + " frequencies, where the first had " +
                                     std::to_string(bands)};
     weights += weight_;
     for (double f : freqs_) modes.emplace_back(f, weight_);
@@ -187,8 +181,8 @@ bool parse(source& in, meshhandler& h, problem& p) {
       }
       yaml_event_delete(&event);
     }
-  } catch (const meshproblem& e) {
-    p = {e.line, e.what};
+  } catch (problem& e) {
+    p = std::move(e);
     ok = false;
   }
   yaml_parser_delete(&parser);

@@ -4,8 +4,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
+
+#include "thermo/number_text.hpp"
 
 namespace thermo {
 
@@ -53,12 +54,6 @@ namespace {
 
 void say(common::outchannel& ch, const std::string& s) { ch.write(s.data(), s.size()); }
 
-std::string shortest(double v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%g", v);
-  return buf;
-}
-
 // A comma-separated list of numbers; false at the first item that is not a
 // finite number.
 bool parselist(const std::string& text, std::vector<double>& list, std::string& bad) {
@@ -101,15 +96,15 @@ int checkoptions(const options& o, const given& g, Bad bad) {
   const temperatures& t = o.temps;
   for (double v : t.list)
     if (!(v >= 0.0 && v <= maxtemperature))
-      return bad("temperature " + shortest(v) + " K is outside 0 to " + shortest(maxtemperature) + " K");
+      return bad("temperature " + significant(v) + " K is outside 0 to " + significant(maxtemperature) + " K");
   if (t.list.empty()) {
     if (!std::isfinite(t.tmin) || !std::isfinite(t.tmax) || t.tmin < 0.0 || t.tmax < t.tmin)
       return bad("temperatures must satisfy 0 <= tmin <= tmax");
-    if (t.tmax > maxtemperature) return bad("temperatures above " + shortest(maxtemperature) + " K are not taken");
+    if (t.tmax > maxtemperature) return bad("temperatures above " + significant(maxtemperature) + " K are not taken");
     if (!(t.tstep > 0.0) || !std::isfinite(t.tstep)) return bad("--tstep must be positive");
   }
   if (!(t.countd() <= maxtemperatures))
-    return bad("the options give more than " + shortest(maxtemperatures) + " temperatures");
+    return bad("the options give more than " + significant(maxtemperatures) + " temperatures");
   if (g.atoms && !(o.atoms > 0.0 && std::isfinite(o.atoms))) return bad("--atoms must be positive");
   if (o.qha.evfile.empty()) {
     if (g.eos || g.pressure) return bad("--eos and --pressure go with --qha");

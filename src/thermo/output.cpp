@@ -1,27 +1,17 @@
 #include "thermo/output.hpp"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
 #include "thermo/constants.hpp"
+#include "thermo/number_text.hpp"
 
 namespace thermo {
 
 namespace {
 
 constexpr std::array<int, 6> decimals = {2, 6, 6, 6, 6, 4};
-
-void putcsv(std::string& s, double v) {
-  char buf[64];
-  if (std::isnan(v)) {
-    s += "nan";
-    return;
-  }
-  const auto r = std::to_chars(buf, buf + sizeof buf, v);
-  s.append(buf, r.ptr);
-}
 
 // A table value: fixed with its decimals where that shows at least four
 // significant digits and stays short, else seven significant digits with an
@@ -40,23 +30,14 @@ std::array<std::string, 6> titles(bool peratom) {
   return {"T [K]", "F [kJ/mol" + per, "S [J/K/mol" + per, "Cv [J/K/mol" + per, "U [kJ/mol" + per, "theta_D [K]"};
 }
 
-std::string shortestvalue(double v) {
-  if (std::isnan(v)) return ".nan";
-  char buf[32];
-  return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
-}
+// A YAML value: YAML writes NaN as .nan.
+std::string shortestvalue(double v) { return std::isnan(v) ? ".nan" : shortest(v); }
 
 std::array<double, 6> fields(const row& r) {
   return {r.temperature, r.free_energy, r.entropy, r.heat_capacity, r.energy, r.debye_temperature};
 }
 
 }  // namespace
-
-std::string fixed(double v, int width, int decimals) {
-  char buf[400];
-  std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, v);
-  return buf;
-}
 
 std::string csvfield(const std::string& text) {
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
@@ -158,7 +139,7 @@ void appendcsvrows(std::string& s, const row* rows, std::size_t n, const std::st
     s += prefix;
     const auto v = fields(rows[i]);
     for (int k = 0; k < 6; ++k) {
-      putcsv(s, v[k]);
+      appendshortest(s, v[k]);
       s += k < 5 ? ',' : '\n';
     }
   }

@@ -57,9 +57,6 @@ void appendyamlrows(std::string& s, const row* rows, std::size_t n);
 void appendtablerows(std::string& s, const row* rows, std::size_t n, const tablelayout& layout);
 void appendcsvrows(std::string& s, const row* rows, std::size_t n, const std::string& file);
 
-// A value in fixed notation, as printf's %*.*f.
-std::string fixed(double v, int width, int decimals);
-
 // A path as a CSV field.
 std::string csvfield(const std::string& text);
 

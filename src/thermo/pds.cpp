@@ -6,7 +6,6 @@
 #include <limits>
 #include <string>
 
-#include "common/escape.hpp"
 #include "common/freeform.hpp"
 #include "thermo/lines.hpp"
 
@@ -67,12 +66,7 @@ bool readpds(source& in, spectrum& s, problem& p, std::vector<char>& storage) {
     double v[2] = {unset, unset};
     const common::readresult r = reader.readreals(v, 2);
     if (r.status == common::readstatus::endoffile && !feed.binary) break;
-    if (r.status == common::readstatus::notnumber) {
-      char shown[4 * sizeof r.text];
-      common::escape(r.text, std::strlen(r.text), shown, sizeof shown);
-      return failed(r, "record " + std::to_string(k) + ", item " + std::to_string(r.item) + " is not a number: \"" +
-                           shown + "\"");
-    }
+    if (r.status == common::readstatus::notnumber) return failed(r, "record " + std::to_string(k) + ", " + notanumber(r));
     if (r.status != common::readstatus::ok) return failed(r, "");
     if (std::isnan(v[0]) || std::isnan(v[1])) return failed(r, "record " + std::to_string(k) + ": a missing or NaN value");
     if (!build.add(v[0], v[1], lines.number(), p)) {

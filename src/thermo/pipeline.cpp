@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "thermo/atomic_write.hpp"
 #include "thermo/constants.hpp"
+#include "thermo/number_text.hpp"
 #include "thermo/resample.hpp"
 #include "thermo/sweep.hpp"
 
@@ -25,12 +25,6 @@ void renderblock(const rowstream& r, const temperatures& temps, long from, long 
   }
 }
 
-std::string percent(double v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.3g", v);
-  return buf;
-}
-
 // --write-pds; false (fatal for the run) where it fails.
 bool writepds(const std::string& path, const options& o, const loaded& file, std::string& messages) {
   const std::string out = showpath(o.writepds);
@@ -48,7 +42,7 @@ bool writepds(const std::string& path, const options& o, const loaded& file, std
   const double change = (rs.resampledcv - rs.sourcecv) / rs.sourcecv;
   if (rs.sourcecv > 0.0 && !(std::fabs(change) <= 0.01))
     messages += "lattice_thermo: " + out + ": warning: C at 300 K from the 339 resampled points is " +
-                percent(100.0 * change) + " % off the source's (" + fixed(rs.resampledcv * avogadro, 0, 4) +
+                significant(100.0 * change, 3) + " % off the source's (" + fixed(rs.resampledcv * avogadro, 0, 4) +
                 " against " + fixed(rs.sourcecv * avogadro, 0, 4) + " J/K/mol of cells): the grid is too coarse for this DOS\n";
   if (!writeatomically(o.writepds, rs.text, o.force, o.newfilemode, why)) {
     messages += "lattice_thermo: " + out + ": " + why + "\n";
@@ -76,21 +70,14 @@ fileresult finishfile(const std::string& path, const options& o, bool filecolumn
   rest->d = std::move(file.d);
   const harmonicdos& d = rest->d;
   r.messages = file.notes;
-  if (file.sp.negative > 0)
-    r.messages += "lattice_thermo: " + shown + ": warning: " + std::to_string(file.sp.negative) +
-                  " negative DOS values, kept as they are\n";
-  if (d.below > 0.001 * d.states)
-    r.messages += "lattice_thermo: " + shown + ": warning: " + fixed(100.0 * d.below / d.states, 0, 3) +
-                  " % of the states take no part: they lie at or below " +
-                  (file.cutofflabel.empty() ? std::string("zero energy (imaginary modes)") : "the cutoff, " + file.cutofflabel) +
-                  " or between the last point there and the first above it\n";
   if (!o.writepds.empty() && !writepds(path, o, file, r.messages)) {
     r.fatal = true;
     return r;
   }
-  const double atoms = o.atoms > 0.0 ? o.atoms : file.mesh ? static_cast<double>(file.meshcounts.natom) : d.states / 3.0;
-  rest->thetaatoms = o.atoms > 0.0 ? o.atoms : d.positive / 3.0;
-  rest->divisor = o.peratom ? atoms : 1.0;
+  const scaling scale = scalingof(file, o.atoms, o.peratom);
+  const double atoms = scale.atoms;
+  rest->thetaatoms = scale.thetaatoms;
+  rest->divisor = scale.divisor;
   rest->form = o.yaml ? format::yaml : o.csv ? format::csv : format::table;
   rest->file = filecolumn ? path : std::string();
   rest->count = o.temps.count();

@@ -4,10 +4,9 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
-#include <system_error>
-#include <thread>
 
 #include "thermo/constants.hpp"
+#include "thermo/two_threads.hpp"
 
 namespace thermo {
 
@@ -84,29 +83,11 @@ bool lowestinside(const qhamodel& m) {
   return k > 0 && k + 1 < m.volume.size();
 }
 
-// Two threads take alternate runs of 32 temperatures (the work differs from
-// low to high temperatures; runs keep each thread's rows apart in memory).
 void qharows(const qhamodel& m, const double* t, std::size_t n, double pressure, qhaoutcome* out) {
-  constexpr std::size_t run = 32;
-  auto compute = [&](std::size_t first, std::size_t stride) {
-    for (std::size_t from = first * run; from < n; from += stride * run)
-      for (std::size_t i = from; i < std::min(n, from + run); ++i) {
-        parameters p;
-        out[i].ok = qhaat(m, t[i], pressure, out[i].row, p, out[i].why);
-      }
-  };
-  if (n < 8) return compute(0, 1);
-  std::thread other;
-  try {
-    other = std::thread(compute, 1, 2);
-  } catch (const std::system_error&) {
-  }
-  if (other.joinable()) {
-    compute(0, 2);
-    other.join();
-  } else {
-    compute(0, 1);
-  }
+  alternateruns(n, n >= 8, [&](std::size_t i) {
+    parameters p;
+    out[i].ok = qhaat(m, t[i], pressure, out[i].row, p, out[i].why);
+  });
 }
 
 bool staticfit(const qhamodel& m, parameters& p, std::string& why) {

@@ -1,25 +1,12 @@
 #include "thermo/qha_output.hpp"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
 #include "thermo/load.hpp"
+#include "thermo/number_text.hpp"
 
 namespace thermo {
-
-namespace {
-
-void put(std::string& s, double v) {
-  if (std::isnan(v)) {
-    s += "nan";
-    return;
-  }
-  char buf[32];
-  s.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
-}
-
-}  // namespace
 
 std::string qhacsvheader(bool pressurecolumn) {
   return std::string(pressurecolumn ? "pressure," : "") +
@@ -29,15 +16,15 @@ std::string qhacsvheader(bool pressurecolumn) {
 
 void appendqhacsv(std::string& s, const qharow& r, bool pressurecolumn, double pressure) {
   if (pressurecolumn) {
-    put(s, pressure);
+    appendshortest(s, pressure);
     s += ',';
   }
   for (double v : {r.temperature, r.volume, r.gibbs_energy, r.bulk_modulus, r.thermal_expansion, r.heat_capacity_p,
                    r.heat_capacity_v, r.gruneisen, r.entropy}) {
-    put(s, v);
+    appendshortest(s, v);
     s += ',';
   }
-  put(s, r.bulk_modulus_s);
+  appendshortest(s, r.bulk_modulus_s);
   s += '\n';
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <numeric>
 #include <string>
@@ -13,6 +12,7 @@
 #include "thermo/constants.hpp"
 #include "thermo/ev_file.hpp"
 #include "thermo/load.hpp"
+#include "thermo/number_text.hpp"
 #include "thermo/pipeline.hpp"
 #include "thermo/qha.hpp"
 #include "thermo/qha_output.hpp"
@@ -21,12 +21,6 @@
 namespace thermo {
 
 namespace {
-
-std::string number(double v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.6g", v);
-  return buf;
-}
 
 // The model from the files; false with the messages of what is wrong.
 bool loadmodel(const options& o, qhamodel& m, std::string& messages) {
@@ -87,8 +81,8 @@ bool loadmodel(const options& o, qhamodel& m, std::string& messages) {
   // Every DOS describes the same cell: the same number of states.
   for (std::size_t i = 1; i < n; ++i)
     if (std::fabs(dos[i].states - dos[0].states) > 0.01 * std::fabs(dos[0].states))
-      messages += "lattice_thermo: " + showpath(o.files[i]) + ": warning: the DOS holds " + number(dos[i].states) +
-                  " states, " + showpath(o.files[0]) + " " + number(dos[0].states) +
+      messages += "lattice_thermo: " + showpath(o.files[i]) + ": warning: the DOS holds " + significant(dos[i].states) +
+                  " states, " + showpath(o.files[0]) + " " + significant(dos[0].states) +
                   ": every DOS must describe the same cell\n";
   m = makemodel(o.qha.form, data.volume, data.energy, std::move(dos));
   return true;
@@ -105,7 +99,7 @@ int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
   if (!loaded) return 1;
   const std::string ev = showpath(o.qha.evfile);
   const double vmin = m.volume.front(), vmax = m.volume.back();
-  const std::string range = number(vmin) + " to " + number(vmax) + " A^3";
+  const std::string range = significant(vmin) + " to " + significant(vmax) + " A^3";
   // The static fit, and the minimum at 0 K: both inside the volumes.
   parameters fit, zero;
   std::string why;
@@ -121,7 +115,7 @@ int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
   }
   if (!(zero[3] >= vmin && zero[3] <= vmax)) {
     say("lattice_thermo: " + ev + ": E(V) with the zero-point energy has no minimum within the volumes (" + range +
-        "): the fit puts it at " + number(zero[3]) + " A^3\n");
+        "): the fit puts it at " + significant(zero[3]) + " A^3\n");
     return 1;
   }
   int status = 0;
@@ -157,13 +151,13 @@ int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
       for (std::size_t i = 0; i < block.size(); ++i) {
         const qhaoutcome& r = block[i];
         if (!r.ok) {
-          say("lattice_thermo: " + ev + ": at " + number(t[i]) + " K and " + number(pressure) + " GPa: " + r.why + "\n");
+          say("lattice_thermo: " + ev + ": at " + significant(t[i]) + " K and " + significant(pressure) + " GPa: " + r.why + "\n");
           status = 1;
           continue;
         }
         if (!(r.row.volume >= vmin && r.row.volume <= vmax)) {
-          say("lattice_thermo: " + ev + ": warning: at " + number(r.row.temperature) + " K and " + number(pressure) +
-              " GPa the volume, " + number(r.row.volume) + " A^3, leaves the volumes sampled (" + range +
+          say("lattice_thermo: " + ev + ": warning: at " + significant(r.row.temperature) + " K and " + significant(pressure) +
+              " GPa the volume, " + significant(r.row.volume) + " A^3, leaves the volumes sampled (" + range +
               "): no rows from there on at this pressure, as the fit would be an extrapolation\n");
           inside = false;
           break;

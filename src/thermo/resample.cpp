@@ -5,7 +5,8 @@
 
 #include "thermo/constants.hpp"
 #include "thermo/harmonic.hpp"
-#include "thermo/output.hpp"
+#include "thermo/number_text.hpp"
+#include "thermo/treatment.hpp"
 
 namespace thermo {
 
@@ -20,7 +21,7 @@ struct cumulative {
 
   cumulative(const spectrum& s, std::size_t f) : sp(s), first(f), sum(s.energy.size(), 0.0) {
     for (std::size_t i = first + 1; i < sp.energy.size(); ++i)
-      sum[i] = sum[i - 1] + (0.5 * sp.dos[i - 1] + 0.5 * sp.dos[i]) * (sp.energy[i] - sp.energy[i - 1]);
+      sum[i] = sum[i - 1] + trapezoid(sp.energy[i - 1], sp.dos[i - 1], sp.energy[i], sp.dos[i]);
   }
   // x at or after the point j (j advances with x).
   double at(double x, std::size_t& j) const {
@@ -30,7 +31,7 @@ struct cumulative {
     if (j + 1 >= m) return sum[m - 1];
     const double w = (x - sp.energy[j]) / (sp.energy[j + 1] - sp.energy[j]);
     const double gx = sp.dos[j] + w * (sp.dos[j + 1] - sp.dos[j]);
-    return sum[j] + (0.5 * sp.dos[j] + 0.5 * gx) * (x - sp.energy[j]);
+    return sum[j] + trapezoid(sp.energy[j], sp.dos[j], x, gx);
   }
 };
 
@@ -45,7 +46,7 @@ bool pdsfile(const std::string& source, const char* unit, const spectrum& sp, re
   while (!(sp.energy[first] > 0.0)) ++first;
   const double emax = sp.energy[m - 1];
   const double h = emax / (n - 1);
-  const cumulative integral(sp, first);
+  const cumulative running(sp, first);
   spectrum r;  // the 339 points in joules and states per joule
   r.energy.resize(n);
   r.dos.resize(n);
@@ -55,12 +56,11 @@ bool pdsfile(const std::string& source, const char* unit, const spectrum& sp, re
     r.energy[k] = emax * k / (n - 1);
     const double upper = k == n - 1 ? emax : r.energy[k] + 0.5 * h;
     const double lower = k == 0 ? 0.0 : r.energy[k] - 0.5 * h;
-    const double above = integral.at(upper, j);
+    const double above = running.at(upper, j);
     r.dos[k] = (above - below) / (upper - lower);
     below = above;
   }
-  double states = 0.0;
-  for (int k = 1; k < n; ++k) states += (0.5 * r.dos[k] + 0.5 * r.dos[k - 1]) * (r.energy[k] - r.energy[k - 1]);
+  const double states = integral(r);
   out.states = states;
   if (!(states > 0.0)) return false;
   // The heat capacity at 300 K from both, over the points above zero.

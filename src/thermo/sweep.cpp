@@ -1,12 +1,10 @@
 #include "thermo/sweep.hpp"
 
-#include <algorithm>
 #include <limits>
-#include <system_error>
-#include <thread>
 
 #include "thermo/constants.hpp"
 #include "thermo/debye.hpp"
+#include "thermo/two_threads.hpp"
 
 namespace thermo {
 
@@ -24,29 +22,8 @@ row rowat(const harmonicdos& d, double thetaatoms, double divisor, double t) {
 
 void sweep(const harmonicdos& d, double thetaatoms, double divisor, const double* t, std::size_t n, row* out,
            bool split) {
-  // Two threads take every other run of 32 temperatures, as the work
-  // differs from low to high temperatures (runs keep their rows apart in
-  // memory).
-  constexpr std::size_t run = 32;
-  auto compute = [&](std::size_t first, std::size_t stride) {
-    for (std::size_t from = first * run; from < n; from += stride * run)
-      for (std::size_t i = from; i < std::min(n, from + run); ++i) out[i] = rowat(d, thetaatoms, divisor, t[i]);
-  };
-  if (split && static_cast<double>(n) * static_cast<double>(d.energy.size()) > 2e5 && n > 1) {
-    std::thread other;
-    try {
-      other = std::thread(compute, 1, 2);
-    } catch (const std::system_error&) {  // no thread to be had: all of it here
-    }
-    if (other.joinable()) {
-      compute(0, 2);
-      other.join();
-    } else {
-      compute(0, 1);
-    }
-  } else {
-    compute(0, 1);
-  }
+  const bool worth = static_cast<double>(n) * static_cast<double>(d.energy.size()) > 2e5 && n > 1;
+  alternateruns(n, split && worth, [&](std::size_t i) { out[i] = rowat(d, thetaatoms, divisor, t[i]); });
 }
 
 }  // namespace thermo

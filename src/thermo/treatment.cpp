@@ -23,7 +23,7 @@ double at(const spectrum& s, double e) {
 double integral(const spectrum& s) {
   double total = 0.0;
   for (std::size_t i = 1; i < s.energy.size(); ++i)
-    total += (0.5 * s.dos[i] + 0.5 * s.dos[i - 1]) * (s.energy[i] - s.energy[i - 1]);
+    total += trapezoid(s.energy[i - 1], s.dos[i - 1], s.energy[i], s.dos[i]);
   return total;
 }
 

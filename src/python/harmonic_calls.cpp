@@ -1,0 +1,29 @@
+#include "harmonic_calls.hpp"
+
+namespace pymodule {
+
+std::vector<thermo::row> rowsof(const dos& d, const doubles& t) {
+  std::vector<thermo::row> rows(static_cast<std::size_t>(t.size()));
+  py::gil_scoped_release unlocked;
+  thermo::sweep(d.file.d, d.scale.thetaatoms, d.scale.divisor, t.data(), rows.size(), rows.data(), true);
+  return rows;
+}
+
+thermalprops thermalproperties(const dos& d, const py::object& t) {
+  const doubles a = temperaturesof(t);
+  const auto rows = rowsof(d, a);
+  const py::ssize_t n = static_cast<py::ssize_t>(rows.size());
+  py::array_t<double> temps(n), f(n), s(n), c(n), u(n), theta(n);
+  for (py::ssize_t i = 0; i < n; ++i) {
+    const thermo::row& r = rows[static_cast<std::size_t>(i)];
+    temps.mutable_data()[i] = r.temperature;
+    f.mutable_data()[i] = r.free_energy;
+    s.mutable_data()[i] = r.entropy;
+    c.mutable_data()[i] = r.heat_capacity;
+    u.mutable_data()[i] = r.energy;
+    theta.mutable_data()[i] = r.debye_temperature;
+  }
+  return {frozen(temps), frozen(f), frozen(s), frozen(c), frozen(u), frozen(theta)};
+}
+
+}  // namespace pymodule

@@ -1,0 +1,33 @@
+// lattice_thermo._core: a Dos's harmonic functions at temperatures given as
+// a number or any array-like, computed on both cores without the GIL.
+#pragma once
+
+#include "dos_object.hpp"
+#include "thermo/sweep.hpp"
+
+namespace pymodule {
+
+// What thermal_properties returns.
+struct thermalprops {
+  py::array temperatures, free_energy, entropy, heat_capacity, internal_energy, debye_temperature;
+};
+
+// The rows at every temperature of t.
+std::vector<thermo::row> rowsof(const dos& d, const doubles& t);
+
+// One field of the rows at t, in t's shape (a float for a scalar).
+template <double thermo::row::*field>
+py::object quantity(const dos& d, const py::object& t) {
+  const doubles a = temperaturesof(t);
+  const auto rows = rowsof(d, a);
+  if (a.ndim() == 0) return py::float_(rows[0].*field);
+  py::array_t<double> out(std::vector<py::ssize_t>(a.shape(), a.shape() + a.ndim()));
+  double* o = out.mutable_data();
+  for (std::size_t i = 0; i < rows.size(); ++i) o[i] = rows[i].*field;
+  return out;
+}
+
+// All of them, as read-only arrays.
+thermalprops thermalproperties(const dos& d, const py::object& t);
+
+}  // namespace pymodule

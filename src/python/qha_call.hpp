@@ -1,0 +1,23 @@
+// lattice_thermo._core: the quasi-harmonic mode, as lattice_thermo --qha
+// computes it, on arrays and Dos objects.
+#pragma once
+
+#include <vector>
+
+#include "dos_object.hpp"
+
+namespace pymodule {
+
+// What qha returns.
+struct qharesult {
+  py::array pressures, temperatures, volume, gibbs_energy, bulk_modulus, thermal_expansion, heat_capacity_p,
+      heat_capacity_v, gruneisen, entropy, bulk_modulus_s, last_temperature;
+};
+
+// The quasi-harmonic mode: the result's arrays by column name, with shape
+// (pressures, temperatures), NaN from where V(T) leaves the volumes, and the
+// last temperature inside per pressure; warnings as text.
+qharesult qha(const doubles& volumes, const doubles& energies, const std::vector<const dos*>& doses, const py::object& t,
+              const std::string& form, const py::object& pressures);
+
+}  // namespace pymodule
