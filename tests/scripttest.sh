@@ -11,7 +11,7 @@ run() {
   rc=$?
   err=$(cat "$work/stderr")
 }
-# lattice_thermo's plot scripts. Without gnuplot (on the given input): exit
+# The plot scripts. Without gnuplot (on the given input): exit
 # 2, an install hint and no image. Where gnuplot is missing, the test stops
 # here as skipped (77).
 needsgnuplot() {
