@@ -16,13 +16,13 @@
 #include <vector>
 
 #include "common/channel.hpp"
-#include "thermo/driver.hpp"
-#include "thermo/debye.hpp"
-#include "thermo/columns.hpp"
-#include "thermo/constants.hpp"
-#include "thermo/dos.hpp"
-#include "thermo/harmonic.hpp"
-#include "thermo/kernel.hpp"
+#include "thermo/cli/driver.hpp"
+#include "thermo/harmonic/debye.hpp"
+#include "thermo/formats/columns.hpp"
+#include "thermo/harmonic/constants.hpp"
+#include "thermo/harmonic/dos.hpp"
+#include "thermo/harmonic/harmonic.hpp"
+#include "thermo/harmonic/kernel.hpp"
 
 namespace {
 

@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "common/channel.hpp"
-#include "thermo/columns.hpp"
-#include "thermo/driver.hpp"
-#include "thermo/ev_file.hpp"
-#include "thermo/harmonic.hpp"
-#include "thermo/pds.hpp"
+#include "thermo/formats/columns.hpp"
+#include "thermo/cli/driver.hpp"
+#include "thermo/formats/ev_file.hpp"
+#include "thermo/harmonic/harmonic.hpp"
+#include "thermo/formats/pds.hpp"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "arrays.hpp"
 
-#include "thermo/options.hpp"
+#include "thermo/harmonic/sweep.hpp"
 
 namespace pymodule {
 

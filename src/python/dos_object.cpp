@@ -2,8 +2,7 @@
 
 #include <cmath>
 
-#include "thermo/options.hpp"
-#include "thermo/treatment.hpp"
+#include "thermo/harmonic/treatment.hpp"
 
 namespace pymodule {
 
@@ -73,16 +72,14 @@ dos fromarrays(const doubles& energies, const doubles& densities, const std::str
 
 dos fromfile(const std::string& path, const std::optional<std::string>& unit, std::optional<int> column, bool sumcolumns,
              bool normalize, double cutoff, bool pretendreal, std::optional<double> atoms, bool peratom, bool pds) {
-  thermo::options o;
-  o.read = readoptionsof(unit, pds, column, sumcolumns, normalize, cutoff, pretendreal);
-  o.atoms = atoms.value_or(0.0);
+  const thermo::readoptions ro = readoptionsof(unit, pds, column, sumcolumns, normalize, cutoff, pretendreal);
   dos d;
   thermo::filescratch scratch;
   std::string message;
   bool ok;
   {
     py::gil_scoped_release unlocked;
-    ok = thermo::readfile(path, o, scratch, d.file, message);
+    ok = thermo::readfile(path, ro, atoms.value_or(0.0), scratch, d.file, message);
   }
   if (!ok) throw py::value_error(trim(message));
   finish(d, atoms, peratom);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "arrays.hpp"
-#include "thermo/load.hpp"
+#include "thermo/formats/load.hpp"
 
 namespace pymodule {
 

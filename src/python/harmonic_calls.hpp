@@ -3,7 +3,7 @@
 #pragma once
 
 #include "dos_object.hpp"
-#include "thermo/sweep.hpp"
+#include "thermo/harmonic/sweep.hpp"
 
 namespace pymodule {
 

@@ -10,8 +10,8 @@
 #include "dos_object.hpp"
 #include "harmonic_calls.hpp"
 #include "qha_call.hpp"
-#include "thermo/constants.hpp"
-#include "thermo/harmonic.hpp"
+#include "thermo/harmonic/constants.hpp"
+#include "thermo/harmonic/harmonic.hpp"
 
 using namespace pymodule;
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "thermo/eos.hpp"
-#include "thermo/qha.hpp"
+#include "thermo/qha/eos.hpp"
+#include "thermo/qha/qha.hpp"
 
 namespace pymodule {
 

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "common/channel.hpp"
-#include "thermo/constants.hpp"
-#include "thermo/dos.hpp"
-#include "thermo/driver.hpp"
+#include "thermo/harmonic/constants.hpp"
+#include "thermo/harmonic/dos.hpp"
+#include "thermo/cli/driver.hpp"
 
 namespace thermotest {
 

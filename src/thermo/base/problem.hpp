@@ -1,0 +1,27 @@
+// lattice_thermo: what is wrong with an input file, and the wording of the
+// problems every reader meets.
+#pragma once
+
+#include <string>
+
+namespace common {
+struct readresult;
+}
+
+namespace thermo {
+
+// A problem with a file: the line it was found on (0 where none applies) and
+// what it is.
+struct problem {
+  long line = 0;
+  std::string what;
+};
+
+// A numeric item the free-form reader refused, quoted with its bytes escaped:
+// `item 2 is not a number: "abc"`.
+std::string notanumber(const common::readresult& r);
+
+// A path as messages show it: control characters as \xHH.
+std::string showpath(const std::string& path);
+
+}  // namespace thermo

@@ -1,0 +1,96 @@
+#include "thermo/cli/driver.hpp"
+
+#include <cstring>
+#include <new>
+#include <optional>
+#include <string>
+#include <sys/stat.h>
+
+#include "thermo/cli/options.hpp"
+#include "thermo/formats/output.hpp"
+#include "thermo/cli/pipeline.hpp"
+#include "thermo/cli/qha_run.hpp"
+#include "thermo/cli/workers.hpp"
+
+namespace thermo {
+
+int run(int argc, const char* const* argv, common::outchannel& out, common::outchannel& err) {
+  options o;
+  if (const int status = parseoptions(argc, argv, o, out, err); status >= 0) return status;
+  if (!o.qha.evfile.empty()) return runqha(o, out, err);
+  // The umask, for a file --write-pds creates; read before any thread starts.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  o.newfilemode = 0666 & ~mask;
+
+  int status = 0;
+  const std::size_t n = o.files.size();
+  const bool filecolumn = n > 1;
+  auto say = [&](const std::string& s) { err.write(s.data(), s.size()); };
+  auto cannotwrite = [&](const std::string* file, int e) {
+    say("lattice_thermo: cannot write the results" + (file ? " of " + showpath(*file) : std::string()) + ": " +
+        std::strerror(e) + "\n");
+    status = 1;
+    return false;
+  };
+  if (o.csv) {
+    const std::string head = csvheader(filecolumn);
+    if (const int e = out.write(head.data(), head.size()); e != 0) return cannotwrite(nullptr, e), 1;
+  }
+  // Each file's messages, then its rows, in the order the files were given;
+  // the rows after a file's first block are made here, block by block.
+  std::string block;
+  auto take = [&](fileresult r) {
+    if (!r.messages.empty()) say(r.messages);
+    if (r.failed) status = 1;
+    if (r.fatal) {
+      status = 1;
+      return false;
+    }
+    if (const int e = out.write(r.rows.data(), r.rows.size()); e != 0) return cannotwrite(&r.path, e);
+    while (r.rest && r.rest->more(o.temps, block, true))
+      if (const int e = out.write(block.data(), block.size()); e != 0) return cannotwrite(&r.path, e);
+    return true;
+  };
+  // Standard input is read here, on this thread, before any worker starts.
+  std::size_t stdinat = n;
+  loaded stdinfile;
+  std::string stdinmessage;
+  bool stdinok = false;
+  for (std::size_t i = 0; i < n; ++i)
+    if (o.files[i] == "-") {
+      filescratch scratch;
+      stdinat = i;
+      try {
+        stdinok = readfile("-", o.read, o.atoms, scratch, stdinfile, stdinmessage);
+      } catch (const std::bad_alloc&) {
+        stdinfile = loaded{};
+        stdinmessage = "lattice_thermo: -: not enough memory for its points\n";
+      }
+    }
+  auto make = [&](filescratch& scratch, std::size_t i, bool split) {
+    fileresult r;
+    r.path = o.files[i];
+    r.failed = true;
+    try {
+      if (i != stdinat) return onefile(o.files[i], o, filecolumn, split, scratch);
+      if (stdinok) return finishfile("-", o, filecolumn, split, stdinfile);
+      r.messages = stdinmessage;
+    } catch (const std::bad_alloc&) {
+      // A file with more points than memory holds fails alone.
+      r.messages = "lattice_thermo: " + showpath(o.files[i]) + ": not enough memory for its points\n";
+    }
+    return r;
+  };
+  if (n == 1) {
+    // One file: the temperatures of each block are shared by two threads.
+    filescratch scratch;
+    take(make(scratch, 0, true));
+  } else {
+    inorder<fileresult, filescratch>(
+        n, [&](filescratch& scratch, std::size_t i) { return make(scratch, i, false); }, take);
+  }
+  return status;
+}
+
+}  // namespace thermo

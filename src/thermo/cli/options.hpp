@@ -1,0 +1,61 @@
+// lattice_thermo's command line: the usage text and the options it sets.
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+#include "common/channel.hpp"
+#include "thermo/formats/load.hpp"
+#include "thermo/harmonic/sweep.hpp"
+#include "thermo/qha/eos.hpp"
+
+namespace thermo {
+
+// The temperatures of a run, kelvin: the list given, else tmin, tmin +
+// tstep, ... up to tmax.
+struct temperatures {
+  double tmin = 0.0, tmax = 1000.0, tstep = 10.0;
+  std::vector<double> list;
+
+  // How many; a double, since bad options can make it any size.
+  double countd() const;
+  long count() const { return static_cast<long>(countd()); }
+  double at(long i) const {
+    return list.empty() ? tmin + static_cast<double>(i) * tstep : list[static_cast<std::size_t>(i)];
+  }
+};
+
+// The quasi-harmonic mode: E(V) from a file, a DOS file per volume.
+struct qhaoptions {
+  std::string evfile;  // --qha EV_FILE; empty: the harmonic mode
+  eos form = eos::vinet;
+  std::vector<double> pressures = {0.0};  // GPa, in the order given
+};
+
+// Everything the command line sets; the driver hands it on.
+struct options {
+  readoptions read;
+  qhaoptions qha;
+  temperatures temps;
+  double atoms = 0.0;        // atoms per cell; 0: from the DOS
+  bool peratom = false;
+  bool csv = false;
+  bool yaml = false;         // phonopy's thermal_properties.yaml layout
+  std::string writepds;      // --write-pds OUT; empty: none
+  bool force = false;
+  std::vector<std::string> files;
+  mode_t newfilemode = 0644;  // for --write-pds: 0666 less the umask, read by the driver
+};
+
+// The usage text, as --help prints it.
+extern const char* const usage;
+
+// Parses the command line into o. Returns -1 where the run goes on, else the
+// exit status: 0 after --help or --version (their text on out; 1 where it
+// cannot be written), 2 after a usage error (the error and the usage on
+// err).
+int parseoptions(int argc, const char* const* argv, options& o, common::outchannel& out,
+                 common::outchannel& err);
+
+}  // namespace thermo

@@ -1,0 +1,17 @@
+// lattice_thermo --qha: the quasi-harmonic mode from its files to its rows.
+#pragma once
+
+#include "common/channel.hpp"
+#include "thermo/cli/options.hpp"
+
+namespace thermo {
+
+// Reads EV_FILE and the DOS files (as the harmonic mode reads them), fits
+// each temperature at each pressure, and writes the rows of each pressure
+// in turn while V(T) stays within the volumes sampled; the first
+// temperature outside them gives one warning and ends that pressure's rows.
+// Returns the exit status: 1 on bad input, on a fit that fails, or where no
+// row lies within the volumes.
+int runqha(const options& o, common::outchannel& out, common::outchannel& err);
+
+}  // namespace thermo

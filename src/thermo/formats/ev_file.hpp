@@ -1,0 +1,29 @@
+// lattice_thermo --qha: the static energy at each volume, E(V), as
+// phonopy's e-v.dat holds it.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "thermo/harmonic/dos.hpp"
+#include "thermo/formats/input.hpp"
+
+namespace thermo {
+
+// One line per volume: the cell volume (A^3) and the static energy of the
+// cell (eV), in file order, with the line each was read on.
+struct evdata {
+  std::vector<double> volume, energy;
+  std::vector<long> line;
+};
+
+// Reads `volume energy` lines (further items ignored); lines whose first
+// non-blank character is '#' or '!', and blank lines, are passed over.
+// False with p on a line that is not two finite numbers, a volume that is
+// not positive, or a volume given twice (its second line).
+bool readev(source& in, evdata& ev, problem& p, std::vector<char>& storage);
+
+// The same on a text in memory.
+bool parseev(std::string_view text, evdata& ev, problem& p);
+
+}  // namespace thermo

@@ -1,0 +1,56 @@
+#include "thermo/formats/qha_output.hpp"
+
+#include <cmath>
+#include <cstdio>
+
+#include "thermo/formats/load.hpp"
+#include "thermo/base/number_text.hpp"
+
+namespace thermo {
+
+std::string qhacsvheader(bool pressurecolumn) {
+  return std::string(pressurecolumn ? "pressure," : "") +
+         "temperature,volume,gibbs_energy,bulk_modulus,thermal_expansion,heat_capacity_p,heat_capacity_v,"
+         "gruneisen,entropy,bulk_modulus_s\n";
+}
+
+void appendqhacsv(std::string& s, const qharow& r, bool pressurecolumn, double pressure) {
+  if (pressurecolumn) {
+    appendshortest(s, pressure);
+    s += ',';
+  }
+  for (double v : {r.temperature, r.volume, r.gibbs_energy, r.bulk_modulus, r.thermal_expansion, r.heat_capacity_p,
+                   r.heat_capacity_v, r.gruneisen, r.entropy}) {
+    appendshortest(s, v);
+    s += ',';
+  }
+  appendshortest(s, r.bulk_modulus_s);
+  s += '\n';
+}
+
+void appendqhatableheader(std::string& s, const qhatableinfo& info) {
+  char buf[512];
+  std::snprintf(buf, sizeof buf,
+                "# quasi-harmonic: %s, %d volumes from %.6g to %.6g A^3\n"
+                "# equation of state: %s; pressure: %.6g GPa\n"
+                "# static fit of E(V): V0 = %.6f A^3, B0 = %.4f GPa, B0' = %.4f, E0 = %.6f eV\n"
+                "# values per mole of cells\n"
+                "#   T [K]    V [A^3]  G [kJ/mol]  B_T [GPa] alpha [1/K] Cp [J/K/mol] Cv [J/K/mol]"
+                "    gamma S [J/K/mol]  B_S [GPa]\n",
+                showpath(info.evfile).c_str(), info.volumes, info.vmin, info.vmax, eosname(info.form), info.pressure,
+                info.fit[3], info.fit[1] * gpa, info.fit[2], info.fit[0]);
+  s += buf;
+}
+
+void appendqhatablerow(std::string& s, const qharow& r) {
+  char gamma[32];
+  if (std::isnan(r.gruneisen)) std::snprintf(gamma, sizeof gamma, "%9s", "nan");
+  else std::snprintf(gamma, sizeof gamma, " %8.5f", r.gruneisen);
+  char buf[320];
+  std::snprintf(buf, sizeof buf, "%9.2f %10.5f %11.5f %10.4f %11.4e %12.6f %12.6f%s %11.6f %10.4f\n", r.temperature,
+                r.volume, r.gibbs_energy, r.bulk_modulus, r.thermal_expansion, r.heat_capacity_p, r.heat_capacity_v,
+                gamma, r.entropy, r.bulk_modulus_s);
+  s += buf;
+}
+
+}  // namespace thermo

@@ -1,0 +1,29 @@
+// lattice_thermo --qha: its rows as CSV and as a table.
+#pragma once
+
+#include <string>
+
+#include "thermo/qha/eos_fit.hpp"
+#include "thermo/qha/qha.hpp"
+
+namespace thermo {
+
+// The CSV header, with a first column `pressure` where several pressures run.
+std::string qhacsvheader(bool pressurecolumn);
+// One CSV row (shortest round-trip digits, `nan` where there is none).
+void appendqhacsv(std::string& s, const qharow& r, bool pressurecolumn, double pressure);
+
+// What the table's header says: the files, the equation of state, the
+// pressure, the volume range and the static fit.
+struct qhatableinfo {
+  std::string evfile;
+  eos form;
+  double pressure;  // GPa
+  double vmin, vmax;
+  const parameters& fit;  // of E(V) alone
+  int volumes;
+};
+void appendqhatableheader(std::string& s, const qhatableinfo& info);
+void appendqhatablerow(std::string& s, const qharow& r);
+
+}  // namespace thermo

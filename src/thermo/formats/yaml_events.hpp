@@ -1,0 +1,30 @@
+// lattice_thermo: a YAML file as a stream of events (libyaml), handed to a
+// handler as they come, so that nothing but what the handler keeps is held
+// in memory.
+#pragma once
+
+#include <string_view>
+
+#include "thermo/base/problem.hpp"
+#include "thermo/formats/input.hpp"
+
+namespace thermo {
+
+// What a reader of YAML events implements. Each call may throw a problem,
+// which ends the parse.
+class yamlhandler {
+ public:
+  virtual ~yamlhandler() = default;
+  // A scalar, with the line it starts on (an alias arrives as an empty one).
+  virtual void scalar(long line, std::string_view value) = 0;
+  // The start of a mapping (map) or a sequence.
+  virtual void start(long line, bool map) = 0;
+  // The end of the innermost mapping or sequence.
+  virtual void end() = 0;
+};
+
+// Runs the events of the stream's first document through h; false with p
+// where the bytes are not YAML, cannot be read, or h throws.
+bool parseyaml(source& in, yamlhandler& h, problem& p);
+
+}  // namespace thermo

@@ -1,0 +1,90 @@
+#include "thermo/harmonic/harmonic.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "thermo/harmonic/constants.hpp"
+#include "thermo/harmonic/kernel.hpp"
+
+namespace thermo {
+
+namespace {
+
+// The sums over the modes that take part.
+void moments(harmonicdos& d) {
+  double e2 = 0.0;
+  d.positive = d.zeropoint = 0.0;
+  for (std::size_t i = 0; i < d.energy.size(); ++i) {
+    d.positive += d.weight[i];
+    d.zeropoint += 0.5 * d.weight[i] * d.energy[i];
+    e2 += d.weight[i] * d.energy[i] * d.energy[i];
+  }
+  d.meansquare = e2 / d.positive;
+}
+
+}  // namespace
+
+harmonicdos prepare(const spectrum& s, double cutoff) {
+  harmonicdos d;
+  const std::size_t n = s.energy.size();
+  // The interval from the last point at or below the cutoff to the first
+  // above it takes no part, like the states below it: it counts in `below`.
+  for (std::size_t i = 1; i < n; ++i) {
+    const double area = trapezoid(s.energy[i - 1], s.dos[i - 1], s.energy[i], s.dos[i]);
+    d.states += area;
+    if (s.energy[i - 1] <= cutoff) d.below += area;
+  }
+  // Trapezoid weights over the points above the cutoff alone.
+  std::size_t first = 0;
+  while (first < n && !(s.energy[first] > cutoff)) ++first;
+  for (std::size_t i = first; i < n; ++i) {
+    const double left = i > first ? s.energy[i] - s.energy[i - 1] : 0.0;
+    const double right = i + 1 < n ? s.energy[i + 1] - s.energy[i] : 0.0;
+    d.energy.push_back(s.energy[i]);
+    d.logenergy.push_back(std::log(s.energy[i]));
+    d.weight.push_back(0.5 * (left + right) * s.dos[i]);
+  }
+  moments(d);
+  if (cutoff > 0.0) d.zeropoint = prepare(s, 0.0).zeropoint;
+  return d;
+}
+
+harmonicdos frommodes(std::vector<std::pair<double, double>>& modes, double below, double zeropoint) {
+  std::sort(modes.begin(), modes.end());
+  harmonicdos d;
+  d.energy.reserve(modes.size());
+  d.logenergy.reserve(modes.size());
+  d.weight.reserve(modes.size());
+  double states = below;
+  for (auto [e, w] : modes) {
+    d.energy.push_back(e);
+    d.logenergy.push_back(std::log(e));
+    d.weight.push_back(w);
+    states += w;
+  }
+  d.states = states;
+  d.below = below;
+  moments(d);
+  d.zeropoint += zeropoint;
+  return d;
+}
+
+harmonic evaluate(const harmonicdos& d, double t) {
+  harmonic h;
+  if (!(t > 0.0)) {
+    h.free_energy = h.energy = d.zeropoint;
+    return h;
+  }
+  const double kt = boltzmann * t;
+  double sums[4];
+  modesums(d.energy.data(), d.logenergy.data(), d.weight.data(), d.energy.size(), kt, sums);
+  h.heat_capacity = boltzmann * sums[0];
+  h.energy = d.zeropoint + sums[1];
+  h.free_energy = d.zeropoint + kt * sums[2];
+  h.entropy = boltzmann * sums[3];
+  return h;
+}
+
+double thetainfinity(const harmonicdos& d) { return std::sqrt(5.0 * d.meansquare / 3.0) / boltzmann; }
+
+}  // namespace thermo

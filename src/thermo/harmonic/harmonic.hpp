@@ -1,0 +1,51 @@
+// lattice_thermo: the harmonic thermodynamic functions of a phonon DOS, one
+// function per quantity. Energies in joules, temperatures in kelvin, results
+// per cell the DOS describes (multiply by Avogadro's number for a mole).
+#pragma once
+
+#include <utility>
+#include <vector>
+
+#include "thermo/harmonic/dos.hpp"
+
+namespace thermo {
+
+// The DOS prepared for the trapezoid rule over its points with E > 0: each
+// such point's energy and its weight (its DOS times its trapezoid width).
+struct harmonicdos {
+  std::vector<double> energy;  // J
+  std::vector<double> logenergy;  // ln(energy / J)
+  std::vector<double> weight;  // states
+  double states = 0.0;         // integral of the DOS over all points
+  double positive = 0.0;       // integral over the points with E > 0: the states that take part
+  double below = 0.0;          // the rest: at or below zero, and the interval across zero
+  double zeropoint = 0.0;      // integral of g E / 2 over E > 0 (below the cutoff too), J
+  double meansquare = 0.0;     // <E^2> over E > 0, J^2
+};
+// The points of s above `cutoff` (J, 0 or more) take part in the thermal
+// terms; the zero-point energy counts every point above zero, as phonopy
+// counts it.
+harmonicdos prepare(const spectrum& s, double cutoff = 0.0);
+
+// Modes given one by one, (energy in J above the cutoff, states): sorted
+// here; `below` the states of the modes that take no part, `zeropoint` the
+// zero-point energy of those of them above zero (J).
+harmonicdos frommodes(std::vector<std::pair<double, double>>& modes, double below, double zeropoint);
+
+// The four functions at one temperature, per cell.
+struct harmonic {
+  double free_energy = 0.0;    // J
+  double entropy = 0.0;        // J/K
+  double heat_capacity = 0.0;  // J/K
+  double energy = 0.0;         // J
+};
+
+// All four at temperature t >= 0. At t = 0, C = S = 0 and F = U = the
+// zero-point energy.
+harmonic evaluate(const harmonicdos& d, double t);
+
+// The high-temperature limit of the effective Debye temperature,
+// sqrt(5 <E^2> / 3) / k_B, kelvin.
+double thetainfinity(const harmonicdos& d);
+
+}  // namespace thermo

@@ -1,0 +1,47 @@
+// lattice_thermo: an equation of state fitted by least squares to G(V) at
+// one temperature, and the exact temperature derivatives of the fitted
+// parameters.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "thermo/qha/eos.hpp"
+
+namespace thermo {
+
+using parameters = std::array<double, 4>;  // E0 (eV), B0 (eV/A^3), B0', V0 (A^3)
+
+// G at n volumes (sorted, A^3, each with what the forms need of it) and its
+// first and second temperature derivatives (eV, eV/K, eV/K^2).
+struct gibbsdata {
+  const volumepoint* point;
+  const double* g;
+  const double* dg;
+  const double* d2g;
+  int n;
+};
+
+// The Hessian of half the sum of squares at a point, J^T J + sum r_i Hess E_i.
+using hessian = std::array<std::array<double, 4>, 4>;
+
+// The parameters minimising sum (E(V_i; p) - G_i)^2, from the data alone:
+// a start at the point of lowest G with B0' = 4 and B0 from the curvature
+// there, Levenberg-Marquardt with the exact Jacobian, then Newton steps on
+// the normal equations with their
+// exact Hessian until the next step would change V0 by less than 1e-13 of
+// itself; h is the Hessian at the p returned. False with the reason where
+// it does not converge.
+bool fiteos(eos form, const gibbsdata& data, parameters& p, hessian& h, std::string& why);
+
+// dp/dT and d2p/dT2 at the optimum p with its Hessian h: the normal
+// equations sum_i dE_i/dp (E_i - G_i(T)) = 0 differentiated in T, once and
+// twice, with G's derivatives from the data.
+void parameterderivatives(eos form, const gibbsdata& data, const parameters& p, const hessian& h, parameters& dp,
+                          parameters& d2p);
+
+// d2E(V; p(T))/dT2 at fixed V: the fitted model's second temperature
+// derivative at that volume (eV/K^2).
+double secondderivative(eos form, double v, const parameters& p, const parameters& dp, const parameters& d2p);
+
+}  // namespace thermo
