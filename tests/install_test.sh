@@ -1,8 +1,9 @@
 #!/bin/sh
 # The install tree: cmake --install of this build into a fresh prefix puts
 # the programs and the plot scripts in bin/, the sample, the example, the
-# README and its pictures under share/lattice_heat_capacity/, and the
-# installed programs run on the installed sample.
+# README and every page of docs/ with its pictures under
+# share/lattice_heat_capacity/, and the installed programs run on the
+# installed sample.
 #   install_test.sh <cmake> <build dir>
 set -u
 cmake=$1
@@ -19,6 +20,10 @@ for f in elphon/co_elphon_4.out_ep_PDS examples/cu_emt/e-v.dat examples/cu_emt/v
          docs/heat_capacity.png docs/thermo.png docs/thermo_volumes.png docs/qha.png; do
   [ -s "$share/$f" ] || fail "share/lattice_heat_capacity/$f is missing"
 done
+for page in "$(dirname "$0")"/../docs/*.md; do
+  f=docs/$(basename "$page")
+  cmp -s "$page" "$share/$f" || fail "share/lattice_heat_capacity/$f is missing or not the source's"
+done
 # The fixed program reads its sample from ./elphon: run it where that is.
 (cd "$share" && "$prefix/bin/lattice_heat_capacity" >"$work/table") || fail "the installed lattice_heat_capacity fails"
 [ "$(wc -l <"$work/table")" -eq 100 ] || fail "the installed lattice_heat_capacity printed $(wc -l <"$work/table") lines"
@@ -26,5 +31,5 @@ done
   fail "the installed lattice_thermo fails"
 grep -q "theta_inf: 317.753 K" "$work/thermo" || fail "the installed lattice_thermo's table: $(cat "$work/thermo")"
 
-[ "$failures" -eq 0 ] && echo "install tree: programs, plot scripts, sample, example, README and pictures in place"
+[ "$failures" -eq 0 ] && echo "install tree: programs, plot scripts, sample, example, README, docs and pictures in place"
 [ "$failures" -eq 0 ]
