@@ -36,6 +36,8 @@ def folder_of(src, path):
 
 def main():
     src = pathlib.Path(sys.argv[1]) / "src"
+    layout = (src.parent / "docs" / "layout.md").read_text(encoding="utf-8")
+    named = set(re.findall(r"[A-Za-z0-9_.]+", layout))
     faults = []
     checked = 0
     for path in sorted(src.rglob("*")):
@@ -46,6 +48,12 @@ def main():
         if folder not in ALLOWED:
             faults.append("%s: a source file outside the known folders (%s)" % (where, ", ".join(ALLOWED)))
             continue
+        # A job's .cpp and .hpp go by the job's name; a header alone by its
+        # own name, as the page writes it.
+        alone = path.suffix == ".hpp" and not path.with_suffix(".cpp").exists()
+        shown = path.name if alone or path.name == "main.cpp" else path.stem
+        if shown not in named:
+            faults.append("%s: docs/layout.md does not name %s" % (where, shown))
         text = path.read_text(encoding="utf-8")
         if folder.startswith("thermo/") and text.count("\n") > MAX_LINES:
             faults.append("%s: %d lines, more than %d" % (where, text.count("\n"), MAX_LINES))
