@@ -7,6 +7,7 @@
 #include "thermo/harmonic/constants.hpp"
 #include "thermo/base/number_text.hpp"
 #include "thermo/formats/resample.hpp"
+#include "thermo/harmonic/sampling.hpp"
 #include "thermo/harmonic/sweep.hpp"
 
 namespace thermo {
@@ -19,9 +20,9 @@ void renderblock(const rowstream& r, const temperatures& temps, long from, long 
   std::vector<row> rows(t.size());
   sweep(r.d, r.thetaatoms, r.divisor, t.data(), t.size(), rows.data(), split);
   switch (r.form) {
-    case format::csv: appendcsvrows(s, rows.data(), rows.size(), r.file); break;
+    case format::csv: appendcsvrows(s, rows.data(), rows.size(), r.file, r.samplinglimit); break;
     case format::yaml: appendyamlrows(s, rows.data(), rows.size()); break;
-    case format::table: appendtablerows(s, rows.data(), rows.size(), r.layout); break;
+    case format::table: appendtablerows(s, rows.data(), rows.size(), r.layout, r.samplinglimit); break;
   }
 }
 
@@ -81,6 +82,7 @@ fileresult finishfile(const std::string& path, const options& o, bool filecolumn
   rest->form = o.yaml ? format::yaml : o.csv ? format::csv : format::table;
   rest->file = filecolumn ? path : std::string();
   rest->count = o.temps.count();
+  rest->samplinglimit = samplinglimit(d, file.cutoffthz * joules(unit::thz), file.mesh);
   if (rest->form == format::table) {
     const row first = rowat(d, rest->thetaatoms, rest->divisor, o.temps.at(0));
     const row last = rowat(d, rest->thetaatoms, rest->divisor, o.temps.at(rest->count - 1));
@@ -90,15 +92,17 @@ fileresult finishfile(const std::string& path, const options& o, bool filecolumn
                         " modes (" + std::to_string(file.meshcounts.integratedmodes) + " above the cutoff)"
                   : std::to_string(file.sp.energy.size()) + " (" + std::to_string(d.energy.size()) + " above " +
                         (file.cutofflabel.empty() ? "zero" : "the cutoff") + ")";
-    appendtableheader(r.rows, {shown, file.unitlabel, points, file.cutofflabel, atoms, rest->thetaatoms, o.peratom}, d,
-                      rest->layout);
+    appendtableheader(r.rows,
+                      {shown, file.unitlabel, points, file.cutofflabel, atoms, rest->thetaatoms, o.peratom,
+                       rest->samplinglimit, file.mesh},
+                      d, rest->layout);
   } else if (rest->form == format::yaml) {
     const double per = o.peratom ? 1.0 / atoms : 1.0;
     const long natom = std::max(1L, std::lround(atoms));
     appendyamlheader(r.rows, {natom, file.cutoffthz,
                               file.mesh ? static_cast<double>(file.meshcounts.modes) : 3.0 * static_cast<double>(natom),
                               file.mesh ? static_cast<double>(file.meshcounts.integratedmodes) : d.positive,
-                              d.zeropoint * avogadro * per / 1000.0, o.peratom});
+                              d.zeropoint * avogadro * per / 1000.0, o.peratom, rest->samplinglimit});
   }
   const long to = std::min(rest->count, rowblock);
   renderblock(*rest, o.temps, 0, to, r.rows, split);

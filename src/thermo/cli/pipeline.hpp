@@ -24,6 +24,7 @@ enum class format { table, csv, yaml };
 struct rowstream {
   harmonicdos d;
   double thetaatoms = 0.0, divisor = 1.0;
+  double samplinglimit = 0.0;  // K
   tablelayout layout;
   std::string file;  // the CSV's file column; empty for none
   format form = format::table;

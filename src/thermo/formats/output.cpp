@@ -66,7 +66,7 @@ tablelayout layoutfor(const row& first, const row& last, bool peratom) {
 
 std::string csvheader(bool filecolumn) {
   std::string head = filecolumn ? "file," : "";
-  return head + "temperature,free_energy,entropy,heat_capacity,energy,debye_temperature\n";
+  return head + "temperature,free_energy,entropy,heat_capacity,energy,debye_temperature,sampling_limit\n";
 }
 
 void appendtableheader(std::string& s, const tableinfo& info, const harmonicdos& d, const tablelayout& layout) {
@@ -84,6 +84,9 @@ void appendtableheader(std::string& s, const tableinfo& info, const harmonicdos&
   s += "# zero-point energy: " + fixed(d.zeropoint * avogadro * per / 1000.0, 0, 6) + " kJ/mol" +
        (info.peratom ? " of atoms" : " of cells") + "\n";
   s += "# theta_inf: " + fixed(thetainfinity(d), 0, 3) + " K\n";
+  s += "# sampling limit: " + shortest(info.samplinglimit) + " K (below it " +
+       (info.mesh ? "the q-mesh's lowest modes" : "the DOS's lowest energy steps") +
+       " decide C and theta_D: rows marked \"" + (unresolvedmark + 2) + "\")\n";
   s += info.peratom ? "# values per mole of atoms\n" : "# values per mole of cells\n";
   const auto title = titles(info.peratom);
   std::string line = "#";
@@ -103,7 +106,8 @@ void appendyamlheader(std::string& s, const yamlinfo& info) {
   s += "cutoff_frequency: " + shortestvalue(info.cutoff) + "\n";
   s += "num_modes: " + shortestvalue(info.modes) + "\n";
   s += "num_integrated_modes: " + shortestvalue(info.integratedmodes) + "\n\n";
-  s += "zero_point_energy: " + shortestvalue(info.zeropoint) + "\n\n";
+  s += "zero_point_energy: " + shortestvalue(info.zeropoint) + "\n";
+  s += "sampling_limit: " + shortestvalue(info.samplinglimit) + "  # K: below it the DOS's sampling decides the results\n\n";
   s += "thermal_properties:\n";
 }
 
@@ -119,7 +123,7 @@ void appendyamlrows(std::string& s, const row* rows, std::size_t n) {
   }
 }
 
-void appendtablerows(std::string& s, const row* rows, std::size_t n, const tablelayout& layout) {
+void appendtablerows(std::string& s, const row* rows, std::size_t n, const tablelayout& layout, double limit) {
   char buf[400];
   for (std::size_t i = 0; i < n; ++i) {
     const auto v = fields(rows[i]);
@@ -129,19 +133,24 @@ void appendtablerows(std::string& s, const row* rows, std::size_t n, const table
       s.append(static_cast<std::size_t>(pad > 0 ? pad : 1), ' ');
       s.append(buf, static_cast<std::size_t>(len));
     }
+    if (rows[i].temperature > 0.0 && rows[i].temperature < limit) s += unresolvedmark;
     s += '\n';
   }
 }
 
-void appendcsvrows(std::string& s, const row* rows, std::size_t n, const std::string& file) {
+void appendcsvrows(std::string& s, const row* rows, std::size_t n, const std::string& file, double limit) {
   const std::string prefix = file.empty() ? std::string() : csvfield(file) + ",";
+  std::string suffix = ",";
+  appendshortest(suffix, limit);
+  suffix += '\n';
   for (std::size_t i = 0; i < n; ++i) {
     s += prefix;
     const auto v = fields(rows[i]);
     for (int k = 0; k < 6; ++k) {
       appendshortest(s, v[k]);
-      s += k < 5 ? ',' : '\n';
+      if (k < 5) s += ',';
     }
+    s += suffix;
   }
 }
 

@@ -20,6 +20,8 @@ struct tableinfo {
   double atoms;         // atoms per cell
   double thetaatoms;    // atoms of the Debye solid theta_D is matched against
   bool peratom;         // results per mole of atoms
+  double samplinglimit; // K (see samplinglimit)
+  bool mesh;            // modes of a q-mesh, not a tabulated DOS
 };
 
 // The widths of the table's six columns: the usual ones, widened where the
@@ -31,21 +33,26 @@ struct tablelayout {
 };
 tablelayout layoutfor(const row& first, const row& last, bool peratom);
 
-// The CSV header line; with a first column `file` where several files run.
+// The CSV header line; with a first column `file` where several files run,
+// and a last column `sampling_limit` (the file's, the same on each of its
+// rows).
 std::string csvheader(bool filecolumn);
 
-// The table's `#` header lines for one file, ending in the column titles.
+// The table's `#` header lines for one file, ending in the column titles;
+// the sampling limit among them.
 void appendtableheader(std::string& s, const tableinfo& info, const harmonicdos& d, const tablelayout& layout);
 
 // phonopy's thermal_properties.yaml: the header (natom, the cutoff in THz,
 // the modes counted and integrated, the zero-point energy in kJ/mol), then
-// an entry per row with full digits (and theta_D, .nan where there is none).
+// an entry per row with full digits (and theta_D, .nan where there is none);
+// lattice_thermo's own sampling_limit (K) after the zero-point energy.
 struct yamlinfo {
   long natom;
   double cutoff;            // THz
   double modes, integratedmodes;
   double zeropoint;         // kJ/mol
   bool peratom;
+  double samplinglimit;     // K
 };
 void appendyamlheader(std::string& s, const yamlinfo& info);
 void appendyamlrows(std::string& s, const row* rows, std::size_t n);
@@ -53,9 +60,11 @@ void appendyamlrows(std::string& s, const row* rows, std::size_t n);
 // One line per row, in the table's columns or as CSV (shortest round-trip
 // digits, `nan` where there is no value; `file`, quoted as RFC 4180 asks
 // where it holds a comma, a quote or a line end, prefixes each row where
-// not empty).
-void appendtablerows(std::string& s, const row* rows, std::size_t n, const tablelayout& layout);
-void appendcsvrows(std::string& s, const row* rows, std::size_t n, const std::string& file);
+// not empty, and the sampling limit ends it). In the table, a row above 0 K
+// and below the sampling limit ends in `unresolvedmark`.
+inline constexpr const char* unresolvedmark = "  # unresolved";
+void appendtablerows(std::string& s, const row* rows, std::size_t n, const tablelayout& layout, double limit);
+void appendcsvrows(std::string& s, const row* rows, std::size_t n, const std::string& file, double limit);
 
 // A path as a CSV field.
 std::string csvfield(const std::string& text);

@@ -47,14 +47,18 @@ TEST(ThermoProgram, RowsAreTheSameAloneOrAmongOthers) {
   const auto both = runwith({"--csv", "--tmax", "50", two, one});
   ASSERT_EQ(both.status, 0);
   EXPECT_NE(both.out.find(amongothers(one, alone.out)), std::string::npos);
-  EXPECT_EQ(both.out.rfind("file,temperature,free_energy,entropy,heat_capacity,energy,debye_temperature\n", 0), 0u);
+  EXPECT_EQ(both.out.rfind("file,temperature,free_energy,entropy,heat_capacity,energy,debye_temperature,"
+                           "sampling_limit\n",
+                           0),
+            0u);
 }
 
 // Many files are done two at a time: the output must still be each file's
 // own, in the order given, good or bad, and a failed write stops the run.
 TEST(ThermoProgram, ManyFilesKeepTheirOrder) {
   std::vector<std::string> args = {"--csv", "--tmax", "200"};
-  std::string wantout = "file,temperature,free_energy,entropy,heat_capacity,energy,debye_temperature\n", wanterr;
+  std::string wantout = "file,temperature,free_energy,entropy,heat_capacity,energy,debye_temperature,sampling_limit\n";
+  std::string wanterr;
   for (int i = 0; i < 23; ++i) {
     std::string text = i % 5 == 3 ? "1 2\n3 x\n" : i % 7 == 2 ? "-1 0.5\n0 0.5\n1 -0.001\n2 1\n3 1\n"
                                                             : columns(1.0 + 0.1 * i);

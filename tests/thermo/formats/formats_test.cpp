@@ -242,6 +242,9 @@ TEST(ThermoFormats, PhonopyMeshYaml) {
   const auto table = runwith({path});
   EXPECT_NE(table.out.find("# unit: THz (phonopy mesh.yaml: 2 q-points)"), std::string::npos) << table.out;
   EXPECT_NE(table.out.find("# points: 2 q-points, 12 modes (12 above the cutoff)"), std::string::npos) << table.out;
+  // Its sampling limit: k_B T a third of the lowest mode, 1.5 THz.
+  EXPECT_NE(table.out.find("# sampling limit: 24 K (below it the q-mesh's lowest modes decide"), std::string::npos)
+      << table.out;
   // Recognised by content too, under any name.
   EXPECT_EQ(runwith({"--csv", "--temperatures", "0,10,300,1000", writefile("f_mesh_noext", mesh(false))}).out, r.out);
   // Bad meshes: named with their line.
@@ -259,7 +262,7 @@ TEST(ThermoFormats, ThermalPropertiesYaml) {
   const auto r = runwith({"--yaml", "--temperatures", "0,300", writefile("f_y.yaml", mesh(false))});
   ASSERT_EQ(r.status, 0) << r.err;
   for (const char* line : {"natom: 1\n", "num_modes: 12\n", "num_integrated_modes: 12\n", "thermal_properties:\n",
-                           "- temperature:   300\n", "  debye_temperature: .nan\n"})
+                           "- temperature:   300\n", "  debye_temperature: .nan\n", "\nsampling_limit: 24  # K"})
     EXPECT_NE(r.out.find(line), std::string::npos) << line << r.out;
 }
 
