@@ -12,6 +12,7 @@
 #include "qha_call.hpp"
 #include "thermo/harmonic/constants.hpp"
 #include "thermo/harmonic/harmonic.hpp"
+#include "thermo/harmonic/sampling.hpp"
 
 using namespace pymodule;
 
@@ -144,7 +145,14 @@ and without the GIL: a ThermalProperties of numpy arrays.)doc")
       .def_property_readonly(
           "per_atom", [](const dos& d) { return d.peratom; }, "Whether results are per mole of atoms.")
       .def_property_readonly(
-          "unit", [](const dos& d) { return d.file.unitname; }, "The energy unit the DOS was read in.");
+          "unit", [](const dos& d) { return d.file.unitname; }, "The energy unit the DOS was read in.")
+      .def_property_readonly(
+          "sampling_limit",
+          [](const dos& d) {
+            return thermo::samplinglimit(d.file.d, d.file.cutoffthz * thermo::joules(thermo::unit::thz), d.file.mesh);
+          },
+          "The lowest temperature (K) the DOS's sampling resolves, as lattice_thermo's header gives it: below it, "
+          "C, S and theta_D depend on the DOS's lowest energy steps (a mesh's lowest modes) more than on the crystal.");
 
   m.def("qha", &qha, py::arg("volumes"), py::arg("energies"), py::arg("doses"), py::arg("temperatures"),
         py::arg("eos") = "vinet", py::arg("pressures") = 0.0, R"doc(

@@ -104,6 +104,15 @@ def test_files_as_the_program_reads_them(tmp_path):
     assert per_atom.cv(300.0) == pytest.approx(Dos(f, g).cv(300.0) / 16, rel=1e-15)
 
 
+def test_sampling_limit_is_the_programs():
+    out = subprocess.run([THERMO, "--pds", "--tmax", "0", SAMPLE], capture_output=True, text=True, check=True).stdout
+    header = next(line for line in out.splitlines() if line.startswith("# sampling limit: "))
+    assert Dos.from_pds(SAMPLE).sampling_limit == float(header.split()[3])
+    # Half the step, about half the limit.
+    f, g = smooth(400)
+    assert 1.6 < Dos(f[1::2], g[1::2]).sampling_limit / Dos(f, g).sampling_limit < 2.1
+
+
 def test_warnings_go_through_the_warnings_module_and_nothing_is_printed(capfd, tmp_path):
     projected = tmp_path / "projected.dat"
     f, g = smooth(100)

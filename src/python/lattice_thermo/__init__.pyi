@@ -110,6 +110,8 @@ class Dos:
     def per_atom(self) -> bool: ...
     @property
     def unit(self) -> str: ...
+    @property
+    def sampling_limit(self) -> float: ...  # K
 
 def qha(
     volumes: npt.ArrayLike,
