@@ -73,6 +73,15 @@ run -o "$work/runs.png" -d "$work/runs.sum" "$work/runs.csv"
 # From three files on, a panel of C less the first file's C below the four.
 [ "$(height "$work/runs.png")" -eq 1180 ] || fail "three files: no difference panel"
 
+# A label longer than the key's 40 characters: drawn, and nothing but the
+# picture left where the script ran.
+long=$work/runs/a_calculation_of_copper_with_a_rather_long_name_for_its_file
+mkdir -p "$work/cwd"
+debye 330 >"$long"
+"$thermo" --csv "$work/runs/c/total_dos.dat" "$long" >"$work/long.csv"
+(cd "$work/cwd" && "$script" -o long.png "$work/long.csv") 2>"$work/stderr" || fail "a long label: $(cat "$work/stderr")"
+[ "$(ls "$work/cwd")" = long.png ] || fail "a long label leaves: $(ls "$work/cwd" | tr '\n' ' ')"
+
 # Twelve files: twelve colours, none twice.
 set --
 for theta in 250 260 270 280 290 300 310 320 330 340 350 360; do
