@@ -10,8 +10,12 @@ namespace thermo {
 
 namespace {
 
-// The sums over the modes that take part.
-void moments(harmonicdos& d) {
+// Beyond this x = E / k_B T, e^-x is 0 in double precision and so is every
+// term of a mode.
+constexpr double vanishx = 750.0;
+
+// The sums over the modes that take part, and their moments.
+void totals(harmonicdos& d) {
   double e2 = 0.0;
   d.positive = d.zeropoint = 0.0;
   for (std::size_t i = 0; i < d.energy.size(); ++i) {
@@ -20,6 +24,7 @@ void moments(harmonicdos& d) {
     e2 += d.weight[i] * d.energy[i] * d.energy[i];
   }
   d.meansquare = e2 / d.positive;
+  d.moments.build(d.energy.data(), d.weight.data(), d.energy.size());
 }
 
 }  // namespace
@@ -41,10 +46,9 @@ harmonicdos prepare(const spectrum& s, double cutoff) {
     const double left = i > first ? s.energy[i] - s.energy[i - 1] : 0.0;
     const double right = i + 1 < n ? s.energy[i + 1] - s.energy[i] : 0.0;
     d.energy.push_back(s.energy[i]);
-    d.logenergy.push_back(std::log(s.energy[i]));
     d.weight.push_back(0.5 * (left + right) * s.dos[i]);
   }
-  moments(d);
+  totals(d);
   if (cutoff > 0.0) d.zeropoint = prepare(s, 0.0).zeropoint;
   return d;
 }
@@ -53,20 +57,30 @@ harmonicdos frommodes(std::vector<std::pair<double, double>>& modes, double belo
   std::sort(modes.begin(), modes.end());
   harmonicdos d;
   d.energy.reserve(modes.size());
-  d.logenergy.reserve(modes.size());
   d.weight.reserve(modes.size());
   double states = below;
   for (auto [e, w] : modes) {
     d.energy.push_back(e);
-    d.logenergy.push_back(std::log(e));
     d.weight.push_back(w);
     states += w;
   }
   d.states = states;
   d.below = below;
-  moments(d);
+  totals(d);
   d.zeropoint += zeropoint;
   return d;
+}
+
+void modesumsof(const harmonicdos& d, double kt, double out[4]) {
+  const double* e = d.energy.data();
+  const std::size_t n = d.energy.size();
+  out[0] = out[1] = out[2] = out[3] = 0.0;
+  const std::size_t from = d.moments.sums(split(e, n, kt), kt, out);
+  const std::size_t to =
+      n == 0 || e[n - 1] < vanishx * kt ? n : static_cast<std::size_t>(std::lower_bound(e + from, e + n, vanishx * kt) - e);
+  double rest[4];
+  modesums(e + from, d.weight.data() + from, to - from, kt, rest);
+  for (int k = 0; k < 4; ++k) out[k] += rest[k];
 }
 
 harmonic evaluate(const harmonicdos& d, double t) {
@@ -77,7 +91,7 @@ harmonic evaluate(const harmonicdos& d, double t) {
   }
   const double kt = boltzmann * t;
   double sums[4];
-  modesums(d.energy.data(), d.logenergy.data(), d.weight.data(), d.energy.size(), kt, sums);
+  modesumsof(d, kt, sums);
   h.heat_capacity = boltzmann * sums[0];
   h.energy = d.zeropoint + sums[1];
   h.free_energy = d.zeropoint + kt * sums[2];

@@ -7,15 +7,17 @@
 #include <vector>
 
 #include "thermo/harmonic/dos.hpp"
+#include "thermo/harmonic/moments.hpp"
 
 namespace thermo {
 
 // The DOS prepared for the trapezoid rule over its points with E > 0: each
-// such point's energy and its weight (its DOS times its trapezoid width).
+// such point's energy and its weight (its DOS times its trapezoid width),
+// and their moments for the sums below the kernel's split.
 struct harmonicdos {
   std::vector<double> energy;  // J
-  std::vector<double> logenergy;  // ln(energy / J)
   std::vector<double> weight;  // states
+  modemoments moments;
   double states = 0.0;         // integral of the DOS over all points
   double positive = 0.0;       // integral over the points with E > 0: the states that take part
   double below = 0.0;          // the rest: at or below zero, and the interval across zero
@@ -43,6 +45,13 @@ struct harmonic {
 // All four at temperature t >= 0. At t = 0, C = S = 0 and F = U = the
 // zero-point energy.
 harmonic evaluate(const harmonicdos& d, double t);
+
+// The four sums of kernel.hpp over the modes of d at k_B T = kt > 0, as
+// evaluate forms them: the modes below the kernel's split by their moments
+// (up to the last checkpoint before the split), the rest one by one, except
+// those so far above kt that e^-x underflows to 0: they add nothing and are
+// passed over.
+void modesumsof(const harmonicdos& d, double kt, double out[4]);
 
 // The high-temperature limit of the effective Debye temperature,
 // sqrt(5 <E^2> / 3) / k_B, kelvin.

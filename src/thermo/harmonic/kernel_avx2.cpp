@@ -11,11 +11,15 @@ typedef double v4d __attribute__((vector_size(32)));
 // ulp, well inside this program's tolerances.
 extern "C" v4d _ZGVdN4v_exp(v4d);
 extern "C" v4d _ZGVdN4v_expm1(v4d);
+extern "C" v4d _ZGVdN4v_log(v4d);
+extern "C" v4d _ZGVdN4v_log1p(v4d);
 
 namespace thermo {
 
-void modesums_avx2(const double* e, const double* le, const double* g, std::size_t n, double kt, double out[4]) {
-  vectorsums<v4d, 4, _ZGVdN4v_exp, _ZGVdN4v_expm1>(e, le, g, n, kt, out);
+void modesums_avx2(const double* e, const double* g, std::size_t n, double kt, double out[4]) {
+  vectorsums<v4d, 4, _ZGVdN4v_exp, _ZGVdN4v_expm1, _ZGVdN4v_log>(e, g, n, kt, out);
 }
+
+void log1ps_avx2(double* v, std::size_t n) { vectorapply<v4d, 4, _ZGVdN4v_log1p>(v, n); }
 
 }  // namespace thermo

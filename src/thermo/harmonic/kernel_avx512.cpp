@@ -11,11 +11,15 @@ typedef double v8d __attribute__((vector_size(64)));
 // ulp, well inside this program's tolerances.
 extern "C" v8d _ZGVeN8v_exp(v8d);
 extern "C" v8d _ZGVeN8v_expm1(v8d);
+extern "C" v8d _ZGVeN8v_log(v8d);
+extern "C" v8d _ZGVeN8v_log1p(v8d);
 
 namespace thermo {
 
-void modesums_avx512(const double* e, const double* le, const double* g, std::size_t n, double kt, double out[4]) {
-  vectorsums<v8d, 8, _ZGVeN8v_exp, _ZGVeN8v_expm1>(e, le, g, n, kt, out);
+void modesums_avx512(const double* e, const double* g, std::size_t n, double kt, double out[4]) {
+  vectorsums<v8d, 8, _ZGVeN8v_exp, _ZGVeN8v_expm1, _ZGVeN8v_log>(e, g, n, kt, out);
 }
+
+void log1ps_avx512(double* v, std::size_t n) { vectorapply<v8d, 8, _ZGVeN8v_log1p>(v, n); }
 
 }  // namespace thermo

@@ -1,5 +1,5 @@
 // lattice_thermo: the inner sums of kernel.hpp for a vector of W doubles
-// and the vector exp and expm1 that go with it. Included only by the
+// and the vector exp, expm1 and log that go with it. Included only by the
 // files built for that vector width.
 #pragma once
 
@@ -18,15 +18,12 @@ namespace thermo {
 // few modes left over at the end of a range make one more vector, filled up
 // with copies of the range's last mode at weight 0 (its terms are finite, so
 // they add exactly 0).
-template <class V, int W, V (*vexp)(V), V (*vexpm1)(V)>
-void vectorsums(const double* e, const double* le, const double* g, std::size_t n, double kt, double out[4]) {
+template <class V, int W, V (*vexp)(V), V (*vexpm1)(V), V (*vlog)(V)>
+void vectorsums(const double* e, const double* g, std::size_t n, double kt, double out[4]) {
   constexpr std::size_t chunk = 32;
-  const double invkt = 1.0 / kt, logkt = std::log(kt);
-  V invktv, logktv;
-  for (int k = 0; k < W; ++k) {
-    invktv[k] = invkt;
-    logktv[k] = logkt;
-  }
+  const double invkt = 1.0 / kt;
+  V invktv;
+  for (int k = 0; k < W; ++k) invktv[k] = invkt;
   // The W modes from i, padded past `to`.
   auto load = [](const double* p, std::size_t i, std::size_t to, bool weight) {
     V v;
@@ -41,7 +38,7 @@ void vectorsums(const double* e, const double* le, const double* g, std::size_t 
     return v;
   };
   modeterms<V> t{};
-  V a[chunk];
+  V a[chunk], l[chunk];  // the calls' results: m and ln m below 2, y from there
   auto range = [&](std::size_t from, std::size_t to, bool low) {
     for (std::size_t i = from; i < to; i += chunk * W) {
       const std::size_t end = std::min(to, i + chunk * W);
@@ -49,12 +46,13 @@ void vectorsums(const double* e, const double* le, const double* g, std::size_t 
       for (std::size_t v = 0; v < vectors; ++v) {
         const V x = load(e, i + v * W, end, false) * invktv;
         a[v] = low ? -vexpm1(-x) : vexp(-modeterms<V>::capped(x));
+        if (low) l[v] = vlog(a[v]);
       }
       for (std::size_t v = 0; v < vectors; ++v) {
         const std::size_t at = i + v * W;
         const V ev = load(e, at, end, false), gv = load(g, at, end, true);
         const V x = ev * invktv;
-        if (low) t.lowwith(ev, load(le, at, end, false), gv, x, logktv, a[v]);
+        if (low) t.lowwith(ev, gv, x, a[v], l[v]);
         else t.highwith(ev, gv, modeterms<V>::capped(x), a[v]);
       }
     }
@@ -68,6 +66,19 @@ void vectorsums(const double* e, const double* le, const double* g, std::size_t 
     out[1] += t.u[q];
     out[2] += t.f[q];
     out[3] += t.s[q];
+  }
+}
+
+// v[i] = f(v[i]) for i < n by the vector function f, W at a time, the last
+// vector filled up with zeros.
+template <class V, int W, V (*f)(V)>
+void vectorapply(double* v, std::size_t n) {
+  for (std::size_t i = 0; i < n; i += W) {
+    V x{};
+    const std::size_t count = std::min<std::size_t>(W, n - i);
+    __builtin_memcpy(&x, v + i, count * sizeof(double));
+    x = f(x);
+    __builtin_memcpy(v + i, &x, count * sizeof(double));
   }
 }
 
