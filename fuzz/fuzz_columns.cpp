@@ -5,11 +5,14 @@
 // read as an E(V) file for the quasi-harmonic mode. Whatever the bytes,
 // it must not crash, must exit 0, 1 or 2, must say why where it is not 0,
 // and every CSV row it writes must hold finite F, S, C and U. The column
-// and fixed-layout readers are also run directly on the bytes.
+// and fixed-layout readers are also run directly on the bytes, and each line
+// the column reader's direct path reads must read to the same bits by the
+// free-form reader.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <sys/mman.h>
@@ -17,11 +20,13 @@
 #include <vector>
 
 #include "common/channel.hpp"
+#include "common/freeform.hpp"
 #include "thermo/formats/columns.hpp"
 #include "thermo/cli/driver.hpp"
 #include "thermo/formats/ev_file.hpp"
 #include "thermo/harmonic/harmonic.hpp"
 #include "thermo/formats/pds.hpp"
+#include "thermo/formats/plain_numbers.hpp"
 
 namespace {
 
@@ -86,6 +91,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           std::abort();
       }
     }
+  }
+
+  // The direct path against the free-form reader, line by line.
+  for (std::size_t at = 0; at < bytes.size();) {
+    std::size_t end = bytes.find_first_of("\n\r", at);
+    if (end == std::string_view::npos) end = bytes.size();
+    const std::string line = std::string(bytes.substr(at, end - at)) + "\n";
+    for (int count = 1; count <= 3; ++count) {
+      double plain[3], general[3];
+      if (!thermo::plainnumbers(std::string_view(line.data(), line.size() - 1), count, plain)) continue;
+      common::listreader reader(line.data(), line.size());
+      if (reader.readreals(general, count).status != common::readstatus::ok) std::abort();
+      if (std::memcmp(plain, general, count * sizeof(double)) != 0) std::abort();
+    }
+    at = end + 1;
   }
 
   // The bytes as an E(V) file: a problem with its line, or volumes that are

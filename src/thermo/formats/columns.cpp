@@ -7,6 +7,7 @@
 
 #include "common/freeform.hpp"
 #include "thermo/formats/lines.hpp"
+#include "thermo/formats/plain_numbers.hpp"
 
 namespace thermo {
 
@@ -128,21 +129,24 @@ bool readcolumns(source& in, const columnchoice& choice, spectrum& s, columninfo
       return false;
     };
     if (need < 2) return fewer(need);
-    // One record of the free-form reader over this line alone (and the line
-    // end after it). A null item or a slash leaves its value unset, which
-    // the NaN sentinel catches.
     if (values.size() < need) values.resize(need);
-    std::fill(values.begin(), values.begin() + static_cast<long>(need), std::numeric_limits<double>::quiet_NaN());
-    common::listreader reader(line.data(), line.size() + 1);
-    const common::readresult r = reader.readreals(values.data(), static_cast<int>(need));
-    if (r.status == common::readstatus::notnumber) {
-      p = {number, notanumber(r)};
-      return false;
-    }
-    if (r.status == common::readstatus::endoffile) return fewer(countitems(line));
-    if (r.status != common::readstatus::ok) {
-      p = {number, "a line whose items end early"};
-      return false;
+    // Plain numbers, as nearly every line is written, directly; any other
+    // line by one record of the free-form reader over this line alone (and
+    // the line end after it). A null item or a slash leaves its value
+    // unset, which the NaN sentinel catches.
+    if (!plainnumbers(line, need, values.data())) {
+      std::fill(values.begin(), values.begin() + static_cast<long>(need), std::numeric_limits<double>::quiet_NaN());
+      common::listreader reader(line.data(), line.size() + 1);
+      const common::readresult r = reader.readreals(values.data(), static_cast<int>(need));
+      if (r.status == common::readstatus::notnumber) {
+        p = {number, notanumber(r)};
+        return false;
+      }
+      if (r.status == common::readstatus::endoffile) return fewer(countitems(line));
+      if (r.status != common::readstatus::ok) {
+        p = {number, "a line whose items end early"};
+        return false;
+      }
     }
     double dos = values[need - 1];
     if (choice.sum) {
