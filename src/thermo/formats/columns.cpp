@@ -112,6 +112,14 @@ bool readcolumns(source& in, const columnchoice& choice, spectrum& s, columninfo
       data = true;
       info.u = choice.unitgiven || !info.headerunit ? choice.u : info.named;
       build.setunit(info.u);
+      // Room for the points the rest of the file holds at this line's
+      // length, so that they are not copied as they grow (at most 4 million
+      // ahead of need: a hint, never a limit).
+      if (const std::size_t bytes = in.size(); bytes > 0) {
+        const std::size_t points = std::min<std::size_t>(bytes / (line.size() + 1) + 1, std::size_t{1} << 22);
+        s.energy.reserve(points);
+        s.dos.reserve(points);
+      }
       for (std::size_t k = 0, n = countitems(line); k < n && numeric(firstitem(line.substr(itemend(line, k)))); ++k)
         ++info.columns;
     }

@@ -28,6 +28,10 @@ class source {
   // negated errno value.
   long read(char* buffer, std::size_t capacity);
 
+  // The size of a regular file in bytes, or 0 (standard input, a pipe, a
+  // text in memory): a hint for how much room its contents need.
+  std::size_t size() const { return size_; }
+
   // The first bytes (up to one block), read ahead and handed out again by
   // read(); empty at once at the end or on an error, which read() reports.
   std::string_view peek();
@@ -37,6 +41,7 @@ class source {
 
   int fd_ = -1;
   bool owned_ = false;  // fd_ was opened here and is closed here
+  std::size_t size_ = 0;
   std::string_view memory_;
   bool inmemory_ = false;
   std::string ahead_;      // bytes read by peek() and not yet handed out

@@ -42,6 +42,8 @@ harmonicdos prepare(const spectrum& s, double cutoff) {
   // Trapezoid weights over the points above the cutoff alone.
   std::size_t first = 0;
   while (first < n && !(s.energy[first] > cutoff)) ++first;
+  d.energy.reserve(n - first);
+  d.weight.reserve(n - first);
   for (std::size_t i = first; i < n; ++i) {
     const double left = i > first ? s.energy[i] - s.energy[i - 1] : 0.0;
     const double right = i + 1 < n ? s.energy[i + 1] - s.energy[i] : 0.0;
