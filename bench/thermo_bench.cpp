@@ -1,7 +1,9 @@
 // Costs of lattice_thermo at database scale: the mode sums of one
-// temperature, the column reader, the theta solver, and whole runs on one
-// large DOS (20,001 points at 1..1000 K) and on many files (2,001 points
-// each at 0..1000 K in 10 K steps), with the CSV written to a string.
+// temperature mode by mode, one temperature's functions against the DOS
+// size below and above E_max / 2 k_B, the column reader from memory and from
+// a file, a DOS's preparation, the theta solver, and whole runs on one large
+// DOS (20,001 points at 1..1000 K) and on many files (2,001 points each at
+// 0..1000 K in 10 K steps), with the CSV written to a string.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -19,6 +21,7 @@
 #include "thermo/cli/driver.hpp"
 #include "thermo/harmonic/debye.hpp"
 #include "thermo/formats/columns.hpp"
+#include "thermo/formats/input.hpp"
 #include "thermo/harmonic/constants.hpp"
 #include "thermo/harmonic/dos.hpp"
 #include "thermo/harmonic/harmonic.hpp"
@@ -64,14 +67,23 @@ scratch& files() {
   return s;
 }
 
-thermo::harmonicdos preparedos(int n) {
+// The DOS of dostext on n points, in SI units, without the text.
+thermo::spectrum twopeaks(int n) {
   thermo::spectrum sp;
-  thermo::problem p;
-  if (!thermo::parsecolumns(dostext(n, 0.0), thermo::unit::thz, sp, p)) std::abort();
-  return thermo::prepare(sp);
+  const double thz = thermo::planck * 1e12;
+  for (int i = 1; i <= n; ++i) {
+    const double f = 10.0 * i / n;
+    const double a = (f - 4.0) / 3.0, b = (f - 8.0) / 0.5;
+    sp.energy.push_back(f * thz);
+    sp.dos.push_back((f * f * std::exp(-a * a) + 1.5 * std::exp(-b * b)) / thz);
+  }
+  return sp;
 }
 
-// One temperature's four sums over 20,001 modes, per mode.
+thermo::harmonicdos preparedos(int n) { return thermo::prepare(twopeaks(n)); }
+
+// One temperature's four sums over 20,001 modes, every mode by the per-mode
+// kernel, per mode.
 void thermo_mode_sums(benchmark::State& state) {
   const thermo::harmonicdos d = preparedos(20001);
   double kt = 1.380649e-23 * static_cast<double>(state.range(0));
@@ -85,6 +97,30 @@ void thermo_mode_sums(benchmark::State& state) {
 }
 BENCHMARK(thermo_mode_sums)->Arg(10)->Arg(300);
 
+// One temperature's four functions as the program computes them, against
+// the DOS size (points up to 10 THz, E_max / 2 k_B = 240 K): at 100 K, 58 %
+// of the modes lie above the split and are summed one by one; at 600 K
+// every mode lies below it and the moments take them all.
+void thermo_temperature(benchmark::State& state) {
+  const thermo::harmonicdos d = preparedos(static_cast<int>(state.range(0)));
+  double t = state.range(1) ? 600.0 : 100.0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(t);
+    benchmark::DoNotOptimize(thermo::evaluate(d, t));
+  }
+  state.SetLabel(state.range(1) ? "600 K, above" : "100 K, below");
+}
+BENCHMARK(thermo_temperature)->ArgsProduct({{1000, 10000, 100000, 1000000}, {0, 1}});
+
+// A DOS made ready for the sums (trapezoid weights, totals, moments), per
+// point.
+void thermo_prepare(benchmark::State& state) {
+  const thermo::spectrum sp = twopeaks(20001);
+  for (auto _ : state) benchmark::DoNotOptimize(thermo::prepare(sp));
+  state.SetItemsProcessed(state.iterations() * 20001);
+}
+BENCHMARK(thermo_prepare)->Unit(benchmark::kMicrosecond);
+
 void thermo_read_columns(benchmark::State& state) {
   const std::string text = dostext(20001, 0.0);
   thermo::spectrum sp;
@@ -94,8 +130,27 @@ void thermo_read_columns(benchmark::State& state) {
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
+  state.SetItemsProcessed(state.iterations() * 20001);  // lines
 }
 BENCHMARK(thermo_read_columns)->Unit(benchmark::kMillisecond);
+
+// The same file read and checked from disk (the page cache), as the program
+// reads it, per line.
+void thermo_read_column_file(benchmark::State& state) {
+  const std::string path = files().big;
+  thermo::spectrum sp;
+  thermo::columninfo info;
+  thermo::problem p;
+  std::vector<char> storage;
+  for (auto _ : state) {
+    thermo::source in;
+    std::string why;
+    if (!in.open(path, why) || !thermo::readcolumns(in, {}, sp, info, p, storage)) state.SkipWithError("read failed");
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * 20001);
+}
+BENCHMARK(thermo_read_column_file)->Unit(benchmark::kMillisecond);
 
 void thermo_debye_temperature(benchmark::State& state) {
   double r = 0.3 + 0.001 * static_cast<double>(state.range(0));
