@@ -52,7 +52,6 @@ void modemoments::build(const double* e, const double* g, std::size_t n) {
   table_.assign(n == 0 ? 0 : ((n + stride - 1) / stride + 1) * record, 0.0);
   if (n == 0) return;
   emax_ = e[n - 1];
-  const double inverse = 1.0 / emax_;
   // sum g, sum g E / E_max and sum g ln(E / E_top), with E_top the energy of
   // the last mode added, mode by mode: E_top moves up by ln(E_next / E_top),
   // from log1p of their difference, which adds a term of the same sign as
@@ -81,7 +80,9 @@ void modemoments::build(const double* e, const double* g, std::size_t n) {
     double run[order] = {};  // this run's sums of g (E / E_max)^(2k)
     for (std::size_t i = from; i < to; ++i) {
       logs.add(weight.value() * steps[i % chunk]);
-      const double ratio = e[i] * inverse, u = ratio * ratio;
+      // A division, not a product with 1 / E_max: that overflows where E_max
+      // is subnormal (a DOS in THz of 1e-300 is one in joules).
+      const double ratio = e[i] / emax_, u = ratio * ratio;
       weight.add(g[i]);
       first.add(g[i] * ratio);
       double power[order];
