@@ -74,6 +74,10 @@ void modemoments::build(const double* e, const double* g, std::size_t n) {
       for (std::size_t i = 0; i < count; ++i)
         steps[i] = from + i > 0 ? (e[from + i - 1] - e[from + i]) / e[from + i] : 0.0;
       log1ps(steps, count);
+      // Far apart, the difference over E_i loses the ratio (it is -1 for a
+      // ratio below 1e-16): there the ratio's log, taken whole.
+      for (std::size_t i = 0; i < count; ++i)
+        if (from + i > 0 && e[from + i - 1] < 0.5 * e[from + i]) steps[i] = std::log(e[from + i - 1] / e[from + i]);
     }
     keep(from / stride, from);
     const std::size_t to = std::min(n, from + stride);

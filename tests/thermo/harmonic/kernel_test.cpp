@@ -167,6 +167,14 @@ TEST(ThermoKernel, MomentsAgreeWithTheKernelAtEveryTemperature) {
   for (int k = 1; k <= 4000; ++k) grid.push_back({k * 0.002 * 1e-21, 1.0});
   const harmonicdos g = frommodes(grid, 0.0, 0.0);
   for (double kt : {1e-27, 1e-24, 1e-22, 1e-21, 3e-21, 1e-19, 1e-16, 1e-12}) check(g, kt, "the grid");
+  // Neighbours far apart (a ratio that 1 + (E_i-1 - E_i) / E_i cannot hold),
+  // and energies subnormal in joules, as a DOS in THz near 1e-300 gives.
+  std::vector<std::pair<double, double>> far = {{6.6e-322, 1.0}, {1e-30, 2.0}, {1e-21, 1.0}, {2e-21, 0.5}, {3e-21, 1.0}};
+  const harmonicdos f = frommodes(far, 0.0, 0.0);
+  for (double kt : {1e-21, 1e-16, 1e-12}) check(f, kt, "modes far apart");
+  std::vector<std::pair<double, double>> sub = {{2e-322, 1.0}, {4e-322, 1.0}, {6.6e-322, 1.0}};
+  const harmonicdos t = frommodes(sub, 0.0, 0.0);
+  for (double kt : {1e-30, 1e-20}) check(t, kt, "subnormal energies");
 }
 
 }  // namespace
