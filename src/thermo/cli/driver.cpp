@@ -3,9 +3,11 @@
 #include <cstring>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <sys/stat.h>
 
+#include "thermo/base/number_text.hpp"
 #include "thermo/cli/options.hpp"
 #include "thermo/formats/output.hpp"
 #include "thermo/cli/pipeline.hpp"
@@ -14,7 +16,9 @@
 
 namespace thermo {
 
-int run(int argc, const char* const* argv, common::outchannel& out, common::outchannel& err) {
+namespace {
+
+int runall(int argc, const char* const* argv, common::outchannel& out, common::outchannel& err) {
   options o;
   if (const int status = parseoptions(argc, argv, o, out, err); status >= 0) return status;
   if (!o.qha.evfile.empty()) return runqha(o, out, err);
@@ -48,8 +52,15 @@ int run(int argc, const char* const* argv, common::outchannel& out, common::outc
       return false;
     }
     if (const int e = out.write(r.rows.data(), r.rows.size()); e != 0) return cannotwrite(&r.path, e);
-    while (r.rest && r.rest->more(o.temps, block, true))
-      if (const int e = out.write(block.data(), block.size()); e != 0) return cannotwrite(&r.path, e);
+    try {
+      while (r.rest && r.rest->more(o.temps, block, true))
+        if (const int e = out.write(block.data(), block.size()); e != 0) return cannotwrite(&r.path, e);
+    } catch (const std::bad_alloc&) {
+      // The rows written so far stand, each whole; the file fails here.
+      say("lattice_thermo: " + showpath(r.path) + ": not enough memory for its rows from " +
+          significant(o.temps.at(r.rest->next)) + " K on\n");
+      status = 1;
+    }
     return true;
   };
   // Standard input is read here, on this thread, before any worker starts.
@@ -65,7 +76,7 @@ int run(int argc, const char* const* argv, common::outchannel& out, common::outc
         stdinok = readfile("-", o.read, o.atoms, scratch, stdinfile, stdinmessage);
       } catch (const std::bad_alloc&) {
         stdinfile = loaded{};
-        stdinmessage = "lattice_thermo: -: not enough memory for its points\n";
+        stdinmessage = "lattice_thermo: -: not enough memory\n";
       }
     }
   auto make = [&](filescratch& scratch, std::size_t i, bool split) {
@@ -77,8 +88,9 @@ int run(int argc, const char* const* argv, common::outchannel& out, common::outc
       if (stdinok) return finishfile("-", o, filecolumn, split, stdinfile);
       r.messages = stdinmessage;
     } catch (const std::bad_alloc&) {
-      // A file with more points than memory holds fails alone.
-      r.messages = "lattice_thermo: " + showpath(o.files[i]) + ": not enough memory for its points\n";
+      // A file with more points than memory holds, or rows that memory
+      // cannot hold, fails alone.
+      r.messages = "lattice_thermo: " + showpath(o.files[i]) + ": not enough memory\n";
     }
     return r;
   };
@@ -91,6 +103,27 @@ int run(int argc, const char* const* argv, common::outchannel& out, common::outc
         n, [&](filescratch& scratch, std::size_t i) { return make(scratch, i, false); }, take);
   }
   return status;
+}
+
+}  // namespace
+
+int run(int argc, const char* const* argv, common::outchannel& out, common::outchannel& err) {
+  // Memory that runs out where no file can take the blame (the workers, the
+  // quasi-harmonic fit) ends the run with a message, never an abort; the
+  // message is written without taking more memory.
+  auto fail = [&](const char* why) {
+    for (const char* part : {"lattice_thermo: ", why, "\n"}) err.write(part, std::strlen(part));
+    return 1;
+  };
+  try {
+    return runall(argc, argv, out, err);
+  } catch (const std::bad_alloc&) {
+    return fail("not enough memory");
+  } catch (const std::length_error&) {
+    return fail("not enough memory");
+  } catch (const std::exception& e) {
+    return fail(e.what());
+  }
 }
 
 }  // namespace thermo
