@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -65,6 +66,30 @@ inline std::string columns(double perthz, const char* comment = "# f dos\n") {
     const double g = f * f * (10.0 - f) * 0.02;
     std::snprintf(buf, sizeof buf, "%.17g %.17g 0.5\n", f * perthz, g / perthz);
     s += buf;
+  }
+  return s;
+}
+
+// A mesh.yaml of one atom in phonopy's layout: a q-point for each of
+// `weights` (written as given; "" for none) with the three frequencies of
+// `freqs` at the same place (THz, as written), with or without
+// eigenvectors.
+inline std::string meshyaml(const std::vector<std::string>& weights, const std::vector<std::array<std::string, 3>>& freqs,
+                            bool eigenvectors = false) {
+  std::string s = "mesh: [ 2, 2, 2 ]\nnqpoint: " + std::to_string(weights.size()) +
+                  "\nreciprocal_lattice:\n- [ 1, 0, 0 ] # a*\nnatom:   1\n"
+                  "points:\n- symbol: Cu # 1\n  coordinates: [ 0, 0, 0 ]\n  mass: 63.546\n\nphonon:\n";
+  for (std::size_t q = 0; q < weights.size(); ++q) {
+    s += "- q-position: [ 0.25, 0.0, 0.0 ]\n  distance_from_gamma:  0.25\n";
+    if (!weights[q].empty()) s += "  weight: " + weights[q] + "\n";
+    s += "  band:\n";
+    for (int b = 0; b < 3; ++b) {
+      s += "  - # " + std::to_string(b + 1) + "\n    frequency:     " + freqs[q][static_cast<std::size_t>(b)] + "\n";
+      if (eigenvectors)
+        s += "    eigenvector:\n    - # atom 1\n      - [  0.70710678, 0.0 ]\n      - [ -0.70710678, 0.0 ]\n"
+             "      - [  0.00000000, 0.0 ]\n";
+    }
+    s += "\n";
   }
   return s;
 }

@@ -10,11 +10,16 @@
 
 #include "common/escape.hpp"
 #include "thermo/formats/yaml_events.hpp"
+#include "thermo/base/number_text.hpp"
 #include "thermo/harmonic/constants.hpp"
 
 namespace thermo {
 
 namespace {
+
+// The modes a mesh may count (each band at each q-point times its weight):
+// whole numbers exact in a double.
+constexpr long maxmodes = 1L << 53;
 
 // Keeps the path to the event at hand and takes the values it needs: natom
 // at the top, and in each entry of `phonon` its `weight` and the `frequency`
@@ -25,7 +30,7 @@ class meshhandler : public yamlhandler {
   long natom = 0;
   long qpoints = 0;
   long bands = -1;  // frequencies per q-point, the same at each
-  double weights = 0.0;
+  long weights = 0;  // their sum
 
   void scalar(long line, std::string_view v) override { value(line, v); }
   void start(long line, bool map) override { push(line, map); }
@@ -43,6 +48,7 @@ class meshhandler : public yamlhandler {
   // The q-point being read.
   double weight_ = 0.0;
   bool hasweight_ = false;
+  long weightline_ = 0;
   long qline_ = 0;
   std::vector<double> freqs_;
 
@@ -102,9 +108,18 @@ class meshhandler : public yamlhandler {
     } else if (top.r == role::qpoint && top.key == "weight") {
       weight_ = number(line, v, "a q-point's weight");
       if (!(weight_ > 0.0)) throw problem{line, "a q-point's weight is not positive"};
+      if (weight_ != std::floor(weight_))
+        throw problem{line, "a q-point's weight, " + shortest(weight_) +
+                                ", is not a whole number: phonopy writes how many q-points of the mesh it stands for"};
       hasweight_ = true;
+      weightline_ = line;
     } else if (top.r == role::band && top.key == "frequency") {
-      freqs_.push_back(number(line, v, "a frequency"));
+      const double f = number(line, v, "a frequency");
+      problem p;
+      if (!energywithinlimits(f, unit::thz, line, p)) throw p;
+      if (f != 0.0 && f * joules(unit::thz) == 0.0)
+        throw problem{line, "the frequency " + shortest(f) + " THz is 0 in joules (too small)"};
+      freqs_.push_back(f);
     }
     if (top.map) top.expectkey = true;
   }
@@ -117,7 +132,11 @@ class meshhandler : public yamlhandler {
     if (static_cast<long>(freqs_.size()) != bands)
       throw problem{qline_, "a q-point with " + std::to_string(freqs_.size()) + " frequencies, where the first had " +
                                     std::to_string(bands)};
-    weights += weight_;
+    // The modes so far and this q-point's, counted exactly.
+    if (!(weight_ <= static_cast<double>(maxmodes)) || weights + static_cast<long>(weight_) > maxmodes / bands)
+      throw problem{weightline_, "the q-points' weights add up to more than " + std::to_string(maxmodes) + " modes (" +
+                                     std::to_string(bands) + " a q-point)"};
+    weights += static_cast<long>(weight_);
     for (double f : freqs_) modes.emplace_back(f, weight_);
   }
 };
@@ -167,7 +186,7 @@ bool readmesh(source& in, double cutoff, bool pretendreal, harmonicdos& d, meshi
   const double thz = joules(unit::thz);
   for (auto [f, w] : h.modes) {
     if (pretendreal) f = std::fabs(f);
-    const double share = w / h.weights;
+    const double share = w / static_cast<double>(h.weights);
     info.modes += static_cast<long>(w);
     if (f > cutoff) {
       modes.emplace_back(f * thz, share);

@@ -15,7 +15,7 @@ namespace thermo {
 class yamlhandler {
  public:
   virtual ~yamlhandler() = default;
-  // A scalar, with the line it starts on (an alias arrives as an empty one).
+  // A scalar, with the line it starts on.
   virtual void scalar(long line, std::string_view value) = 0;
   // The start of a mapping (map) or a sequence.
   virtual void start(long line, bool map) = 0;
@@ -24,7 +24,11 @@ class yamlhandler {
 };
 
 // Runs the events of the stream's first document through h; false with p
-// where the bytes are not YAML, cannot be read, or h throws.
+// where the bytes are not YAML, cannot be read, or h throws, and where they
+// hold what no phonopy file does: an alias, a key given twice in one
+// mapping, nesting deeper than 64 levels, a scalar of more than 1 KiB, or
+// more than 1 MiB read without an event (which bounds libyaml's memory,
+// since it holds a scalar whole).
 bool parseyaml(source& in, yamlhandler& h, problem& p);
 
 }  // namespace thermo

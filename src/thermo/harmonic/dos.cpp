@@ -67,21 +67,31 @@ void spectrumbuilder::setunit(unit u) {
   scale_ = joules(u);
 }
 
+bool energywithinlimits(double e, unit u, long line, problem& p) {
+  if (!std::isfinite(e)) {
+    p = {line, "a value that is not finite"};
+    return false;
+  }
+  const double energy = e * joules(u);
+  if (!std::isfinite(energy)) {
+    p = {line, "the energy " + shortest(e) + " " + unitname(u) + " overflows in joules"};
+    return false;
+  }
+  if (std::fabs(energy) > maxenergy) {
+    p = {line, "the energy " + shortest(e) + " " + unitname(u) + " is beyond any phonon's (" + shortest(maxenergy) +
+                   " J at most)"};
+    return false;
+  }
+  return true;
+}
+
 bool spectrumbuilder::add(double e, double g, long line, problem& p) {
   if (!std::isfinite(e) || !std::isfinite(g)) {
     p = {line, "a value that is not finite"};
     return false;
   }
+  if (!energywithinlimits(e, u_, line, p)) return false;
   const double energy = e * scale_, dos = g / scale_;
-  if (!std::isfinite(energy)) {
-    p = {line, "the energy " + shortest(e) + " " + unitname(u_) + " overflows in joules"};
-    return false;
-  }
-  if (std::fabs(energy) > maxenergy) {
-    p = {line, "the energy " + shortest(e) + " " + unitname(u_) + " is beyond any phonon's (" + shortest(maxenergy) +
-                   " J at most)"};
-    return false;
-  }
   if (!std::isfinite(dos)) {
     p = {line, "the DOS value " + shortest(g) + " per " + unitname(u_) + " overflows in states per joule"};
     return false;

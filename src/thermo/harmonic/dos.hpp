@@ -34,6 +34,11 @@ inline double trapezoid(double e0, double g0, double e1, double g1) { return (0.
 inline constexpr double maxenergy = 1e-10;  // J, |E|; about 6e8 eV
 inline constexpr double maxstates = 1e280;  // the integral of |g|
 
+// Whether e, an energy in unit u read on `line`, keeps within the limits of
+// every DOS: finite, and in joules finite and at most maxenergy in size.
+// False with p where it does not; every reader checks its energies here.
+bool energywithinlimits(double e, unit u, long line, problem& p);
+
 // Builds a spectrum point by point from values in a file's unit, checking
 // each point as it comes and the whole at the end.
 class spectrumbuilder {

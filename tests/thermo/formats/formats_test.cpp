@@ -188,26 +188,11 @@ TEST(ThermoFormats, CutoffAndPretendReal) {
   EXPECT_EQ(runwith({"--cutoff-frequency", "20", all}).status, 1);
 }
 
-// A mesh.yaml of two q-points (weights 1 and 3) of one atom, in phonopy's
-// layout, with or without eigenvectors.
+// A mesh.yaml of two q-points (weights 1 and 3) of one atom, with or
+// without eigenvectors.
 std::string mesh(bool eigenvectors, const char* weight2 = "3") {
-  std::string s = "mesh: [ 2, 2, 2 ]\nnqpoint: 2\nreciprocal_lattice:\n- [ 1, 0, 0 ] # a*\nnatom:   1\n"
-                  "points:\n- symbol: Cu # 1\n  coordinates: [ 0, 0, 0 ]\n  mass: 63.546\n\nphonon:\n";
-  const double f[2][3] = {{1.5, 1.5, 3.0}, {4.0, 5.0, 6.0}};
-  const char* weights[2] = {"1", weight2};
-  for (int q = 0; q < 2; ++q) {
-    s += "- q-position: [ 0.25, 0.0, 0.0 ]\n  distance_from_gamma:  0.25\n";
-    if (weights[q][0]) s += std::string("  weight: ") + weights[q] + "\n";
-    s += "  band:\n";
-    for (int b = 0; b < 3; ++b) {
-      s += "  - # " + std::to_string(b + 1) + "\n    frequency:     " + std::to_string(f[q][b]) + "\n";
-      if (eigenvectors)
-        s += "    eigenvector:\n    - # atom 1\n      - [  0.70710678, 0.0 ]\n      - [ -0.70710678, 0.0 ]\n"
-             "      - [  0.00000000, 0.0 ]\n";
-    }
-    s += "\n";
-  }
-  return s;
+  return meshyaml({"1", weight2}, {{"1.500000", "1.500000", "3.000000"}, {"4.000000", "5.000000", "6.000000"}},
+                  eigenvectors);
 }
 
 TEST(ThermoFormats, PhonopyMeshYaml) {
