@@ -55,6 +55,10 @@ bool loadmodel(const options& o, qhamodel& m, std::string& messages) {
                 std::to_string(o.files.size()) + " DOS files are given: one for each volume, in the same order\n";
     return false;
   }
+  if (!distinctvolumes(data, p)) {
+    messages += "lattice_thermo: " + ev + ":" + std::to_string(p.line) + ": " + p.what + "\n";
+    return false;
+  }
   // The DOS files on two workers, their messages in file order.
   std::vector<harmonicdos> dos(n);
   bool ok = true;
@@ -133,10 +137,10 @@ int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
   std::vector<double> t;
   std::vector<qhaoutcome> block;
   std::string text;
-  for (double pressure : o.qha.pressures) {
+  for (const double& pressure : o.qha.pressures) {
     if (!o.csv) {
       text.clear();
-      if (pressure != o.qha.pressures.front()) text += "\n";
+      if (&pressure != &o.qha.pressures.front()) text += "\n";  // a blank line between blocks
       appendqhatableheader(text, {o.qha.evfile, m.form, pressure, vmin, vmax, fit, static_cast<int>(m.volume.size())});
       if (!write(text)) return 1;
     }

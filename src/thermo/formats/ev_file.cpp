@@ -1,8 +1,10 @@
 #include "thermo/formats/ev_file.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <numeric>
 #include <string>
 
 #include "common/freeform.hpp"
@@ -44,11 +46,6 @@ bool readev(source& in, evdata& ev, problem& p, std::vector<char>& storage) {
       p = {number, "the volume " + shortest(v[0]) + " A^3 is not positive"};
       return false;
     }
-    for (std::size_t i = 0; i < ev.volume.size(); ++i)
-      if (ev.volume[i] == v[0]) {
-        p = {number, "the volume " + shortest(v[0]) + " A^3 is given twice (also on line " + std::to_string(ev.line[i]) + ")"};
-        return false;
-      }
     ev.volume.push_back(v[0]);
     ev.energy.push_back(v[1]);
     ev.line.push_back(number);
@@ -56,10 +53,30 @@ bool readev(source& in, evdata& ev, problem& p, std::vector<char>& storage) {
   return true;
 }
 
+bool distinctvolumes(const evdata& ev, problem& p) {
+  // In order of volume, and of line where two are equal: a volume given
+  // twice sits next to its first line.
+  std::vector<std::size_t> order(ev.volume.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return ev.volume[a] < ev.volume[b] || (ev.volume[a] == ev.volume[b] && a < b);
+  });
+  std::size_t second = order.size(), first = 0;  // the earliest second line
+  for (std::size_t k = 1; k < order.size(); ++k)
+    if (ev.volume[order[k]] == ev.volume[order[k - 1]] && (second == order.size() || order[k] < second)) {
+      second = order[k];
+      first = order[k - 1];
+    }
+  if (second == order.size()) return true;
+  p = {ev.line[second], "the volume " + shortest(ev.volume[second]) + " A^3 is given twice (also on line " +
+                            std::to_string(ev.line[first]) + ")"};
+  return false;
+}
+
 bool parseev(std::string_view text, evdata& ev, problem& p) {
   source in(text);
   std::vector<char> storage;
-  return readev(in, ev, p, storage);
+  return readev(in, ev, p, storage) && distinctvolumes(ev, p);
 }
 
 }  // namespace thermo

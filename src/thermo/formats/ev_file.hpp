@@ -19,11 +19,16 @@ struct evdata {
 
 // Reads `volume energy` lines (further items ignored); lines whose first
 // non-blank character is '#' or '!', and blank lines, are passed over.
-// False with p on a line that is not two finite numbers, a volume that is
-// not positive, or a volume given twice (its second line).
+// False with p on a line that is not two finite numbers or a volume that is
+// not positive.
 bool readev(source& in, evdata& ev, problem& p, std::vector<char>& storage);
 
-// The same on a text in memory.
+// False with p at the second line of a volume given twice (the earliest
+// such line), found after sorting; the caller checks the count of volumes
+// first.
+bool distinctvolumes(const evdata& ev, problem& p);
+
+// Both, on a text in memory.
 bool parseev(std::string_view text, evdata& ev, problem& p);
 
 }  // namespace thermo
