@@ -106,6 +106,18 @@ inline std::string amongothers(const std::string& path, const std::string& csv) 
   return rows;
 }
 
+// Whether a run ended with a usage error as the program gives one: status
+// 2, nothing on standard output, and on standard error one line with the
+// reason and a pointer to --help (never the whole usage).
+inline ::testing::AssertionResult usageerror(const outcome& r) {
+  const std::string tail = "\ntry 'lattice_thermo --help'\n";
+  const bool shape = r.err.rfind("lattice_thermo: ", 0) == 0 && r.err.size() > tail.size() &&
+                     r.err.compare(r.err.size() - tail.size(), tail.size(), tail) == 0 &&
+                     r.err.find('\n') == r.err.size() - tail.size();
+  if (r.status == 2 && r.out.empty() && shape) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "status " << r.status << ", standard error:\n" << r.err;
+}
+
 // How many lines of a run's standard error are about the file at path.
 inline int linesabout(const std::string& err, const std::string& path) {
   int n = 0;

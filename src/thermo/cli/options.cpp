@@ -2,11 +2,12 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 
 #include "thermo/base/number_text.hpp"
+#include "thermo/cli/option_names.hpp"
+#include "thermo/cli/option_values.hpp"
 
 namespace thermo {
 
@@ -47,35 +48,20 @@ const char* const usage =
 
 double temperatures::countd() const {
   if (!list.empty()) return static_cast<double>(list.size());
-  return std::floor((tmax - tmin) / tstep * (1.0 + 1e-12)) + 1.0;
+  // T_k = tmin + k tstep up to tmax and a few units in its last place, which
+  // the rounding of tstep and of k tstep may take it past (at() gives tmax
+  // there).
+  double k = std::floor((tmax - tmin) / tstep);
+  if (!(k < 1e15)) return k + 1.0;  // beyond any count allowed
+  const double limit = tmax + 4.0 * (std::nextafter(tmax, INFINITY) - tmax);
+  while (tmin + (k + 1.0) * tstep <= limit) ++k;
+  while (k > 0.0 && tmin + k * tstep > limit) --k;
+  return k + 1.0;
 }
 
 namespace {
 
 void say(common::outchannel& ch, const std::string& s) { ch.write(s.data(), s.size()); }
-
-// A comma-separated list of numbers; false at the first item that is not a
-// finite number.
-bool parselist(const std::string& text, std::vector<double>& list, std::string& bad) {
-  list.clear();
-  std::size_t p = 0;
-  for (;;) {
-    const std::size_t e = std::min(text.find(',', p), text.size());
-    const char* from = text.data() + p;
-    const char* to = text.data() + e;
-    while (from < to && *from == ' ') ++from;
-    while (to > from && to[-1] == ' ') --to;
-    double v = 0.0;
-    const auto r = std::from_chars(from, to, v);
-    if (from == to || r.ec != std::errc() || r.ptr != to || !std::isfinite(v)) {
-      bad.assign(from, to);
-      return false;
-    }
-    list.push_back(v);
-    if (e == text.size()) return true;
-    p = e + 1;
-  }
-}
 
 // Which options were given, where their values cannot tell.
 struct given {
@@ -86,7 +72,11 @@ struct given {
 template <class Bad>
 int checkoptions(const options& o, const given& g, Bad bad) {
   if (o.files.empty()) return bad("no DOS file given");
-  if (std::count(o.files.begin(), o.files.end(), "-") > 1) return bad("standard input ('-') may be given once only");
+  if (std::count(o.files.begin(), o.files.end(), "-") + (o.qha.evfile == "-" ? 1 : 0) > 1)
+    return bad("standard input ('-') may be given once only" +
+               std::string(o.qha.evfile == "-" ? ": as the E(V) file or as one DOS file" : ""));
+  if (!o.qha.evfile.empty() && (o.yaml || !o.writepds.empty() || o.peratom))
+    return bad("--yaml, --write-pds and --per-atom do not go with --qha");
   if (g.writepds && o.writepds.empty()) return bad("--write-pds needs a file name, not ''");
   if (!o.writepds.empty() && o.files.size() != 1) return bad("--write-pds takes exactly one DOS file");
   if (o.yaml && o.files.size() != 1) return bad("--yaml takes exactly one DOS file");
@@ -106,12 +96,7 @@ int checkoptions(const options& o, const given& g, Bad bad) {
   if (!(t.countd() <= maxtemperatures))
     return bad("the options give more than " + significant(maxtemperatures) + " temperatures");
   if (g.atoms && !(o.atoms > 0.0 && std::isfinite(o.atoms))) return bad("--atoms must be positive");
-  if (o.qha.evfile.empty()) {
-    if (g.eos || g.pressure) return bad("--eos and --pressure go with --qha");
-  } else {
-    if (o.yaml || !o.writepds.empty() || o.peratom)
-      return bad("--yaml, --write-pds and --per-atom do not go with --qha");
-  }
+  if (o.qha.evfile.empty() && (g.eos || g.pressure)) return bad("--eos and --pressure go with --qha");
   return -1;
 }
 
@@ -119,8 +104,10 @@ int checkoptions(const options& o, const given& g, Bad bad) {
 
 int parseoptions(int argc, const char* const* argv, options& o, common::outchannel& out,
                  common::outchannel& err) {
+  // A usage error is one line and a pointer to --help, so that the reason
+  // stays in sight.
   auto bad = [&](const std::string& what) {
-    say(err, "lattice_thermo: " + what + "\n" + usage);
+    say(err, "lattice_thermo: " + what + "\ntry 'lattice_thermo --help'\n");
     return 2;
   };
   auto print = [&](const std::string& text, const char* what) {
@@ -135,20 +122,27 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   bool help = false, version = false;
   std::string unitname, list;
   given g;
+  // The numeric options, taken as text and read by optionnumber.
+  struct numeric {
+    const char* name;
+    double* to;
+    std::string text;
+    CLI::Option* opt = nullptr;
+  };
+  double column = o.read.column;
+  numeric numbers[] = {{"--column", &column, {}},         {"--cutoff-frequency", &o.read.cutoff, {}},
+                       {"--tmin", &o.temps.tmin, {}},     {"--tmax", &o.temps.tmax, {}},
+                       {"--tstep", &o.temps.tstep, {}},   {"--atoms", &o.atoms, {}}};
+  for (numeric& n : numbers) n.opt = app.add_option(n.name, n.text);
+  CLI::Option *columnopt = numbers[0].opt, *cutoffopt = numbers[1].opt, *atomsopt = numbers[5].opt;
   app.add_flag("-h,--help", help);
   app.add_flag("--version", version);
   auto* unitopt = app.add_option("--unit", unitname);
   app.add_flag("--pds", o.read.pds)->excludes(unitopt);
-  auto* columnopt = app.add_option("--column", o.read.column);
   app.add_flag("--sum-columns", o.read.sumcolumns)->excludes(columnopt);
   app.add_flag("--normalize", o.read.normalize);
-  auto* cutoffopt = app.add_option("--cutoff-frequency", o.read.cutoff);
   app.add_flag("--pretend-real", o.read.pretendreal);
-  auto* tmin = app.add_option("--tmin", o.temps.tmin);
-  auto* tmax = app.add_option("--tmax", o.temps.tmax);
-  auto* tstep = app.add_option("--tstep", o.temps.tstep);
-  app.add_option("--temperatures", list)->excludes(tmin)->excludes(tmax)->excludes(tstep);
-  auto* atomsopt = app.add_option("--atoms", o.atoms);
+  app.add_option("--temperatures", list)->excludes(numbers[2].opt)->excludes(numbers[3].opt)->excludes(numbers[4].opt);
   app.add_flag("--per-atom", o.peratom);
   auto* csv = app.add_flag("--csv", o.csv);
   app.add_flag("--yaml", o.yaml)->excludes(csv);
@@ -159,16 +153,33 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   auto* pressureopt = app.add_option("--pressure", pressures);
   app.add_flag("--force", o.force);
   app.add_option("files", o.files);
+  // What the parser would take in silence (--tmax= 20) or report without a
+  // hint (--t-max).
+  std::vector<optionname> known;
+  for (const CLI::Option* opt : app.get_options())
+    for (const std::string& name : opt->get_lnames()) known.push_back({"--" + name, opt->get_expected_min() > 0});
+  if (const std::string misuse = misusedoption(argc, argv, known); !misuse.empty()) return bad(misuse);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     std::string what = e.what();
-    if (what.find("At Most 1 required") != std::string::npos)
-      what = what.substr(0, what.find(':')) + " is given more than once";
+    const std::string name = what.substr(0, what.find(':'));
+    if (what.find("At Most 1 required") != std::string::npos) what = name + " is given more than once";
+    else if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr) what = name + " needs a value";
+    else if (const std::size_t x = what.find(" excludes "); x != std::string::npos)
+      what = what.substr(0, x) + " does not go with " + what.substr(x + 10);
     return bad(what);
   }
   if (help) return print(usage, "usage");
   if (version) return print(std::string("lattice_thermo ") + LATTICE_VERSION + "\n", "version");
+  std::string why, item;
+  for (numeric& n : numbers)
+    if (n.opt->count() > 0 && !optionnumber(n.text, *n.to, why))
+      return bad(std::string(n.name) + ": '" + n.text + "' " + why);
+  if (columnopt->count() > 0) {
+    if (column != std::floor(column)) return bad("--column: '" + numbers[0].text + "' is not a whole number");
+    o.read.column = static_cast<int>(std::clamp(column, -1.0, 1e9));
+  }
   o.read.unitgiven = unitopt->count() > 0;
   o.read.columngiven = columnopt->count() > 0;
   g.cutoff = cutoffopt->count() > 0;
@@ -179,16 +190,12 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   if (app.count("--qha") > 0 && o.qha.evfile.empty()) return bad("--qha needs a file name, not ''");
   if (g.eos && !parseeos(eosname, o.qha.form))
     return bad("unknown equation of state '" + eosname + "'; one of vinet, birch_murnaghan, murnaghan");
-  if (g.pressure) {
-    std::string item;
-    if (!parselist(pressures, o.qha.pressures, item)) return bad("--pressure: '" + item + "' is not a number");
-  }
+  if (g.pressure && !optionlist(pressures, o.qha.pressures, item, why))
+    return bad("--pressure: '" + item + "' " + why);
   if (o.read.unitgiven && !parseunit(unitname, o.read.u))
     return bad("unknown unit '" + unitname + "'; one of THz, cm-1, meV, eV, Ry, Ha");
-  if (!list.empty() || app.count("--temperatures") > 0) {
-    std::string item;
-    if (!parselist(list, o.temps.list, item)) return bad("--temperatures: '" + item + "' is not a number");
-  }
+  if ((!list.empty() || app.count("--temperatures") > 0) && !optionlist(list, o.temps.list, item, why))
+    return bad("--temperatures: '" + item + "' " + why);
   return checkoptions(o, g, bad);
 }
 

@@ -1,6 +1,7 @@
 // lattice_thermo's command line: the usage text and the options it sets.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -13,7 +14,8 @@
 namespace thermo {
 
 // The temperatures of a run, kelvin: the list given, else tmin, tmin +
-// tstep, ... up to tmax.
+// tstep, ... up to tmax, T_k = tmin + k tstep (never past tmax: a last one
+// that rounding puts a few units in the last place beyond is tmax).
 struct temperatures {
   double tmin = 0.0, tmax = 1000.0, tstep = 10.0;
   std::vector<double> list;
@@ -22,7 +24,7 @@ struct temperatures {
   double countd() const;
   long count() const { return static_cast<long>(countd()); }
   double at(long i) const {
-    return list.empty() ? tmin + static_cast<double>(i) * tstep : list[static_cast<std::size_t>(i)];
+    return list.empty() ? std::min(tmin + static_cast<double>(i) * tstep, tmax) : list[static_cast<std::size_t>(i)];
   }
 };
 
@@ -53,8 +55,8 @@ extern const char* const usage;
 
 // Parses the command line into o. Returns -1 where the run goes on, else the
 // exit status: 0 after --help or --version (their text on out; 1 where it
-// cannot be written), 2 after a usage error (the error and the usage on
-// err).
+// cannot be written), 2 after a usage error (one line on err, and a pointer
+// to --help).
 int parseoptions(int argc, const char* const* argv, options& o, common::outchannel& out,
                  common::outchannel& err);
 

@@ -136,10 +136,7 @@ TEST(ThermoHostile, UsageErrorsForOptionsThatWereIgnoredOrCrashed) {
            {"--tmax", "1e308", f},
            {"--tstep", "1e-6", f},
            {"--tmax", "2e9", "--tstep", "1e3", f}}) {
-    const auto r = runwith(args);
-    EXPECT_EQ(r.status, 2) << args[0] << " " << args[1];
-    EXPECT_NE(r.err.find("usage: lattice_thermo"), std::string::npos) << r.err;
-    EXPECT_TRUE(r.out.empty());
+    EXPECT_TRUE(usageerror(runwith(args))) << args[0] << " " << args[1];
   }
 }
 
