@@ -217,6 +217,7 @@ int listreader::parsenumber(double& value, long long& repeat, bool& null, readre
     const bool cut = c == eofchar;
     for (; !endsitem(c); c = peek()) take(c);
     res.text[kept] = '\0';
+    res.length = kept;
     res.status = cut ? readstatus::endoffile : readstatus::notnumber;
     return 0;
   };

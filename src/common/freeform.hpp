@@ -37,6 +37,7 @@ struct readresult {
   int item = 0;             // notnumber: which item of the read, from 1
   int error = 0;            // ioerror: the errno value
   char text[33] = {};       // notnumber: the start of the offending item
+  int length = 0;           // notnumber: its bytes in text (a NUL among them)
 };
 
 class listreader {

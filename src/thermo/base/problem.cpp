@@ -10,7 +10,7 @@ namespace thermo {
 
 std::string notanumber(const common::readresult& r) {
   char shown[4 * sizeof r.text];
-  common::escape(r.text, std::strlen(r.text), shown, sizeof shown);
+  common::escape(r.text, static_cast<std::size_t>(r.length), shown, sizeof shown);
   return "item " + std::to_string(r.item) + " is not a number: \"" + shown + "\"";
 }
 

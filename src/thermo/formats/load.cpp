@@ -43,7 +43,7 @@ bool treat(loaded& file, const readoptions& ro, double atoms, unit u, const std:
     }
   } else {
     const double n = atoms > 0.0 ? atoms : std::round(states / 3.0);
-    if (n < 1.0)
+    if (atoms <= 0.0 && n < 1.0)
       file.notes += w + "the DOS holds " + significant(states) + " states, less than one atom's 3: check its unit\n";
     else if (!(std::fabs(states / 3.0 - n) <= 0.01 * n))
       file.notes += w + "the DOS holds " + significant(states) + " states, 3 x " + significant(states / 3.0) +
@@ -103,6 +103,9 @@ bool readfile(const std::string& path, const readoptions& ro, double atoms, file
     if (ro.unitgiven && ro.u != unit::thz)
       file.notes += w + "a mesh.yaml holds frequencies in THz; --unit " + unitname(ro.u) + " does not apply to it\n";
     if (!readmesh(in, ro.cutoff, ro.pretendreal, file.d, file.meshcounts, p)) return failed();
+    if (atoms > 0.0 && atoms != static_cast<double>(file.meshcounts.natom))
+      file.notes += w + "natom is " + std::to_string(file.meshcounts.natom) + ", but --atoms " + significant(atoms) +
+                    " is used\n";
     file.unitname = "THz";
     file.unitlabel = "THz (phonopy mesh.yaml: " + std::to_string(file.meshcounts.qpoints) + " q-points)";
     if (ro.cutoff > 0.0) file.cutofflabel = significant(ro.cutoff) + " THz";
