@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace thermo {
 
@@ -21,16 +20,20 @@ std::string shortest(double v) {
   return s;
 }
 
+// to_chars with a precision writes what printf's %g and %f write in the C
+// locale, whatever locale the process has set (a Python caller may have set
+// one whose decimal point is a comma).
 std::string significant(double v, int digits) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*g", digits, v);
-  return buf;
+  return std::string(buf, std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, digits).ptr);
 }
 
 std::string fixed(double v, int width, int decimals) {
   char buf[400];
-  std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, v);
-  return buf;
+  const char* end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals).ptr;
+  const std::size_t n = static_cast<std::size_t>(end - buf);
+  const std::size_t pad = width > 0 && static_cast<std::size_t>(width) > n ? static_cast<std::size_t>(width) - n : 0;
+  return std::string(pad, ' ') + std::string(buf, n);
 }
 
 }  // namespace thermo
