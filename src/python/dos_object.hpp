@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "arrays.hpp"
+#include "initialised.hpp"
 #include "thermo/formats/load.hpp"
 
 namespace pymodule {
@@ -16,15 +17,28 @@ struct dos {
   thermo::loaded file;
   thermo::scaling scale{};
   bool peratom = false;
+  std::string source;  // the file, as messages show it; empty for arrays
+  // The tabulated DOS in file.unitname as the sums take it (after
+  // pretend_real and normalize), read-only; None for a mesh.yaml's modes.
+  py::object frequencies = py::none(), densities = py::none();
 };
 
-// Energies in `unit` and densities per that unit, checked point by point as
+// Frequencies in `unit` (None: THz, with the file's warning where they look
+// like another unit) and densities per that unit, checked point by point as
 // a file's are; ValueError with the point's number where one is wrong.
-dos fromarrays(const doubles& energies, const doubles& densities, const std::string& unit, std::optional<double> atoms,
-               bool normalize, bool peratom, double cutoff, bool pretendreal);
+dos fromarrays(const py::object& frequencies, const py::object& densities, const std::optional<std::string>& unit,
+               std::optional<double> atoms, bool normalize, bool peratom, double cutoff, bool pretendreal);
 
-// A file read as lattice_thermo reads it; ValueError naming FILE:LINE.
-dos fromfile(const std::string& path, const std::optional<std::string>& unit, std::optional<int> column, bool sumcolumns,
+// A file read as lattice_thermo reads it, its path as bytes: OSError
+// (FileNotFoundError, ...) where it cannot be opened, ValueError naming
+// FILE:LINE where it cannot be read.
+dos fromfile(const py::bytes& path, const std::optional<std::string>& unit, std::optional<int> column, bool sumcolumns,
              bool normalize, double cutoff, bool pretendreal, std::optional<double> atoms, bool peratom, bool pds);
 
+// "<Dos ...>": where it came from, its points, unit, states, atoms and
+// theta_inf.
+std::string reprof(const dos& d);
+
 }  // namespace pymodule
+
+PYMODULE_INITIALISED(pymodule::dos, "Dos");

@@ -1,16 +1,23 @@
 #include "harmonic_calls.hpp"
 
+#include "interrupts.hpp"
+
 namespace pymodule {
 
 std::vector<thermo::row> rowsof(const dos& d, const doubles& t) {
   std::vector<thermo::row> rows(static_cast<std::size_t>(t.size()));
+  // A row costs a sum over the modes and theta_D's search, worth some
+  // hundreds of modes.
+  const std::size_t per = runof(static_cast<double>(d.file.d.energy.size()) + 500.0);
   py::gil_scoped_release unlocked;
-  thermo::sweep(d.file.d, d.scale.thetaatoms, d.scale.divisor, t.data(), rows.size(), rows.data(), true);
+  inruns(rows.size(), per, [&](std::size_t b, std::size_t e) {
+    thermo::sweep(d.file.d, d.scale.thetaatoms, d.scale.divisor, t.data() + b, e - b, rows.data() + b, true);
+  });
   return rows;
 }
 
 thermalprops thermalproperties(const dos& d, const py::object& t) {
-  const doubles a = temperaturesof(t);
+  const doubles a = temperaturesof(t, true);
   const auto rows = rowsof(d, a);
   const py::ssize_t n = static_cast<py::ssize_t>(rows.size());
   py::array_t<double> temps(n), f(n), s(n), c(n), u(n), theta(n);

@@ -1,43 +1,86 @@
 // The Python module's compiled part, lattice_thermo._core: the bindings and
-// their docstrings. No physics here, nor in the files beside it: a DOS is
-// read and checked by the program's readers, treated by its treatments, and
-// evaluated by its sweep and its quasi-harmonic fit; those files convert
-// arrays and options, release the GIL, and hand messages to Python (errors
-// as ValueError, warnings through the warnings module).
+// the docstrings of everything public (the package's Python layer, with the
+// signatures, takes them from here). No physics here, nor in the files
+// beside it: a DOS is read and checked by the program's readers, treated by
+// its treatments, and evaluated by its sweep and its quasi-harmonic fit;
+// those files convert arrays and options, release the GIL, hear Ctrl-C, and
+// hand messages to Python (errors as exceptions, warnings through the
+// warnings module).
 #include <pybind11/stl.h>
 
 #include "arrays.hpp"
 #include "dos_object.hpp"
 #include "harmonic_calls.hpp"
 #include "qha_call.hpp"
+#include "thermo/base/number_text.hpp"
 #include "thermo/harmonic/constants.hpp"
 #include "thermo/harmonic/harmonic.hpp"
 #include "thermo/harmonic/sampling.hpp"
 
 using namespace pymodule;
 
+namespace {
+
+// "n temperatures (a to b K)", the span of a result's axis.
+std::string span(const py::array& a, const char* what, const char* unit) {
+  const doubles v = doubles::ensure(a);
+  const py::ssize_t n = v ? v.size() : 0;
+  std::string s = std::to_string(n) + " " + what;
+  if (n > 0) s += " (" + thermo::shortest(v.data()[0]) + (n > 1 ? " to " + thermo::shortest(v.data()[n - 1]) : "") + " " + unit + ")";
+  return s;
+}
+
+// A ThermalProperties from its pickled state, each array checked.
+thermalprops unpickled(const py::tuple& state) {
+  if (state.size() != 6) throw py::type_error("not a pickled ThermalProperties");
+  py::array a[6];
+  py::ssize_t n = 0;
+  for (std::size_t i = 0; i < 6; ++i) {
+    const doubles v = numbers(state[i], "a pickled ThermalProperties");
+    if (i == 0) n = v.size();
+    if (v.ndim() != 1 || v.size() != n) throw py::value_error("not a pickled ThermalProperties");
+    a[i] = frozen(py::array_t<double>(v.size(), v.data()));
+  }
+  return {a[0], a[1], a[2], a[3], a[4], a[5]};
+}
+
+constexpr const char* notpickled =
+    "QhaResult cannot be pickled or copied; its arrays can, e.g. "
+    "numpy.savez(file, volume=result.volume, gibbs_energy=result.gibbs_energy)";
+
+}  // namespace
+
 PYBIND11_MODULE(_core, m) {
+  // The public names carry Python signatures; these docstrings are their text.
+  py::options options;
+  options.disable_function_signatures();
   m.doc() = "The compiled part of lattice_thermo; import lattice_thermo instead.";
 
   py::class_<thermalprops>(m, "ThermalProperties", R"doc(
-The harmonic functions at a run of temperatures, as numpy arrays (read-only),
-named like phonopy's ThermalProperties:
+The harmonic functions at a run of temperatures, as read-only numpy arrays
+in phonopy's ThermalProperties units (kJ/mol for energies, as phonopy gives
+them, where the Dos methods named like pymatgen's give J/mol):
   temperatures       K
   free_energy        kJ/mol   F = E_zp + kT sum g ln(1 - e^-x)
   entropy            J/K/mol
   heat_capacity      J/K/mol  Cv
   internal_energy    kJ/mol
   debye_temperature  K        theta_D(T), NaN where there is none
-per mole of cells (or of atoms, for a Dos made with per_atom=True).)doc")
+per mole of cells (or of atoms, for a Dos made with per_atom=True). It can
+be pickled and copied.)doc")
       .def_readonly("temperatures", &thermalprops::temperatures)
       .def_readonly("free_energy", &thermalprops::free_energy)
       .def_readonly("entropy", &thermalprops::entropy)
       .def_readonly("heat_capacity", &thermalprops::heat_capacity)
       .def_readonly("internal_energy", &thermalprops::internal_energy)
       .def_readonly("debye_temperature", &thermalprops::debye_temperature)
-      .def("__repr__", [](const thermalprops& t) {
-        return "<ThermalProperties at " + std::to_string(py::len(t.temperatures)) + " temperatures>";
-      });
+      .def("__repr__", [](const thermalprops& t) { return "<ThermalProperties at " + span(t.temperatures, "temperatures", "K") + ">"; })
+      .def(py::pickle(
+          [](const thermalprops& t) {
+            return py::make_tuple(t.temperatures, t.free_energy, t.entropy, t.heat_capacity, t.internal_energy,
+                                  t.debye_temperature);
+          },
+          &unpickled));
 
   py::class_<qharesult>(m, "QhaResult", R"doc(
 The quasi-harmonic results, read-only numpy arrays of shape
@@ -56,7 +99,8 @@ NaN from the first temperature whose V(T) leaves the volumes sampled, at
 that pressure; and, of shape (pressures,) and (temperatures,):
   pressures          GPa
   temperatures       K
-  last_temperature   K, the last temperature within the volumes (NaN: none))doc")
+  last_temperature   K, the last temperature within the volumes (NaN: none)
+It cannot be pickled or copied (TypeError); its arrays can.)doc")
       .def_readonly("pressures", &qharesult::pressures)
       .def_readonly("temperatures", &qharesult::temperatures)
       .def_readonly("volume", &qharesult::volume)
@@ -70,71 +114,82 @@ that pressure; and, of shape (pressures,) and (temperatures,):
       .def_readonly("bulk_modulus_s", &qharesult::bulk_modulus_s)
       .def_readonly("last_temperature", &qharesult::last_temperature)
       .def("__repr__", [](const qharesult& r) {
-        return "<QhaResult at " + std::to_string(py::len(r.pressures)) + " pressures and " +
-               std::to_string(py::len(r.temperatures)) + " temperatures>";
-      });
+        return "<QhaResult at " + span(r.pressures, "pressures", "GPa") + " and " + span(r.temperatures, "temperatures", "K") + ">";
+      })
+      .def("__reduce_ex__", [](const qharesult&, py::object) -> py::object { throw py::type_error(notpickled); })
+      .def("__copy__", [](const qharesult&) -> py::object { throw py::type_error(notpickled); })
+      .def("__deepcopy__", [](const qharesult&, py::object) -> py::object { throw py::type_error(notpickled); });
 
   py::class_<dos>(m, "Dos", R"doc(
 A phonon density of states, checked as lattice_thermo checks it, ready for
 the harmonic functions.
 
-Dos(energies, densities, unit="THz", atoms=None, normalize=False,
-    per_atom=False, cutoff_frequency=0.0, pretend_real=False)
-
-energies, densities: 1-D array-likes of any float dtype (read without a copy
-where they are contiguous float64): the energies in `unit` (THz, cm-1, meV,
-eV, Ry or Ha, in any case), strictly increasing, and the DOS in states per
-that unit, per cell. A bad input raises ValueError with the program's own
-text ("point 3: energies do not increase strictly").
+frequencies, densities: 1-D array-likes of real numbers (any integer or
+float dtype; read without a copy where they are contiguous float64): the
+frequencies (energies) in `unit`, strictly increasing, and the DOS in
+states per that unit, per cell, as pymatgen's PhononDos(frequencies,
+densities) takes them. energies= is the same as frequencies=.
+unit: THz, cm-1, meV, eV, Ry or Ha, in any case; None is THz, with the
+program's warning where the frequencies look like another unit.
 atoms: atoms per cell (default: the DOS integral / 3). normalize: scale the
 DOS to 3 n states. per_atom: results per mole of atoms. cutoff_frequency
 (in `unit`) and pretend_real: modes at or below the cutoff take no part;
-imaginary modes count with their absolute energy. What the program warns of
-goes through the warnings module.
+imaginary modes count with their absolute energy.
 
-Results are per mole of cells (of atoms with per_atom): kJ/mol and J/K/mol,
-where pymatgen's PhononDos gives J/mol and J/K/mol.)doc")
-      .def(py::init(&fromarrays), py::arg("energies"), py::arg("densities"), py::arg("unit") = "THz",
-           py::arg("atoms") = std::nullopt, py::arg("normalize") = false, py::arg("per_atom") = false,
-           py::arg("cutoff_frequency") = 0.0, py::arg("pretend_real") = false)
-      .def_static("from_file", &fromfile, py::arg("path"), py::arg("unit") = std::nullopt, py::arg("column") = std::nullopt,
-                  py::arg("sum_columns") = false, py::arg("normalize") = false, py::arg("cutoff_frequency") = 0.0,
-                  py::arg("pretend_real") = false, py::arg("atoms") = std::nullopt, py::arg("per_atom") = false,
-                  py::arg("pds") = false, R"doc(
+A bad input raises ValueError with the program's own text ("point 3:
+energies do not increase strictly"), an argument of the wrong type
+TypeError; what the program warns of goes through the warnings module,
+pointing at the caller's line.
+
+Units: the methods named like pymatgen's PhononDos methods give pymatgen's
+units, J/mol (helmholtz_free_energy, internal_energy, zero_point_energy) and
+J/K/mol (cv, entropy); thermal_properties gives phonopy's, kJ/mol and
+J/K/mol. All per mole of cells, or of atoms with per_atom=True.
+
+A Dos never changes: copy.copy and copy.deepcopy give the same object;
+pickling raises TypeError (pickle the arrays and make it again).)doc")
+      .def(py::init(&fromarrays))
+      .def_static("from_file", &fromfile, R"doc(
 A DOS file read by lattice_thermo's own readers: columns (phonopy's
-total_dos.dat, projected_dos.dat with sum_columns=True or column=K, plane-wave
-codes' .dos files; the unit from unit=, else from the file's header, else
-THz), phonopy's mesh.yaml, or with pds=True lattice_heat_capacity's layout.
-A bad file raises ValueError naming FILE:LINE, as the program does.)doc")
+total_dos.dat, projected_dos.dat with sum_columns=True or column=K,
+plane-wave codes' .dos files; the unit from unit=, else from the file's
+header, else THz), phonopy's mesh.yaml, or with pds=True
+lattice_heat_capacity's layout. path: a str, bytes or os.PathLike. A file
+that cannot be opened raises OSError (FileNotFoundError, PermissionError,
+IsADirectoryError); a bad file ValueError naming FILE:LINE, as the program
+does.)doc")
       .def_static(
           "from_pds",
-          [](const std::string& path, std::optional<double> atoms, bool peratom) {
+          [](const py::bytes& path, std::optional<double> atoms, bool peratom) {
             return fromfile(path, std::nullopt, std::nullopt, false, false, 0.0, false, atoms, peratom, true);
           },
-          py::arg("path"), py::arg("atoms") = std::nullopt, py::arg("per_atom") = false,
           "A DOS in lattice_heat_capacity's layout (11 header lines, energy in hartree, DOS per hartree).")
-      .def("cv", &quantity<&thermo::row::heat_capacity>, py::arg("t"), R"doc(
-The heat capacity at constant volume, J/K/mol, at temperatures t (K): a
-number or an array-like, the result in the same shape. (pymatgen's cv: J/K/mol.))doc")
-      .def("entropy", &quantity<&thermo::row::entropy>, py::arg("t"), R"doc(
-The entropy, J/K/mol, at temperatures t (K), in t's shape. (pymatgen's: J/K/mol.))doc")
-      .def("helmholtz_free_energy", &quantity<&thermo::row::free_energy>, py::arg("t"), R"doc(
-The Helmholtz free energy with the zero-point energy, kJ/mol, at temperatures
-t (K), in t's shape. (pymatgen's helmholtz_free_energy is in J/mol: 1000 times
-this.))doc")
-      .def("internal_energy", &quantity<&thermo::row::energy>, py::arg("t"), R"doc(
-The internal energy with the zero-point energy, kJ/mol, at temperatures t (K),
-in t's shape. (pymatgen's internal_energy is in J/mol: 1000 times this.))doc")
-      .def("debye_temperature", &quantity<&thermo::row::debye_temperature>, py::arg("t"), R"doc(
+      .def("cv", &quantity<&thermo::row::heat_capacity>, R"doc(
+The heat capacity at constant volume, J/K/mol (as pymatgen's cv), at
+temperatures t (K): a number or an array-like, the result in the same
+shape.)doc")
+      .def("entropy", &quantity<&thermo::row::entropy>, R"doc(
+The entropy, J/K/mol (as pymatgen's entropy), at temperatures t (K), in
+t's shape.)doc")
+      .def("helmholtz_free_energy", &quantity<&thermo::row::free_energy, 1000.0>, R"doc(
+The Helmholtz free energy with the zero-point energy, J/mol (as pymatgen's
+helmholtz_free_energy; thermal_properties().free_energy is in kJ/mol, as
+phonopy's), at temperatures t (K), in t's shape.)doc")
+      .def("internal_energy", &quantity<&thermo::row::energy, 1000.0>, R"doc(
+The internal energy with the zero-point energy, J/mol (as pymatgen's
+internal_energy; thermal_properties().internal_energy is in kJ/mol), at
+temperatures t (K), in t's shape.)doc")
+      .def("debye_temperature", &quantity<&thermo::row::debye_temperature>, R"doc(
 The effective Debye temperature theta_D(T), K, at temperatures t (K), in t's
 shape: the theta of the Debye solid with this heat capacity (NaN at 0 K and
 where there is none).)doc")
-      .def("thermal_properties", &thermalproperties, py::arg("temperatures"), R"doc(
-All the harmonic functions at the temperatures (K) in one call, on both cores
-and without the GIL: a ThermalProperties of numpy arrays.)doc")
+      .def("thermal_properties", &thermalproperties, R"doc(
+All the harmonic functions at the temperatures (K, a number or a 1-D
+array-like) in one call, on both cores and without the GIL: a
+ThermalProperties of numpy arrays in phonopy's units (kJ/mol for F and U).)doc")
       .def(
-          "zero_point_energy", [](const dos& d) { return d.file.d.zeropoint * thermo::avogadro / d.scale.divisor / 1000.0; },
-          "The zero-point energy, kJ/mol (pymatgen's zero_point_energy is in J/mol: 1000 times this).")
+          "zero_point_energy", [](const dos& d) { return d.file.d.zeropoint * thermo::avogadro / d.scale.divisor; },
+          "The zero-point energy, J/mol (as pymatgen's zero_point_energy).")
       .def_property_readonly(
           "theta_infinity", [](const dos& d) { return thermo::thetainfinity(d.file.d); },
           "theta_D's high-temperature limit sqrt(5 <E^2> / 3) / k_B, K.")
@@ -145,22 +200,32 @@ and without the GIL: a ThermalProperties of numpy arrays.)doc")
       .def_property_readonly(
           "per_atom", [](const dos& d) { return d.peratom; }, "Whether results are per mole of atoms.")
       .def_property_readonly(
-          "unit", [](const dos& d) { return d.file.unitname; }, "The energy unit the DOS was read in.")
+          "unit", [](const dos& d) { return d.file.unitname; }, "The unit of the frequencies (of a mesh.yaml: THz).")
+      .def_property_readonly(
+          "frequencies", [](const dos& d) { return d.frequencies; }, R"doc(
+The frequencies of the tabulated DOS in `unit`, a read-only array, as the
+sums take them: those given (bit for bit, unless normalize or pretend_real
+changed the table) or read; None for a mesh.yaml, which holds modes.)doc")
+      .def_property_readonly(
+          "densities", [](const dos& d) { return d.densities; }, R"doc(
+The DOS at each of frequencies, states per `unit` per cell, a read-only
+array; None for a mesh.yaml.)doc")
       .def_property_readonly(
           "sampling_limit",
           [](const dos& d) {
             return thermo::samplinglimit(d.file.d, d.file.cutoffthz * thermo::joules(thermo::unit::thz), d.file.mesh);
           },
           "The lowest temperature (K) the DOS's sampling resolves, as lattice_thermo's header gives it: below it, "
-          "C, S and theta_D depend on the DOS's lowest energy steps (a mesh's lowest modes) more than on the crystal.");
+          "C, S and theta_D depend on the DOS's lowest energy steps (a mesh's lowest modes) more than on the crystal.")
+      .def("__repr__", &reprof);
 
-  m.def("qha", &qha, py::arg("volumes"), py::arg("energies"), py::arg("doses"), py::arg("temperatures"),
-        py::arg("eos") = "vinet", py::arg("pressures") = 0.0, R"doc(
+  m.def("qha", &qha, R"doc(
 The quasi-harmonic approximation, as lattice_thermo --qha computes it:
 volumes (A^3 per cell) and static energies (eV per cell), a Dos for each
-volume in the same order, temperatures (K), the equation of state (vinet,
-birch_murnaghan or murnaghan) and one or more pressures (GPa). Returns a
-QhaResult; where V(T) leaves the volumes sampled, a warning through the
-warnings module and NaN from there on at that pressure. Runs on both cores
-without the GIL.)doc");
+volume in the same order, temperatures (K, a number or a 1-D array-like),
+the equation of state (vinet, birch_murnaghan or murnaghan) and one or more
+pressures (GPa). Returns a QhaResult; where V(T) leaves the volumes sampled,
+a warning through the warnings module and NaN from there on at that
+pressure. Runs on both cores without the GIL; Ctrl-C stops it. At most
+1e7 temperatures times pressures in one call, as on the command line.)doc");
 }

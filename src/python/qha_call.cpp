@@ -1,8 +1,13 @@
 #include "qha_call.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
+#include "interrupts.hpp"
+#include "thermo/base/number_text.hpp"
+#include "thermo/harmonic/sweep.hpp"
 #include "thermo/qha/eos.hpp"
 #include "thermo/qha/qha.hpp"
 
@@ -14,36 +19,48 @@ constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace
 
-qharesult qha(const doubles& volumes, const doubles& energies, const std::vector<const dos*>& doses, const py::object& t,
-              const std::string& form, const py::object& pressures) {
-  const std::size_t n = static_cast<std::size_t>(volumes.size());
-  if (volumes.ndim() != 1 || energies.ndim() != 1 || static_cast<std::size_t>(energies.size()) != n)
-    throw py::value_error("volumes and energies must be 1-D arrays of the same length");
+qharesult qha(const py::object& volumes, const py::object& energies, const std::vector<const dos*>& doses,
+              const py::object& t, const std::string& form, const py::object& pressures) {
+  const doubles vs = numbers(volumes, "volumes"), es = numbers(energies, "energies");
+  if (vs.ndim() != 1 || es.ndim() != 1 || es.size() != vs.size())
+    throw py::value_error("volumes and energies must be 1-D arrays of the same length (" + std::to_string(vs.size()) +
+                          " and " + std::to_string(es.size()) + " values)");
+  const std::size_t n = static_cast<std::size_t>(vs.size());
   if (n < 5) throw py::value_error(std::to_string(n) + " volumes; the equation of state's four parameters need at least 5");
   if (doses.size() != n)
     throw py::value_error(std::to_string(n) + " volumes, but " + std::to_string(doses.size()) + " Dos are given: one for each volume, in the same order");
   thermo::eos e;
   if (!thermo::parseeos(form, e)) throw py::value_error("unknown equation of state '" + form + "'; one of vinet, birch_murnaghan, murnaghan");
-  std::vector<double> v(volumes.data(), volumes.data() + n), en(energies.data(), energies.data() + n);
-  for (std::size_t i = 0; i < n; ++i) {
+  std::vector<double> v(vs.data(), vs.data() + n), en(es.data(), es.data() + n);
+  for (std::size_t i = 0; i < n; ++i)
     if (!(v[i] > 0.0) || !std::isfinite(v[i]) || !std::isfinite(en[i]))
       throw py::value_error("volume " + std::to_string(i + 1) + ": a volume that is not positive, or a value that is not finite");
-    for (std::size_t j = 0; j < i; ++j)
-      if (v[i] == v[j]) throw py::value_error("volume " + std::to_string(i + 1) + " is given twice (also as volume " + std::to_string(j + 1) + ")");
-  }
+  std::vector<std::size_t> order(n);
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return v[a] < v[b]; });
+  for (std::size_t k = 1; k < n; ++k)
+    if (v[order[k]] == v[order[k - 1]])
+      throw py::value_error("volume " + std::to_string(order[k] + 1) + " is given twice (also as volume " +
+                            std::to_string(order[k - 1] + 1) + ")");
   std::vector<thermo::harmonicdos> hs;
+  double modes = 0.0;
   for (const dos* d : doses) {
-    if (d == nullptr) throw py::value_error("doses must be Dos objects");
+    if (d == nullptr) throw py::type_error("doses must be Dos objects");
     hs.push_back(d->file.d);
+    modes += static_cast<double>(d->file.d.energy.size());
   }
   const thermo::qhamodel m = thermo::makemodel(e, v, en, std::move(hs));
   if (!thermo::lowestinside(m)) throw py::value_error("E(V) with the zero-point energy has no minimum within the volumes");
-  const doubles temps = temperaturesof(t);
-  const doubles press = doubles::ensure(pressures);
-  if (!press || press.ndim() > 1) throw py::value_error("pressures must be a number or a 1-D sequence of numbers (GPa)");
-  const std::size_t nt = static_cast<std::size_t>(temps.size()), np = static_cast<std::size_t>(std::max<py::ssize_t>(press.size(), 1));
+  const doubles temps = temperaturesof(t, true);
+  const doubles press = numbers(pressures, "pressures", thermo::maxtemperatures);
+  if (press.ndim() > 1) throw py::value_error("pressures must be a number or a 1-D sequence of numbers (GPa)");
+  if (press.size() == 0) throw py::value_error("pressures is empty: give one pressure or more (GPa)");
   for (py::ssize_t i = 0; i < press.size(); ++i)
-    if (!std::isfinite(press.data()[i])) throw py::value_error("pressures must be finite");
+    if (!std::isfinite(press.data()[i])) throw py::value_error("pressure " + thermo::shortest(press.data()[i]) + " GPa is not finite");
+  const std::size_t nt = static_cast<std::size_t>(temps.size()), np = static_cast<std::size_t>(press.size());
+  if (!(static_cast<double>(nt) * static_cast<double>(np) <= thermo::maxtemperatures))
+    throw py::value_error(std::to_string(np) + " pressures times " + std::to_string(nt) + " temperatures in one call; at most " +
+                          thermo::significant(thermo::maxtemperatures) + " rows, as on the command line");
   constexpr int columns = 9;
   std::vector<double> out(columns * np * nt, nan), last(np, nan);
   std::vector<std::string> warnings;
@@ -53,17 +70,19 @@ qharesult qha(const doubles& volumes, const doubles& energies, const std::vector
     const double vmin = m.volume.front(), vmax = m.volume.back();
     for (std::size_t k = 0; k < np; ++k) {
       const double p = press.data()[k];
-      thermo::qharows(m, temps.data(), nt, p, rows.data());
+      inruns(nt, runof(8.0 * modes), [&](std::size_t b, std::size_t end) {
+        thermo::qharows(m, temps.data() + b, end - b, p, rows.data() + b);
+      });
       for (std::size_t i = 0; i < nt; ++i) {
         const thermo::qhaoutcome& r = rows[i];
         if (!r.ok) {
-          warnings.push_back("at " + std::to_string(temps.data()[i]) + " K and " + std::to_string(p) + " GPa: " + r.why);
+          warnings.push_back("at " + thermo::shortest(temps.data()[i]) + " K and " + thermo::shortest(p) + " GPa: " + r.why);
           continue;
         }
         if (!(r.row.volume >= vmin && r.row.volume <= vmax)) {
-          warnings.push_back("at " + std::to_string(r.row.temperature) + " K and " + std::to_string(p) +
-                             " GPa the volume leaves the volumes sampled (" + std::to_string(vmin) + " to " +
-                             std::to_string(vmax) + " A^3): NaN from there on at this pressure");
+          warnings.push_back("at " + thermo::shortest(r.row.temperature) + " K and " + thermo::shortest(p) +
+                             " GPa the volume leaves the volumes sampled (" + thermo::shortest(vmin) + " to " +
+                             thermo::shortest(vmax) + " A^3): NaN from there on at this pressure");
           break;
         }
         last[k] = r.row.temperature;
@@ -83,7 +102,7 @@ qharesult qha(const doubles& volumes, const doubles& energies, const std::vector
   }
   py::array_t<double> p(static_cast<py::ssize_t>(np)), tt(static_cast<py::ssize_t>(nt)), l(static_cast<py::ssize_t>(np));
   for (std::size_t k = 0; k < np; ++k) {
-    p.mutable_data()[k] = press.size() > 0 ? press.data()[k] : 0.0;
+    p.mutable_data()[k] = press.data()[k];
     l.mutable_data()[k] = last[k];
   }
   std::copy(temps.data(), temps.data() + nt, tt.mutable_data());

@@ -17,7 +17,9 @@ struct qharesult {
 // The quasi-harmonic mode: the result's arrays by column name, with shape
 // (pressures, temperatures), NaN from where V(T) leaves the volumes, and the
 // last temperature inside per pressure; warnings as text.
-qharesult qha(const doubles& volumes, const doubles& energies, const std::vector<const dos*>& doses, const py::object& t,
-              const std::string& form, const py::object& pressures);
+qharesult qha(const py::object& volumes, const py::object& energies, const std::vector<const dos*>& doses,
+              const py::object& t, const std::string& form, const py::object& pressures);
 
 }  // namespace pymodule
+
+PYMODULE_INITIALISED(pymodule::qharesult, "QhaResult");

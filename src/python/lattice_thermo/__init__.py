@@ -7,9 +7,24 @@ by the lattice_thermo program's own library.
     >>> dos.cv(300.0)                             # J/K/mol of cells
     >>> props = dos.thermal_properties(range(0, 1001, 10))
 
-Units: K, kJ/mol (F, U, G), J/K/mol (S, C), GPa, A^3 per cell; results per
-mole of cells unless a Dos is made with per_atom=True.
+Units follow the peer a name comes from: Dos's cv, entropy (J/K/mol) and
+helmholtz_free_energy, internal_energy, zero_point_energy (J/mol) are
+pymatgen's PhononDos units; thermal_properties() gives phonopy's
+ThermalProperties units (kJ/mol, J/K/mol); qha() the program's --qha
+columns (kJ/mol, J/K/mol, GPa, A^3 per cell). Results are per mole of cells
+unless a Dos is made with per_atom=True.
+
+A change that breaks callers: helmholtz_free_energy, internal_energy and
+zero_point_energy give J/mol, as pymatgen's do; earlier versions gave kJ/mol
+(thermal_properties() keeps kJ/mol).
 """
-from ._core import Dos, QhaResult, ThermalProperties, qha
+from ._core import QhaResult, ThermalProperties
+from ._dos import Dos
+from ._qha import qha
+
+for _cls in (QhaResult, ThermalProperties, Dos):
+    _cls.__module__ = __name__
+qha.__module__ = __name__
+del _cls
 
 __all__ = ["Dos", "QhaResult", "ThermalProperties", "qha"]

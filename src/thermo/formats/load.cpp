@@ -10,10 +10,6 @@
 
 namespace thermo {
 
-namespace {
-
-// A column file's warnings: what its header, its columns and its energies
-// say about how it was read.
 void columnnotes(const std::string& w, const readoptions& ro, const columninfo& info, loaded& file) {
   const char* u = unitname(info.u);
   if (ro.unitgiven && info.headerunit && info.named != ro.u)
@@ -30,8 +26,6 @@ void columnnotes(const std::string& w, const readoptions& ro, const columninfo& 
                   " after the DOS in column 2 (a projected DOS?): --column K reads column K, --sum-columns the sum "
                   "of columns 2 to " + std::to_string(info.columns) + "\n";
 }
-
-}  // namespace
 
 bool treat(loaded& file, const readoptions& ro, double atoms, unit u, const std::string& w, problem& p) {
   if (ro.pretendreal) fold(file.sp);

@@ -9,6 +9,7 @@
 
 #include "thermo/harmonic/dos.hpp"
 #include "thermo/harmonic/harmonic.hpp"
+#include "thermo/formats/columns.hpp"
 #include "thermo/formats/mesh.hpp"
 
 namespace thermo {
@@ -49,6 +50,11 @@ struct filescratch {
 // DOS); false with its one-line message.
 bool readfile(const std::string& path, const readoptions& ro, double atoms, filescratch& scratch, loaded& file,
               std::string& message);
+
+// A column file's warnings, appended to file.notes in lines that begin with
+// w: what its header, its columns and its highest energy say about how it
+// was read (a DOS given as arrays has the last of them alone).
+void columnnotes(const std::string& w, const readoptions& ro, const columninfo& info, loaded& file);
 
 // What follows the reading of a tabulated DOS in file.sp (in unit u):
 // --pretend-real, --normalize (to 3 atoms states where atoms > 0) or the

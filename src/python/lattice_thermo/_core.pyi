@@ -1,0 +1,63 @@
+# Type stubs of the compiled part, for editors and type checkers: the result
+# classes, which lattice_thermo exports as they are (the Python layer's Dos
+# and qha carry their own annotations). Units: ThermalProperties and
+# QhaResult kJ/mol and J/K/mol, GPa, A^3 per cell.
+from typing import Any
+
+import numpy as np
+import numpy.typing as npt
+
+_Array = npt.NDArray[np.float64]
+
+class ThermalProperties:
+    """The harmonic functions at a run of temperatures (read-only arrays)."""
+    @property
+    def temperatures(self) -> _Array: ...  # K
+    @property
+    def free_energy(self) -> _Array: ...  # kJ/mol
+    @property
+    def entropy(self) -> _Array: ...  # J/K/mol
+    @property
+    def heat_capacity(self) -> _Array: ...  # J/K/mol
+    @property
+    def internal_energy(self) -> _Array: ...  # kJ/mol
+    @property
+    def debye_temperature(self) -> _Array: ...  # K, NaN where there is none
+
+class QhaResult:
+    """Quasi-harmonic results, arrays of shape (pressures, temperatures)."""
+    @property
+    def pressures(self) -> _Array: ...  # GPa
+    @property
+    def temperatures(self) -> _Array: ...  # K
+    @property
+    def volume(self) -> _Array: ...  # A^3 per cell
+    @property
+    def gibbs_energy(self) -> _Array: ...  # kJ/mol
+    @property
+    def bulk_modulus(self) -> _Array: ...  # GPa
+    @property
+    def thermal_expansion(self) -> _Array: ...  # 1/K
+    @property
+    def heat_capacity_p(self) -> _Array: ...  # J/K/mol
+    @property
+    def heat_capacity_v(self) -> _Array: ...  # J/K/mol
+    @property
+    def gruneisen(self) -> _Array: ...
+    @property
+    def entropy(self) -> _Array: ...  # J/K/mol
+    @property
+    def bulk_modulus_s(self) -> _Array: ...  # GPa
+    @property
+    def last_temperature(self) -> _Array: ...  # K, per pressure
+
+# The compiled Dos and qha, used through lattice_thermo.Dos and lattice_thermo.qha.
+class Dos:
+    def __init__(self, *args: Any) -> None: ...
+    @staticmethod
+    def from_file(*args: Any) -> "Dos": ...
+    @staticmethod
+    def from_pds(*args: Any) -> "Dos": ...
+    def __getattr__(self, name: str) -> Any: ...
+
+def qha(*args: Any) -> QhaResult: ...
