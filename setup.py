@@ -1,7 +1,12 @@
 """Builds the compiled part of the Python module with the project's CMake:
 setuptools asks for the extension lattice_thermo._core, and this runs
 `cmake --build` for that one target and copies what it makes. The sources
-are CMake's alone."""
+are CMake's alone.
+
+LATTICE_THERMO_BUILD=DIR (relative to this folder, or absolute) takes a
+build tree this project's CMake has configured already, such as
+build/release, and builds the target there instead of configuring a tree of
+its own: where the project is built, pip compiles nothing again."""
 import os
 import re
 import shutil
@@ -21,7 +26,25 @@ class CMakeExtension(Extension):
 
 class CMakeBuild(build_ext):
     def build_extension(self, ext):
-        build = os.path.abspath(os.path.join(self.build_temp, "cmake"))
+        given = os.environ.get("LATTICE_THERMO_BUILD")
+        if given:
+            build = os.path.join(root, given)
+            if not os.path.isfile(os.path.join(build, "CMakeCache.txt")):
+                sys.exit(f"LATTICE_THERMO_BUILD={given}: {build} is not a CMake build tree")
+        else:
+            build = os.path.abspath(os.path.join(self.build_temp, "cmake"))
+            self.configure(build)
+        subprocess.run(["cmake", "--build", build, "--target", "_core"], check=True)
+        target = self.get_ext_fullpath(ext.name)
+        built = os.path.join(build, "python", "lattice_thermo", os.path.basename(target))
+        if not os.path.isfile(built):
+            sys.exit(f"{build} holds no {os.path.basename(target)}: it was configured for another Python than "
+                     f"{sys.executable}, or without the module")
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        shutil.copy(built, target)
+
+    @staticmethod
+    def configure(build):
         configure = ["cmake", "-S", root, "-B", build, "-DCMAKE_BUILD_TYPE=Release", "-DLHC_TESTS=OFF",
                      f"-DPython3_EXECUTABLE={sys.executable}"]
         if shutil.which("ninja"):
@@ -32,10 +55,6 @@ class CMakeBuild(build_ext):
         except ImportError:
             pass
         subprocess.run(configure, check=True)
-        subprocess.run(["cmake", "--build", build, "--target", "_core"], check=True)
-        target = self.get_ext_fullpath(ext.name)
-        os.makedirs(os.path.dirname(target), exist_ok=True)
-        shutil.copy(os.path.join(build, "python", "lattice_thermo", os.path.basename(target)), target)
 
 
 def version():
