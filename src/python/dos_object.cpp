@@ -163,8 +163,9 @@ std::string reprof(const dos& d) {
     s += std::to_string(d.file.meshcounts.modes) + " modes at " + std::to_string(d.file.meshcounts.qpoints) + " q-points";
   else
     s += std::to_string(d.file.sp.energy.size()) + " points";
-  s += " in " + d.file.unitname + ", " + thermo::significant(h.states) + " states, " +
-       thermo::significant(d.scale.atoms) + " atoms per cell, theta_inf " +
+  const std::string atoms = thermo::significant(d.scale.atoms);
+  s += " in " + d.file.unitname + ", " + thermo::significant(h.states) + " states, " + atoms +
+       (atoms == "1" ? " atom" : " atoms") + " per cell, theta_inf " +
        thermo::significant(thermo::thetainfinity(h)) + " K, per mole of " + (d.peratom ? "atoms" : "cells") + ">";
   return s;
 }

@@ -4,11 +4,19 @@
 # install command makes a virtual environment that sees Debian's packages
 # and runs `pip install --no-build-isolation --no-index .` into it), then its
 # example run in that environment on phonopy's total_dos.dat of the copper
-# example, printing what the README says it prints.
-#   install_test.sh <python3> <source dir>
+# example, printing what the README says it prints. Then cmake --install of
+# the build into a scratch prefix (the PYTHONPATH it says to set works), into
+# ~/.local as the README has it, and into that virtual environment: the last
+# two need no PYTHONPATH.
+#   install_test.sh <python3> <source dir> [<build dir> <cmake>]
+# With a build dir (as ctest runs it), pip builds the module's target there
+# (LATTICE_THERMO_BUILD), where it is built already; without one, as .ci/run
+# runs it too, pip configures and compiles on its own.
 set -u
 python=$1
 src=$2
+build=${3:-}
+cmake=${4:-cmake}
 . "$(dirname "$0")/../scripttest.sh"
 
 # The first block of the given language under the README's "## Python"
@@ -27,6 +35,7 @@ tar -C "$src" --exclude=./build --exclude=./.git --exclude=./venv -cf - . | tar 
 # The command names python3; here that is the interpreter the build found.
 printf '#!/bin/sh\nexec "%s" "$@"\n' "$python" >"$work/bin/python3"
 chmod +x "$work/bin/python3"
+[ -z "$build" ] || export LATTICE_THERMO_BUILD="$build"
 if ! (cd "$work/src" && PATH="$work/bin:$PATH" sh -e "$work/install.sh") >"$work/pip.log" 2>&1; then
   tail -n 30 "$work/pip.log" >&2
   fail "the README's install command failed: $(cat "$work/install.sh")"
@@ -47,5 +56,27 @@ grep -qxF "$said" "$work/example.out" || fail "the README says the example print
   assert os.path.exists(os.path.join(os.path.dirname(lattice_thermo.__file__), 'py.typed'))" ||
   fail "the module is not the installed one, or has no py.typed"
 
-[ "$failures" -eq 0 ] && echo "the README's Python quick start: installed, imported, its example runs and prints what it says"
+unset LATTICE_THERMO_BUILD
+
+# cmake --install: the package where the Python finds it under the prefix,
+# or a message with the PYTHONPATH that makes it found.
+imports() { # <python> <prefix>: imports lattice_thermo from under the prefix, away from the tree
+  (cd "$work/run" && "$1" -c "import lattice_thermo, sys; sys.exit(not lattice_thermo.__file__.startswith('$2/'))")
+}
+if [ -n "$build" ]; then
+  "$cmake" --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>&1 || fail "cmake --install failed"
+  path=$(sed -n 's/^ *export PYTHONPATH=//p' "$work/install.log")
+  case $path in "$work/prefix/"*) ;; *) fail "no PYTHONPATH said for a prefix Python does not search: $(cat "$work/install.log")" ;; esac
+  PYTHONPATH=$path imports "$python" "$work/prefix" || fail "not imported with the PYTHONPATH said: $path"
+  mkdir "$work/home"
+  HOME=$work/home "$cmake" --install "$build" --prefix "$work/home/.local" >"$work/install.log" 2>&1 || fail "cmake --install to ~/.local failed"
+  ! grep -q PYTHONPATH "$work/install.log" || fail "a PYTHONPATH said for ~/.local: $(cat "$work/install.log")"
+  HOME=$work/home imports "$python" "$work/home/.local" || fail "not imported from ~/.local"
+  rm -rf "$work/src/venv/lib/"python3*/site-packages/lattice_thermo
+  "$cmake" --install "$build" --prefix "$work/src/venv" >"$work/install.log" 2>&1 || fail "cmake --install to a venv failed"
+  imports "$venv_python" "$work/src/venv" || fail "not imported from the virtual environment installed into"
+fi
+
+[ "$failures" -eq 0 ] && echo "the README's Python quick start: installed, imported, its example runs and prints what it says" &&
+  [ -n "$build" ] && echo "cmake --install: the package imported from a scratch prefix with the PYTHONPATH said, from ~/.local and a venv without"
 [ "$failures" -eq 0 ]
