@@ -68,6 +68,18 @@ def test_pymatgens_keywords_and_attributes():
     assert np.trapz(normalized.densities, normalized.frequencies) == pytest.approx(51.0, rel=1e-12)
 
 
+def test_a_mesh_holds_modes_not_a_table(tmp_path):
+    mesh = tmp_path / "mesh.yaml"
+    text = "mesh: [ 2, 2, 2 ]\nnqpoint: 2\nnatom: 1\nphonon:\n"
+    for weight, bands in ((1, (1.5, 1.5, 3.0)), (7, (4.0, 5.0, 6.0))):
+        text += f"- q-position: [ 0.25, 0.0, 0.0 ]\n  weight: {weight}\n  band:\n"
+        text += "".join(f"  - # {i + 1}\n    frequency: {f}\n" for i, f in enumerate(bands))
+    mesh.write_text(text)
+    d = Dos.from_file(mesh)
+    assert d.frequencies is None and d.densities is None and d.unit == "THz"
+    assert repr(d).startswith(f"<Dos from {mesh}: 24 modes at 2 q-points in THz, 3 states, 1 atom per cell")
+
+
 def test_wrong_arguments_raise_short_errors_naming_them(tmp_path):
     f, g = smooth()  # 2001 values: none of them may appear in a message
     cases = [

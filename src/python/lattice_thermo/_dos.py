@@ -10,7 +10,7 @@ from ._arguments import borrowdocs, flag, integer, path as pathof, real, text
 
 Values = Union[Sequence[float], np.ndarray]
 Temperatures = Union[float, Sequence[float], np.ndarray]
-Path = Union[str, bytes, "os.PathLike[str]"]
+Path = Union[str, bytes, os.PathLike]
 
 
 class Dos:
@@ -106,12 +106,13 @@ class Dos:
     def __repr__(self) -> str:
         return repr(self._made())
 
-    # A Dos never changes: a copy is the same object.
     def __copy__(self) -> "Dos":
+        """The Dos itself: a Dos never changes."""
         self._made()
         return self
 
     def __deepcopy__(self, memo) -> "Dos":
+        """The Dos itself: a Dos never changes."""
         self._made()
         return self
 
