@@ -12,11 +12,12 @@ namespace pymodule {
 void checksignals();
 
 // The items of a run that cost about `cost` each (modes summed over, say),
-// for a run of some milliseconds; at least 64, so that the library's two
-// threads, which take alternate runs of 32, both have work.
+// for a run of some milliseconds: a multiple of 64, so that the library's
+// two threads, which take alternate runs of 32, have the same share.
 inline std::size_t runof(double cost) {
   constexpr double budget = 1 << 22;
-  return static_cast<std::size_t>(std::max(64.0, budget / std::max(cost, 1.0)));
+  const double items = std::max(64.0, budget / std::max(cost, 1.0));
+  return static_cast<std::size_t>(items / 64.0) * 64;
 }
 
 // Calls work(begin, end) for the items [0, n) in runs of `per`, checking for
