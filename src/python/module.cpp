@@ -92,9 +92,12 @@ and per mole of cells:
   thermal_expansion  1/K, volumetric alpha = (1/V) dV/dT
   heat_capacity_p    J/K/mol, Cp = -T d2G/dT2
   heat_capacity_v    J/K/mol, Cv at V(T) of the fitted model
-  gruneisen          alpha B_T V / Cv (NaN at 0 K)
+  gruneisen          alpha B_T V / Cv (NaN where Cv < 1e-6 of 3 n R)
   entropy            J/K/mol, S = -dG/dT
   bulk_modulus_s     GPa, B_S = B_T (1 + alpha gamma T)
+  bulk_modulus_prime the fitted B0' = (dB_T/dP)_T at V(T)
+  fit_rms            kJ/mol, the fit's root-mean-square residual
+  linear_thermal_expansion  1/K, alpha / 3 (cubic or isotropic crystals)
 NaN from the first temperature whose V(T) leaves the volumes sampled, at
 that pressure; and, of shape (pressures,) and (temperatures,):
   pressures          GPa
@@ -112,6 +115,9 @@ It cannot be pickled or copied (TypeError); its arrays can.)doc")
       .def_readonly("gruneisen", &qharesult::gruneisen)
       .def_readonly("entropy", &qharesult::entropy)
       .def_readonly("bulk_modulus_s", &qharesult::bulk_modulus_s)
+      .def_readonly("bulk_modulus_prime", &qharesult::bulk_modulus_prime)
+      .def_readonly("fit_rms", &qharesult::fit_rms)
+      .def_readonly("linear_thermal_expansion", &qharesult::linear_thermal_expansion)
       .def_readonly("last_temperature", &qharesult::last_temperature)
       .def("__repr__", [](const qharesult& r) {
         return "<QhaResult at " + span(r.pressures, "pressures", "GPa") + " and " + span(r.temperatures, "temperatures", "K") + ">";

@@ -50,7 +50,11 @@ qharesult qha(const py::object& volumes, const py::object& energies, const std::
     modes += static_cast<double>(d->file.d.energy.size());
   }
   const thermo::qhamodel m = thermo::makemodel(e, v, en, std::move(hs));
-  if (!thermo::lowestinside(m)) throw py::value_error("E(V) with the zero-point energy has no minimum within the volumes");
+  thermo::parameters zero;
+  std::string why;
+  if (!thermo::zerokelvinfit(m, zero, why)) throw py::value_error("at 0 K: " + why);
+  if (!(zero[3] >= m.volume.front() && zero[3] <= m.volume.back()))
+    throw py::value_error("E(V) with the zero-point energy has no minimum within the volumes");
   const doubles temps = temperaturesof(t, true);
   const doubles press = numbers(pressures, "pressures", thermo::maxtemperatures);
   if (press.ndim() > 1) throw py::value_error("pressures must be a number or a 1-D sequence of numbers (GPa)");
@@ -61,7 +65,7 @@ qharesult qha(const py::object& volumes, const py::object& energies, const std::
   if (!(static_cast<double>(nt) * static_cast<double>(np) <= thermo::maxtemperatures))
     throw py::value_error(std::to_string(np) + " pressures times " + std::to_string(nt) + " temperatures in one call; at most " +
                           thermo::significant(thermo::maxtemperatures) + " rows, as on the command line");
-  constexpr int columns = 9;
+  constexpr int columns = 12;
   std::vector<double> out(columns * np * nt, nan), last(np, nan);
   std::vector<std::string> warnings;
   {
@@ -88,7 +92,8 @@ qharesult qha(const py::object& volumes, const py::object& energies, const std::
         last[k] = r.row.temperature;
         const double values[columns] = {r.row.volume, r.row.gibbs_energy, r.row.bulk_modulus, r.row.thermal_expansion,
                                         r.row.heat_capacity_p, r.row.heat_capacity_v, r.row.gruneisen, r.row.entropy,
-                                        r.row.bulk_modulus_s};
+                                        r.row.bulk_modulus_s, r.row.bulk_modulus_prime, r.row.fit_rms,
+                                        r.row.linear_thermal_expansion};
         for (int c = 0; c < columns; ++c) out[(static_cast<std::size_t>(c) * np + k) * nt + i] = values[c];
       }
     }
@@ -107,7 +112,7 @@ qharesult qha(const py::object& volumes, const py::object& energies, const std::
   }
   std::copy(temps.data(), temps.data() + nt, tt.mutable_data());
   return {frozen(p), frozen(tt), arrays[0], arrays[1], arrays[2], arrays[3], arrays[4], arrays[5], arrays[6], arrays[7],
-          arrays[8], frozen(l)};
+          arrays[8], arrays[9], arrays[10], arrays[11], frozen(l)};
 }
 
 }  // namespace pymodule

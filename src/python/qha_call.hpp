@@ -11,7 +11,8 @@ namespace pymodule {
 // What qha returns.
 struct qharesult {
   py::array pressures, temperatures, volume, gibbs_energy, bulk_modulus, thermal_expansion, heat_capacity_p,
-      heat_capacity_v, gruneisen, entropy, bulk_modulus_s, last_temperature;
+      heat_capacity_v, gruneisen, entropy, bulk_modulus_s, bulk_modulus_prime, fit_rms, linear_thermal_expansion,
+      last_temperature;
 };
 
 // The quasi-harmonic mode: the result's arrays by column name, with shape

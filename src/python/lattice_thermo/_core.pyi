@@ -49,6 +49,12 @@ class QhaResult:
     @property
     def bulk_modulus_s(self) -> _Array: ...  # GPa
     @property
+    def bulk_modulus_prime(self) -> _Array: ...
+    @property
+    def fit_rms(self) -> _Array: ...  # kJ/mol
+    @property
+    def linear_thermal_expansion(self) -> _Array: ...  # 1/K
+    @property
     def last_temperature(self) -> _Array: ...  # K, per pressure
 
 # The compiled Dos and qha, used through lattice_thermo.Dos and lattice_thermo.qha.

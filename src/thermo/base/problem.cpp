@@ -29,4 +29,18 @@ std::string showpath(const std::string& path) {
   return s;
 }
 
+std::string messageof(const std::string& path, const problem& p) {
+  // In steps: g++ 12 misreads a + chain with to_string here (-Wrestrict).
+  std::string s = "lattice_thermo: ";
+  s += showpath(path);
+  if (p.line > 0) {
+    s += ':';
+    s += std::to_string(p.line);
+  }
+  s += ": ";
+  s += p.what;
+  s += '\n';
+  return s;
+}
+
 }  // namespace thermo

@@ -24,4 +24,8 @@ std::string notanumber(const common::readresult& r);
 // A path as messages show it: control characters as \xHH.
 std::string showpath(const std::string& path);
 
+// The whole line of a problem with a file: "lattice_thermo: FILE:LINE: what"
+// (no LINE where none applies) and a line end.
+std::string messageof(const std::string& path, const problem& p);
+
 }  // namespace thermo

@@ -21,11 +21,12 @@ namespace {
 int runall(int argc, const char* const* argv, common::outchannel& out, common::outchannel& err) {
   options o;
   if (const int status = parseoptions(argc, argv, o, out, err); status >= 0) return status;
-  if (!o.qha.evfile.empty()) return runqha(o, out, err);
-  // The umask, for a file --write-pds creates; read before any thread starts.
+  // The umask, for a file --write-pds or --write-fv creates; read before any
+  // thread starts.
   const mode_t mask = ::umask(0);
   ::umask(mask);
   o.newfilemode = 0666 & ~mask;
+  if (!o.qha.evfile.empty()) return runqha(o, out, err);
 
   int status = 0;
   const std::size_t n = o.files.size();

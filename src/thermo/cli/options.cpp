@@ -35,16 +35,25 @@ const char* const usage =
     "  --yaml            phonopy's thermal_properties.yaml layout, full digits (one FILE)\n"
     "  --write-pds OUT   also write the DOS resampled as lattice_heat_capacity's input\n"
     "                    (339 points, hartree, 3 states per atom; one FILE)\n"
-    "  --force           let --write-pds replace an existing OUT\n"
+    "  --force           let --write-pds or --write-fv replace an existing file\n"
     "Quasi-harmonic mode (Cp, thermal expansion, bulk modulus):\n"
     "  --qha EV_FILE     volume (A^3) and static energy (eV) per cell, a line per DOS FILE\n"
     "                    given, in the same order; at least 5 volumes\n"
     "  --eos NAME        vinet (default), birch_murnaghan or murnaghan\n"
     "  --pressure LIST   in GPa, default 0, e.g. 0,5,10\n"
+    "  FILE...           a DOS per volume, or phonopy's thermal_properties.yaml per volume\n"
+    "                    (their temperatures then; the options above pick among them)\n"
+    "  --efe FILE        the electrons' free energy (eV per cell, static energy included) at\n"
+    "                    each temperature (K) and volume: phonopy's fe-v.dat\n"
+    "  --dos-at-fermi LIST  or N(E_F), states/eV per cell, per volume: Sommerfeld's F_el\n"
+    "  --exclude-imaginary  leave out the volumes with imaginary modes\n"
+    "  --write-fv FILE   also write G(V) at each temperature with its fitted curve\n"
     "  --version, --help\n"
     "Options take their value as --option VALUE or --option=VALUE.\n"
     "Results: free_energy and energy in kJ/mol, entropy and heat_capacity in J/K/mol,\n"
-    "debye_temperature in K.\n";
+    "debye_temperature in K. --qha: volume in A^3 per cell, gibbs_energy kJ/mol,\n"
+    "bulk moduli GPa, thermal_expansion 1/K (volumetric; linear_thermal_expansion is a\n"
+    "third of it, for cubic or isotropic crystals), fit_rms kJ/mol.\n";
 
 double temperatures::countd() const {
   if (!list.empty()) return static_cast<double>(list.size());
@@ -66,6 +75,7 @@ void say(common::outchannel& ch, const std::string& s) { ch.write(s.data(), s.si
 // Which options were given, where their values cannot tell.
 struct given {
   bool atoms = false, writepds = false, cutoff = false, list = false, eos = false, pressure = false;
+  bool qhaonly = false, writefv = false;  // an option of --qha alone; --write-fv
 };
 
 // What the options must satisfy together; `bad` reports a usage error.
@@ -96,7 +106,14 @@ int checkoptions(const options& o, const given& g, Bad bad) {
   if (!(t.countd() <= maxtemperatures))
     return bad("the options give more than " + significant(maxtemperatures) + " temperatures");
   if (g.atoms && !(o.atoms > 0.0 && std::isfinite(o.atoms))) return bad("--atoms must be positive");
-  if (o.qha.evfile.empty() && (g.eos || g.pressure)) return bad("--eos and --pressure go with --qha");
+  if (o.qha.evfile.empty()) {
+    if (g.eos || g.pressure || g.qhaonly)
+      return bad("--eos, --pressure, --efe, --dos-at-fermi, --exclude-imaginary and --write-fv go with --qha");
+  } else {
+    if (!o.qha.efefile.empty() && !o.qha.dosatfermi.empty())
+      return bad("--efe and --dos-at-fermi do not go together: fe-v.dat holds the electrons' whole free energy");
+    if (g.writefv && o.qha.writefv.empty()) return bad("--write-fv needs a file name, not ''");
+  }
   return -1;
 }
 
@@ -151,6 +168,11 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   app.add_option("--qha", o.qha.evfile);
   auto* eosopt = app.add_option("--eos", eosname);
   auto* pressureopt = app.add_option("--pressure", pressures);
+  auto* efeopt = app.add_option("--efe", o.qha.efefile);
+  std::string fermi;
+  auto* fermiopt = app.add_option("--dos-at-fermi", fermi);
+  auto* imaginaryopt = app.add_flag("--exclude-imaginary", o.qha.excludeimaginary);
+  auto* writefvopt = app.add_option("--write-fv", o.qha.writefv);
   app.add_flag("--force", o.force);
   app.add_option("files", o.files);
   // What the parser would take in silence (--tmax= 20) or report without a
@@ -187,6 +209,17 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   g.writepds = writepds->count() > 0;
   g.eos = eosopt->count() > 0;
   g.pressure = pressureopt->count() > 0;
+  g.writefv = writefvopt->count() > 0;
+  g.qhaonly = efeopt->count() + fermiopt->count() + imaginaryopt->count() + writefvopt->count() > 0;
+  o.temps.mingiven = numbers[2].opt->count() > 0;
+  o.temps.maxgiven = numbers[3].opt->count() > 0;
+  o.temps.stepgiven = numbers[4].opt->count() > 0;
+  if (efeopt->count() > 0 && o.qha.efefile.empty()) return bad("--efe needs a file name, not ''");
+  if (fermiopt->count() > 0) {
+    if (!optionlist(fermi, o.qha.dosatfermi, item, why)) return bad("--dos-at-fermi: '" + item + "' " + why);
+    for (double x : o.qha.dosatfermi)
+      if (!(x >= 0.0)) return bad("--dos-at-fermi: " + significant(x) + " states/eV is negative");
+  }
   if (app.count("--qha") > 0 && o.qha.evfile.empty()) return bad("--qha needs a file name, not ''");
   if (g.eos && !parseeos(eosname, o.qha.form))
     return bad("unknown equation of state '" + eosname + "'; one of vinet, birch_murnaghan, murnaghan");

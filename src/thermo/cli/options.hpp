@@ -19,6 +19,7 @@ namespace thermo {
 struct temperatures {
   double tmin = 0.0, tmax = 1000.0, tstep = 10.0;
   std::vector<double> list;
+  bool mingiven = false, maxgiven = false, stepgiven = false;  // on the command line
 
   // How many; a double, since bad options can make it any size.
   double countd() const;
@@ -33,6 +34,10 @@ struct qhaoptions {
   std::string evfile;  // --qha EV_FILE; empty: the harmonic mode
   eos form = eos::vinet;
   std::vector<double> pressures = {0.0};  // GPa, in the order given
+  std::string efefile;                    // --efe FILE: the electrons' free energy; empty: none
+  std::vector<double> dosatfermi;         // --dos-at-fermi LIST: N(E_F), states/eV per cell
+  bool excludeimaginary = false;          // --exclude-imaginary
+  std::string writefv;                    // --write-fv FILE: G(V) and its fits; empty: none
 };
 
 // Everything the command line sets; the driver hands it on.

@@ -6,12 +6,14 @@
 
 namespace thermo {
 
-// Reads EV_FILE and the DOS files (as the harmonic mode reads them), fits
-// each temperature at each pressure, and writes the rows of each pressure
-// in turn while V(T) stays within the volumes sampled; the first
-// temperature outside them gives one warning and ends that pressure's rows.
-// Returns the exit status: 1 on bad input, on a fit that fails, or where no
-// row lies within the volumes.
+// Reads the phase the command line describes (qha_phase), fits each
+// temperature at each pressure, and writes the rows of each pressure in
+// turn while V(T) stays within the volumes sampled; the first temperature
+// outside them gives one warning and ends that pressure's rows. Warns of
+// the first temperature of each pressure where the fit looks unhealthy,
+// and writes --write-fv. Returns the exit status: 1 on bad input, on a fit
+// that fails, or where no row lies within the volumes; 2 where the
+// temperatures asked for are not the files'.
 int runqha(const options& o, common::outchannel& out, common::outchannel& err);
 
 }  // namespace thermo

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/freeform.hpp"
+#include "thermo/formats/decimal.hpp"
 #include "thermo/formats/lines.hpp"
 #include "thermo/base/number_text.hpp"
 
@@ -48,6 +49,7 @@ bool readev(source& in, evdata& ev, problem& p, std::vector<char>& storage) {
     }
     ev.volume.push_back(v[0]);
     ev.energy.push_back(v[1]);
+    ev.energylow.push_back(decimallowitem(line, 1, v[1]));
     ev.line.push_back(number);
   }
   return true;

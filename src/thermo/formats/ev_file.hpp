@@ -14,6 +14,7 @@ namespace thermo {
 // cell (eV), in file order, with the line each was read on.
 struct evdata {
   std::vector<double> volume, energy;
+  std::vector<double> energylow;  // what each energy's double leaves out of its digits (decimal.hpp)
   std::vector<long> line;
 };
 

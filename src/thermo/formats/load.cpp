@@ -6,6 +6,7 @@
 #include "thermo/formats/input.hpp"
 #include "thermo/base/number_text.hpp"
 #include "thermo/formats/pds.hpp"
+#include "thermo/formats/thermal_properties.hpp"
 #include "thermo/harmonic/treatment.hpp"
 
 namespace thermo {
@@ -76,15 +77,21 @@ scaling scalingof(const loaded& file, double atoms, bool peratom) {
 
 bool readfile(const std::string& path, const readoptions& ro, double atoms, filescratch& scratch, loaded& file,
               std::string& message) {
-  const std::string shown = showpath(path);
-  const std::string w = "lattice_thermo: " + shown + ": warning: ";
-  file = loaded{};
   source in;
   std::string why;
   if (!in.open(path, why)) {
-    message = "lattice_thermo: " + shown + ": " + why + "\n";
+    file = loaded{};
+    message = "lattice_thermo: " + showpath(path) + ": " + why + "\n";
     return false;
   }
+  return readopened(in, path, ro, atoms, scratch, file, message);
+}
+
+bool readopened(source& in, const std::string& path, const readoptions& ro, double atoms, filescratch& scratch,
+                loaded& file, std::string& message) {
+  const std::string shown = showpath(path);
+  const std::string w = "lattice_thermo: " + shown + ": warning: ";
+  file = loaded{};
   problem p;
   auto failed = [&] {
     message = "lattice_thermo: " + shown;
@@ -92,6 +99,11 @@ bool readfile(const std::string& path, const readoptions& ro, double atoms, file
     message += ": " + p.what + "\n";
     return false;
   };
+  if (!ro.pds && looksthermal(in.peek())) {
+    p = {0, "phonopy's thermal_properties.yaml holds thermal properties, not a DOS: give it to --qha with its "
+            "e-v.dat, or give the mesh.yaml or total_dos.dat it was made from"};
+    return failed();
+  }
   if (!ro.pds && looksmesh(path, in.peek())) {
     file.mesh = true;
     if (ro.unitgiven && ro.u != unit::thz)
@@ -128,6 +140,10 @@ bool readfile(const std::string& path, const readoptions& ro, double atoms, file
     }
     file.unitname = unitname(u);
     if (!treat(file, ro, atoms, u, w, p)) return failed();
+    const double theta = thetainfinity(file.d);
+    if (ro.unitgiven && !(theta >= 20.0 && theta <= 5000.0))
+      file.notes += w + "with --unit " + file.unitname + " the DOS's theta_inf is " + significant(theta) +
+                    " K, where a phonon spectrum's lies between 20 and 5,000 K: is the file in another unit?\n";
   }
   notetreated(file, w);
   return true;

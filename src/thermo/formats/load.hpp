@@ -10,6 +10,7 @@
 #include "thermo/harmonic/dos.hpp"
 #include "thermo/harmonic/harmonic.hpp"
 #include "thermo/formats/columns.hpp"
+#include "thermo/formats/input.hpp"
 #include "thermo/formats/mesh.hpp"
 
 namespace thermo {
@@ -50,6 +51,9 @@ struct filescratch {
 // DOS); false with its one-line message.
 bool readfile(const std::string& path, const readoptions& ro, double atoms, filescratch& scratch, loaded& file,
               std::string& message);
+// The same on a source already opened (and perhaps peeked at) from path.
+bool readopened(source& in, const std::string& path, const readoptions& ro, double atoms, filescratch& scratch,
+                loaded& file, std::string& message);
 
 // A column file's warnings, appended to file.notes in lines that begin with
 // w: what its header, its columns and its highest energy say about how it

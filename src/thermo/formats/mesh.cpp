@@ -31,13 +31,14 @@ class meshhandler : public yamlhandler {
   long qpoints = 0;
   long bands = -1;  // frequencies per q-point, the same at each
   long weights = 0;  // their sum
+  std::vector<double> lattice;  // the rows of `lattice`, A
 
   void scalar(long line, std::string_view v) override { value(line, v); }
   void start(long line, bool map) override { push(line, map); }
   void end() override { pop(); }
 
  private:
-  enum class role { root, phonons, qpoint, bands, band, other };
+  enum class role { root, phonons, qpoint, bands, band, lattice, latticerow, other };
   struct frame {
     role r;
     bool map;
@@ -72,6 +73,8 @@ class meshhandler : public yamlhandler {
     if (top.r == role::phonons && map) return role::qpoint;
     if (top.r == role::qpoint && top.key == "band" && !map) return role::bands;
     if (top.r == role::bands && map) return role::band;
+    if (top.r == role::root && top.key == "lattice" && !map) return role::lattice;
+    if (top.r == role::lattice && !map) return role::latticerow;
     return role::other;
   }
 
@@ -120,6 +123,8 @@ class meshhandler : public yamlhandler {
       if (f != 0.0 && f * joules(unit::thz) == 0.0)
         throw problem{line, "the frequency " + shortest(f) + " THz is 0 in joules (too small)"};
       freqs_.push_back(f);
+    } else if (top.r == role::latticerow && lattice.size() < 9) {
+      lattice.push_back(number(line, v, "a lattice vector's component"));
     }
     if (top.map) top.expectkey = true;
   }
@@ -177,6 +182,11 @@ bool readmesh(source& in, double cutoff, bool pretendreal, harmonicdos& d, meshi
     return false;
   }
   info.natom = h.natom;
+  if (h.lattice.size() == 9) {
+    const double* a = h.lattice.data();
+    info.volume = std::fabs(a[0] * (a[4] * a[8] - a[5] * a[7]) - a[1] * (a[3] * a[8] - a[5] * a[6]) +
+                            a[2] * (a[3] * a[7] - a[4] * a[6]));
+  }
   info.qpoints = h.qpoints;
   info.modes = 0;
   info.integratedmodes = 0;

@@ -17,6 +17,7 @@ struct meshinfo {
   long qpoints = 0;
   long modes = 0;                 // 3 natom times the sum of the weights, as phonopy counts
   long integratedmodes = 0;       // of those, the modes above the cutoff
+  double volume = 0.0;            // A^3, of the cell `lattice` gives (0: none)
 };
 
 // Whether the first bytes of a file (or its name) say it is a mesh.yaml.

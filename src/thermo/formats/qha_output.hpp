@@ -14,7 +14,7 @@ std::string qhacsvheader(bool pressurecolumn);
 void appendqhacsv(std::string& s, const qharow& r, bool pressurecolumn, double pressure);
 
 // What the table's header says: the files, the equation of state, the
-// pressure, the volume range and the static fit.
+// pressure, the volume range, the static fit and the electrons taken in.
 struct qhatableinfo {
   std::string evfile;
   eos form;
@@ -22,6 +22,7 @@ struct qhatableinfo {
   double vmin, vmax;
   const parameters& fit;  // of E(V) alone
   int volumes;
+  std::string electrons;  // empty: none; else what gives them
 };
 void appendqhatableheader(std::string& s, const qhatableinfo& info);
 void appendqhatablerow(std::string& s, const qharow& r);

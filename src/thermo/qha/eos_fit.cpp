@@ -160,15 +160,19 @@ bool fiteos(eos form, const gibbsdata& data, parameters& p, hessian& hout, std::
     why = "the equation of state does not fit (Levenberg-Marquardt stalls)";
     return false;
   }
-  // Newton on the normal equations, to the last digits: p is kept once the
-  // next step would move V0 by less than 1e-13 of itself, so that the
-  // Hessian returned is the one at p.
+  // Newton on the normal equations, to the last digits: it ends with the
+  // step that moves V0 by less than 1e-13 of itself.
   for (int iter = 0; iter < 30; ++iter) {
     Eigen::Vector4d phi;
     Eigen::Matrix4d h;
     normal(form, data, p, phi, h);
     const Eigen::Vector4d step = h.colPivHouseholderQr().solve(-phi);
     if (std::fabs(step[3]) < 1e-13 * std::fabs(p[3])) {
+      // The last step too, and the Hessian after it: without the step B0'
+      // keeps an error of its size, far above its rounding, and the
+      // Hessian before it is off by as much.
+      for (int k = 0; k < 4; ++k) p[k] += step[k];
+      normal(form, data, p, phi, h);
       for (int k = 0; k < 4; ++k)
         for (int l = 0; l < 4; ++l) hout[k][l] = h(k, l);
       return true;

@@ -28,10 +28,9 @@ using hessian = std::array<std::array<double, 4>, 4>;
 // The parameters minimising sum (E(V_i; p) - G_i)^2, from the data alone:
 // a start at the point of lowest G with B0' = 4 and B0 from the curvature
 // there, Levenberg-Marquardt with the exact Jacobian, then Newton steps on
-// the normal equations with their
-// exact Hessian until the next step would change V0 by less than 1e-13 of
-// itself; h is the Hessian at the p returned. False with the reason where
-// it does not converge.
+// the normal equations with their exact Hessian up to and including the
+// first that changes V0 by less than 1e-13 of itself; h is the Hessian at
+// the p returned. False with the reason where it does not converge.
 bool fiteos(eos form, const gibbsdata& data, parameters& p, hessian& h, std::string& why);
 
 // dp/dT and d2p/dT2 at the optimum p with its Hessian h: the normal

@@ -3,99 +3,94 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <numeric>
 
-#include "thermo/harmonic/constants.hpp"
 #include "thermo/base/two_threads.hpp"
+#include "thermo/harmonic/constants.hpp"
 
 namespace thermo {
 
 namespace {
 
-constexpr double ev = elementary;                       // J
+constexpr double ev = elementary;                         // J
 constexpr double kjmol = elementary * avogadro / 1000.0;  // kJ/mol per eV
 constexpr double jmol = elementary * avogadro;            // J/mol per eV
 
-}  // namespace
+// +0 for a value below zero by less than floor (and for -0).
+double clamped(double x, double floor) { return x <= 0.0 && x > -floor ? 0.0 : x; }
 
-bool qhaat(const qhamodel& m, double t, double pressure, qharow& row, parameters& p, std::string& why) {
+// The fit of G_i given at each volume, with E0 less the reference.
+bool fitof(const qhamodel& m, const std::vector<double>& g, parameters& p, std::string& why) {
   const int n = static_cast<int>(m.volume.size());
-  std::vector<double> g(n), dg(n), d2g(n);
-  for (int i = 0; i < n; ++i) {
-    const harmonic h = evaluate(m.dos[i], t);
-    g[i] = m.energy[i] + h.free_energy / ev + pressure * m.volume[i] / gpa;
-    dg[i] = -h.entropy / ev;
-    d2g[i] = t > 0.0 ? -h.heat_capacity / (t * ev) : 0.0;
-  }
-  const gibbsdata data{m.points.data(), g.data(), dg.data(), d2g.data(), n};
+  const std::vector<double> zero(g.size(), 0.0);
+  const gibbsdata data{m.points.data(), g.data(), zero.data(), zero.data(), n};
   hessian h;
   if (!fiteos(m.form, data, p, h, why)) return false;
-  parameters dp, d2p;
-  parameterderivatives(m.form, data, p, h, dp, d2p);
-  const double v = p[3], b = p[1];
-  row.temperature = t;
-  row.volume = v;
-  row.gibbs_energy = p[0] * kjmol;
-  row.bulk_modulus = b * gpa;
-  if (!(t > 0.0)) {
-    row.thermal_expansion = row.heat_capacity_p = row.heat_capacity_v = row.entropy = 0.0;
-    row.gruneisen = std::numeric_limits<double>::quiet_NaN();
-    row.bulk_modulus_s = row.bulk_modulus;
-    return true;
-  }
-  const double alpha = dp[3] / v;
-  const double cv = -t * secondderivative(m.form, v, p, dp, d2p);  // eV/K per cell
-  const double gamma = alpha * b * v / cv;
-  row.thermal_expansion = alpha;
-  row.heat_capacity_p = -t * d2p[0] * jmol;
-  row.heat_capacity_v = cv * jmol;
-  row.gruneisen = gamma;
-  row.entropy = -dp[0] * jmol;
-  row.bulk_modulus_s = b * (1.0 + alpha * gamma * t) * gpa;
+  p[0] += m.reference;
   return true;
 }
 
-qhamodel makemodel(eos form, const std::vector<double>& volume, const std::vector<double>& energy,
-                   std::vector<harmonicdos> dos) {
-  std::vector<std::size_t> order(volume.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return volume[a] < volume[b]; });
-  qhamodel m;
-  m.form = form;
-  for (std::size_t i : order) {
-    m.volume.push_back(volume[i]);
-    m.points.emplace_back(volume[i]);
-    m.energy.push_back(energy[i]);
-    m.dos.push_back(std::move(dos[i]));
-  }
-  return m;
-}
+}  // namespace
 
-std::size_t lowestat(const qhamodel& m) {
-  std::size_t k = 0;
-  for (std::size_t i = 0; i < m.volume.size(); ++i)
-    if (m.energy[i] + m.dos[i].zeropoint / ev < m.energy[k] + m.dos[k].zeropoint / ev) k = i;
-  return k;
-}
-
-bool lowestinside(const qhamodel& m) {
-  const std::size_t k = lowestat(m);
-  return k > 0 && k + 1 < m.volume.size();
-}
-
-void qharows(const qhamodel& m, const double* t, std::size_t n, double pressure, qhaoutcome* out) {
-  alternateruns(n, n >= 8, [&](std::size_t i) {
-    parameters p;
-    out[i].ok = qhaat(m, t[i], pressure, out[i].row, p, out[i].why);
-  });
-}
-
-bool staticfit(const qhamodel& m, parameters& p, std::string& why) {
+bool qhaat(const qhamodel& m, double t, double pressure, qhaoutcome& out, bool keep) {
   const int n = static_cast<int>(m.volume.size());
-  const std::vector<double> zero(n, 0.0);
-  const gibbsdata data{m.points.data(), m.energy.data(), zero.data(), zero.data(), n};
+  std::vector<double> g(n), dg(n), d2g(n);
+  if (!gibbsat(m, t, pressure, g.data(), dg.data(), d2g.data())) {
+    out.why = "no tabulated values at this temperature";
+    return false;
+  }
+  const gibbsdata data{m.points.data(), g.data(), dg.data(), d2g.data(), n};
+  parameters& p = out.p;
   hessian h;
-  return fiteos(m.form, data, p, h, why);
+  if (!fiteos(m.form, data, p, h, out.why)) return false;
+  parameters dp, d2p;
+  parameterderivatives(m.form, data, p, h, dp, d2p);
+  double squares = 0.0;
+  for (int i = 0; i < n; ++i) {
+    const double r = energy(m.form, m.volume[i], p.data()) - g[i];
+    squares += r * r;
+  }
+  const auto [lo, hi] = std::minmax_element(g.begin(), g.end());
+  out.spread = (*hi - *lo) * kjmol;
+  const double v = p[3], b = p[1];
+  qharow& row = out.row;
+  row.temperature = t;
+  row.volume = v;
+  row.gibbs_energy = (p[0] + m.reference) * kjmol;
+  row.bulk_modulus = b * gpa;
+  row.bulk_modulus_prime = p[2];
+  row.fit_rms = std::sqrt(squares / n) * kjmol;
+  // The scales of "zero within rounding": 3 n k_B per cell, and alpha's.
+  const double classical = 3.0 * m.atoms * boltzmann / ev;  // eV/K
+  double alpha = 0.0, cv = 0.0, cp = 0.0, s = 0.0;
+  if (t > 0.0) {
+    alpha = clamped(dp[3] / v, zerofloor * classical / (b * v));
+    cv = clamped(-t * secondderivative(m.form, v, p, dp, d2p), zerofloor * classical);
+    cp = clamped(-t * d2p[0], zerofloor * classical);
+    s = clamped(-dp[0], zerofloor * classical);
+  }
+  const double gamma = cv >= gammafloor * classical ? alpha * b * v / cv : std::numeric_limits<double>::quiet_NaN();
+  row.thermal_expansion = alpha;
+  row.linear_thermal_expansion = alpha / 3.0;
+  row.heat_capacity_p = cp * jmol;
+  row.heat_capacity_v = cv * jmol;
+  row.gruneisen = gamma;
+  row.entropy = s * jmol;
+  // B_S = B_T in the limit where gamma is lost.
+  row.bulk_modulus_s = std::isnan(gamma) ? row.bulk_modulus : b * (1.0 + alpha * gamma * t) * gpa;
+  p[0] += m.reference;
+  if (keep) {
+    for (double& x : g) x += m.reference;
+    out.g = std::move(g);
+  }
+  return true;
 }
+
+void qharows(const qhamodel& m, const double* t, std::size_t n, double pressure, qhaoutcome* out, bool keep) {
+  alternateruns(n, n >= 8, [&](std::size_t i) { out[i].ok = qhaat(m, t[i], pressure, out[i], keep); });
+}
+
+bool staticfit(const qhamodel& m, parameters& p, std::string& why) { return fitof(m, m.energy, p, why); }
+
+bool zerokelvinfit(const qhamodel& m, parameters& p, std::string& why) { return fitof(m, zerokelvin(m), p, why); }
 
 }  // namespace thermo

@@ -194,7 +194,7 @@ TEST(ThermoQha, SeveralPressures) {
   const auto r = runwith(qhaargs(d, {"--csv", "--pressure", "0,5", "--temperatures", "100,300"}));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.rfind("pressure,temperature,volume,gibbs_energy,bulk_modulus,thermal_expansion,heat_capacity_p,"
-                        "heat_capacity_v,gruneisen,entropy,bulk_modulus_s\n", 0), 0u);
+                        "heat_capacity_v,gruneisen,entropy,bulk_modulus_s,bulk_modulus_prime,fit_rms,linear_thermal_expansion\n", 0), 0u);
   const auto rows = qharows(r.out);
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[0].at("pressure"), 0.0);
