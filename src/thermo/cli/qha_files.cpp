@@ -25,7 +25,7 @@ volumefile readvolume(const std::string& path, const options& o, filescratch& sc
   if (!o.read.pds && looksthermal(in.peek())) {
     r.table = true;
     problem p;
-    r.ok = readthermal(in, r.tab, p);
+    r.ok = readthermalfile(path, in, r.tab, p, scratch.lines);
     if (!r.ok) r.message = messageof(path, p);
     return r;
   }

@@ -88,14 +88,14 @@ struct rowrun {
       qharows(m, t.data(), t.size(), pressure, block.data(), fv != nullptr);
       for (std::size_t i = 0; i < block.size(); ++i) {
         const qhaoutcome& r = block[i];
-        const std::string where = significant(t[i]) + " K and " + significant(pressure) + at;
+        auto where = [&] { return significant(t[i]) + " K and " + significant(pressure) + at; };
         if (!r.ok) {
-          messages += "lattice_thermo: " + ev + ": at " + where + ": " + r.why + "\n";
+          messages += "lattice_thermo: " + ev + ": at " + where() + ": " + r.why + "\n";
           failed = true;
           continue;
         }
         if (!(r.row.volume >= vmin && r.row.volume <= vmax)) {
-          const std::string stop = "at " + where + " the volume, " + significant(r.row.volume) +
+          const std::string stop = "at " + where() + " the volume, " + significant(r.row.volume) +
                                    " A^3, leaves the volumes sampled (" + range + ")";
           messages += "lattice_thermo: " + ev + ": warning: " + stop +
                       ": no rows from there on at this pressure, as the fit would be an extrapolation\n";
@@ -105,13 +105,13 @@ struct rowrun {
         }
         if (!stiff && !(r.row.bulk_modulus_prime >= lowestb0prime && r.row.bulk_modulus_prime <= highestb0prime)) {
           stiff = true;
-          messages += "lattice_thermo: " + ev + ": warning: at " + where + " the fit's B0' is " +
+          messages += "lattice_thermo: " + ev + ": warning: at " + where() + " the fit's B0' is " +
                       significant(r.row.bulk_modulus_prime) + ", outside 1 to 10: too few volumes, or badly placed "
                       "ones, for this equation of state (see --write-fv)\n";
         }
         if (!loose && r.row.fit_rms > rmsshare * r.spread) {
           loose = true;
-          messages += "lattice_thermo: " + ev + ": warning: at " + where + " the fit's rms residual, " +
+          messages += "lattice_thermo: " + ev + ": warning: at " + where() + " the fit's rms residual, " +
                       significant(r.row.fit_rms) + " kJ/mol, is more than 1 % of G's spread over the volumes (" +
                       significant(r.spread) + " kJ/mol): the equation of state does not follow the data "
                       "(see --write-fv)\n";

@@ -15,6 +15,77 @@ namespace thermo {
 
 namespace {
 
+std::string escaped(std::string_view v) {
+  char shown[256];
+  common::escape(v.data(), std::min<std::size_t>(v.size(), 60), shown, sizeof shown);
+  return std::string("\"") + shown + "\"";
+}
+
+double number(long line, std::string_view v, const char* what) {
+  double x = 0.0;
+  const char* end = v.data() + v.size();
+  const auto r = std::from_chars(v.data(), end, x);
+  if (v.empty() || r.ec != std::errc() || r.ptr != end || !std::isfinite(x))
+    throw problem{line, std::string(what) + " is not a finite number: " + escaped(v)};
+  return x;
+}
+
+constexpr const char* entrykeys[4] = {"temperature", "free_energy", "entropy", "heat_capacity"};
+
+}  // namespace
+
+void thermalkey(thermaltable& t, std::string_view key, std::string_view v, long line) {
+  if (key == "natom") {
+    const double n = number(line, v, "natom");
+    if (!(n >= 1 && n <= 1e6 && n == std::floor(n))) throw problem{line, "natom is not a count of atoms"};
+    t.natom = static_cast<long>(n);
+  } else if (key == "num_modes") {
+    t.modes = number(line, v, "num_modes");
+  } else if (key == "num_integrated_modes") {
+    t.integratedmodes = number(line, v, "num_integrated_modes");
+  } else if (key == "zero_point_energy") {
+    t.zeropoint = number(line, v, "zero_point_energy");
+    t.haszeropoint = true;
+  }
+}
+
+void thermalunit(std::string_view key, std::string_view v, long line) {
+  const char* want = key == "temperature" ? "K" : key == "free_energy" ? "kJ/mol"
+                     : key == "entropy" || key == "heat_capacity" ? "J/K/mol" : nullptr;
+  if (want != nullptr && v != want)
+    throw problem{line, "the unit of " + std::string(key) + " is " + escaped(v) + ", not phonopy's " + want};
+}
+
+void thermalentrykey(thermalentry& e, std::string_view key, std::string_view v, long line) {
+  for (int k = 0; k < 4; ++k)
+    if (key == entrykeys[k]) {
+      e.value[k] = number(line, v, entrykeys[k]);
+      e.has[k] = true;
+    }
+}
+
+void addthermalentry(thermaltable& t, const thermalentry& e, long line) {
+  for (int k = 0; k < 4; ++k)
+    if (!e.has[k]) throw problem{line, std::string("an entry without ") + entrykeys[k]};
+  const double temperature = e.value[0];
+  if (!(temperature >= 0.0 && temperature <= maxtemperature))
+    throw problem{line, "the temperature " + shortest(temperature) + " K is outside 0 to " + significant(maxtemperature) + " K"};
+  if (!t.temperature.empty() && !(temperature > t.temperature.back()))
+    throw problem{line, "the temperature " + shortest(temperature) + " K does not follow " + shortest(t.temperature.back()) +
+                            " K: the temperatures must increase"};
+  if (e.value[2] < 0.0) throw problem{line, "a negative entropy"};
+  if (e.value[3] < 0.0) throw problem{line, "a negative heat capacity"};
+  if (static_cast<double>(t.temperature.size()) >= maxtemperatures)
+    throw problem{line, "more than " + significant(maxtemperatures) + " temperatures"};
+  t.temperature.push_back(temperature);
+  t.free_energy.push_back(e.value[1]);
+  t.entropy.push_back(e.value[2]);
+  t.heat_capacity.push_back(e.value[3]);
+  t.line.push_back(line);
+}
+
+namespace {
+
 // The keys of the top mapping, of `unit` and of each entry of the
 // `thermal_properties` list; everything else passes by.
 class thermalhandler : public yamlhandler {
@@ -28,7 +99,7 @@ class thermalhandler : public yamlhandler {
     else if (stack_.back().r == role::root && stack_.back().key == "unit" && map) r = role::unit;
     else if (stack_.back().r == role::list && map) r = role::entry;
     if (r == role::entry) {
-      entry_ = {};
+      entry_ = thermalentry{};
       entryline_ = line;
     }
     stack_.push_back({r, map, true, {}});
@@ -50,32 +121,9 @@ class thermalhandler : public yamlhandler {
       return;
     }
     if (top.map) top.expectkey = true;
-    if (top.r == role::root) {
-      if (top.key == "natom") {
-        const double n = number(line, v, "natom");
-        if (!(n >= 1 && n <= 1e6 && n == std::floor(n))) throw problem{line, "natom is not a count of atoms"};
-        t_.natom = static_cast<long>(n);
-      } else if (top.key == "num_modes") {
-        t_.modes = number(line, v, "num_modes");
-      } else if (top.key == "num_integrated_modes") {
-        t_.integratedmodes = number(line, v, "num_integrated_modes");
-      } else if (top.key == "zero_point_energy") {
-        t_.zeropoint = number(line, v, "zero_point_energy");
-        t_.haszeropoint = true;
-      }
-    } else if (top.r == role::unit) {
-      const char* want = top.key == "temperature" ? "K" : top.key == "free_energy" ? "kJ/mol"
-                         : top.key == "entropy" || top.key == "heat_capacity" ? "J/K/mol" : nullptr;
-      if (want != nullptr && v != want)
-        throw problem{line, "the unit of " + top.key + " is " + escaped(v) + ", not phonopy's " + want};
-    } else if (top.r == role::entry) {
-      static constexpr const char* keys[4] = {"temperature", "free_energy", "entropy", "heat_capacity"};
-      for (int k = 0; k < 4; ++k)
-        if (top.key == keys[k]) {
-          entry_.value[k] = number(line, v, keys[k]);
-          entry_.has[k] = true;
-        }
-    }
+    if (top.r == role::root) thermalkey(t_, top.key, v, line);
+    else if (top.r == role::unit) thermalunit(top.key, v, line);
+    else if (top.r == role::entry) thermalentrykey(entry_, top.key, v, line);
   }
 
  private:
@@ -86,47 +134,12 @@ class thermalhandler : public yamlhandler {
     bool expectkey;
     std::string key;
   };
-  struct entry {
-    double value[4] = {};
-    bool has[4] = {};
-  };
   thermaltable& t_;
   std::vector<frame> stack_;
-  entry entry_;
+  thermalentry entry_;
   long entryline_ = 0;
 
-  static std::string escaped(std::string_view v) {
-    char shown[256];
-    common::escape(v.data(), std::min<std::size_t>(v.size(), 60), shown, sizeof shown);
-    return std::string("\"") + shown + "\"";
-  }
-  static double number(long line, std::string_view v, const char* what) {
-    double x = 0.0;
-    const char* end = v.data() + v.size();
-    const auto r = std::from_chars(v.data(), end, x);
-    if (v.empty() || r.ec != std::errc() || r.ptr != end || !std::isfinite(x))
-      throw problem{line, std::string(what) + " is not a finite number: " + escaped(v)};
-    return x;
-  }
-
-  void endentry() {
-    static constexpr const char* names[4] = {"temperature", "free_energy", "entropy", "heat_capacity"};
-    for (int k = 0; k < 4; ++k)
-      if (!entry_.has[k]) throw problem{entryline_, std::string("an entry without ") + names[k]};
-    const double t = entry_.value[0];
-    if (!(t >= 0.0 && t <= maxtemperature))
-      throw problem{entryline_, "the temperature " + shortest(t) + " K is outside 0 to " + significant(maxtemperature) + " K"};
-    if (!t_.temperature.empty() && !(t > t_.temperature.back()))
-      throw problem{entryline_, "the temperature " + shortest(t) + " K does not follow " + shortest(t_.temperature.back()) +
-                                    " K: the temperatures must increase"};
-    if (entry_.value[2] < 0.0) throw problem{entryline_, "a negative entropy"};
-    if (entry_.value[3] < 0.0) throw problem{entryline_, "a negative heat capacity"};
-    t_.temperature.push_back(t);
-    t_.free_energy.push_back(entry_.value[1]);
-    t_.entropy.push_back(entry_.value[2]);
-    t_.heat_capacity.push_back(entry_.value[3]);
-    t_.line.push_back(entryline_);
-  }
+  void endentry() { addthermalentry(t_, entry_, entryline_); }
 };
 
 }  // namespace
@@ -140,9 +153,7 @@ bool looksthermal(std::string_view head) {
   return false;
 }
 
-bool readthermal(source& in, thermaltable& t, problem& p) {
-  t = thermaltable{};
-  const std::string_view head = in.peek();
+bool thermalhead(std::string_view head, problem& p) {
   if (std::memchr(head.data(), '\0', head.size()) != nullptr) {
     p = {1, "binary data, not a thermal_properties.yaml"};
     return false;
@@ -151,13 +162,20 @@ bool readthermal(source& in, thermaltable& t, problem& p) {
     p = {2, "values per mole of atoms (lattice_thermo --per-atom): --qha takes them per mole of cells"};
     return false;
   }
-  thermalhandler h(t);
-  if (!parseyaml(in, h, p)) return false;
-  if (t.temperature.empty()) {
-    p = {0, "no temperatures: a thermal_properties.yaml holds a 'thermal_properties' list of entries"};
-    return false;
-  }
   return true;
+}
+
+bool thermalwhole(const thermaltable& t, problem& p) {
+  if (!t.temperature.empty()) return true;
+  p = {0, "no temperatures: a thermal_properties.yaml holds a 'thermal_properties' list of entries"};
+  return false;
+}
+
+bool readthermal(source& in, thermaltable& t, problem& p) {
+  t = thermaltable{};
+  if (!thermalhead(in.peek(), p)) return false;
+  thermalhandler h(t);
+  return parseyaml(in, h, p) && thermalwhole(t, p);
 }
 
 }  // namespace thermo

@@ -149,6 +149,24 @@ void exps(const dual<T, N>& x, dual<T, N>& e, dual<T, N>& em1) {
   e = chain(ev, ev, x);
   em1 = chain(em1v, ev, x);
 }
+// How deep duals are nested: 0 for a number.
+template <class T>
+inline constexpr int nesting = 0;
+template <class T, int N>
+inline constexpr int nesting<dual<T, N>> = 1 + nesting<T>;
+
+// f(x) from f and its derivatives at value(x), f^(n) in df[n] for n up to
+// the nesting depth (3 for the deepest dual here): each level's derivative
+// is f' one level down, so that a function costly in nested duals (a long
+// series) is summed once in doubles, and the duals only carry the chain rule.
+inline double taylor(const double* df, double) { return df[0]; }
+template <class T, int N>
+dual<T, N> taylor(const double* df, const dual<T, N>& x) {
+  dual<T, N> r(taylor(df, x.v), {});
+  const T fprime = taylor(df + 1, x.v);
+  for (int k = 0; k < N; ++k) r.d[k] = fprime * x.d[k];
+  return r;
+}
 // x > 0: the derivative c x^c / x takes the one power.
 template <class T, int N>
 dual<T, N> pow(const dual<T, N>& x, double c) {

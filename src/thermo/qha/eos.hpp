@@ -31,11 +31,10 @@ using std::pow;
 
 // phi(z) = (1 + (z - 1) e^z) / z^2 = sum (k + 1) z^k / (k + 2)!, k from 0:
 // the series by Horner's rule below |z| = 0.3 (its 17th term is below 1e-22
-// there), where the quotient loses digits and the exponential costs more;
-// the quotient, good to a few ulp from there, above.
-template <class S>
-S vinetphi(const S& z) {
-  if (std::fabs(value(z)) < 0.3) {
+// there), where the quotient loses digits; the quotient, good to a few ulp
+// from there, above.
+inline double vinetphi(double z) {
+  if (std::fabs(z) < 0.3) {
     constexpr int terms = 17;
     static constexpr auto c = [] {
       std::array<double, terms> a{};
@@ -46,13 +45,63 @@ S vinetphi(const S& z) {
       }
       return a;
     }();
-    S sum(c[terms - 1]);
+    double sum = c[terms - 1];
     for (int k = terms - 2; k >= 0; --k) sum = sum * z + c[k];
     return sum;
   }
-  S e, em1;
+  double e, em1;
   exps(z, e, em1);
   return (z * e - em1) / (z * z);
+}
+
+// phi and its first `depth` derivatives (up to 3) at z: phi as above; the
+// derivatives from the series differentiated term by term below |z| = 2
+// (17 terms below |z| = 0.3, 30 above: the last below 1e-19 of the sum),
+// from the quotient's above, where it loses no more than a few digits:
+// phi = N / z^2 with N = 1 + (z - 1) e^z, whose derivatives are z e^z,
+// (z + 1) e^z and (z + 2) e^z.
+template <int depth>
+void vinetphis(double z, double f[]) {
+  f[0] = vinetphi(z);
+  if constexpr (depth > 0) {
+    if (std::fabs(z) < 2.0) {
+      constexpr int terms = 30;
+      // d[n][k] = k (k - 1) ... (k - n + 1) (k + 1) / (k + 2)!
+      static constexpr auto d = [] {
+        std::array<std::array<double, terms>, 4> a{};
+        double factorial = 2.0;
+        for (int k = 0; k < terms; ++k) {
+          double falling = 1.0;
+          for (int n = 0; n < 4; ++n) {
+            a[n][k] = falling * (k + 1) / factorial;
+            falling *= k - n;
+          }
+          factorial *= k + 3;
+        }
+        return a;
+      }();
+      const int last = std::fabs(z) < 0.3 ? 17 : terms;
+      for (int n = 1; n <= depth; ++n) {
+        double sum = d[n][last - 1];
+        for (int k = last - 2; k >= n; --k) sum = sum * z + d[n][k];
+        f[n] = sum;
+      }
+      return;
+    }
+    const double e = std::exp(z), n0 = 1.0 + (z - 1.0) * e, n1 = z * e, n2 = (z + 1.0) * e, n3 = (z + 2.0) * e;
+    const double w = 1.0 / z;
+    f[1] = (n1 - 2.0 * n0 * w) * w * w;
+    if constexpr (depth > 1) f[2] = (n2 - 4.0 * n1 * w + 6.0 * n0 * w * w) * w * w;
+    if constexpr (depth > 2) f[3] = (n3 - 6.0 * n2 * w + 18.0 * n1 * w * w - 24.0 * n0 * w * w * w) * w * w;
+  }
+}
+
+// In a dual: the derivatives summed once in doubles, the chain rule on top.
+template <class S>
+S vinetphi(const S& z) {
+  double f[4];
+  vinetphis<nesting<S>>(value(z), f);
+  return taylor(f, z);
 }
 
 // m(b, L) = (e^{bL} - 1 - b (e^L - 1)) / (b (b - 1)) = sum over n >= 2 of
