@@ -23,7 +23,10 @@ template <class T>
 void keep(std::vector<T>& x, const std::vector<bool>& kept) {
   std::size_t j = 0;
   for (std::size_t i = 0; i < x.size(); ++i)
-    if (kept[i]) x[j++] = std::move(x[i]);
+    if (kept[i]) {
+      if (j != i) x[j] = std::move(x[i]);
+      ++j;
+    }
   x.resize(j);
 }
 

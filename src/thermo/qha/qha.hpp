@@ -35,9 +35,11 @@ struct qharow {
 // copper) and their quotient means nothing.
 inline constexpr double gammafloor = 1e-6;
 // S, Cp, Cv and alpha below zero by less than this share of their classical
-// scale (3 n k_B; 3 n k_B / (B_T V) for alpha) are zero within rounding and
-// are given as +0.
-inline constexpr double zerofloor = 1e-12;
+// scale (3 n k_B; 3 n k_B / (B_T V) for alpha) are given as +0: zero within
+// rounding and the fit's own scatter, where the volumes' entropies differ
+// by orders of magnitude (near 0 K) and the fit's weights, some negative,
+// leave a few 1e-10 of 3 n R of either sign.
+inline constexpr double zerofloor = 1e-9;
 
 // One temperature's outcome: its row and fit, or why its fit failed.
 struct qhaoutcome {

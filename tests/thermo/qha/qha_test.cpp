@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "qha/qhadata.hpp"
 #include "testutil.hpp"
 #include "thermo/qha/eos.hpp"
 #include "thermo/qha/eos_fit.hpp"
@@ -74,57 +75,6 @@ TEST(ThermoEos, FormsTheirSeriesAndDerivatives) {
     EXPECT_NEAR(s.d[0], (shape(form, 11.0, 4.2 + h, 11.9) - shape(form, 11.0, 4.2 - h, 11.9)) / (2 * h), 1e-7) << eosname(form);
     EXPECT_NEAR(s.d[1], (shape(form, 11.0, 4.2, 11.9 + h) - shape(form, 11.0, 4.2, 11.9 - h)) / (2 * h), 1e-7) << eosname(form);
   }
-}
-
-// A QHA data set: E(V) from Vinet (V0 = 12 A^3, B0 = 100 GPa, B0' = 4.5)
-// at n volumes from vlow to vhigh, and at each an Einstein-like DOS: a
-// narrow peak of 3 states at an energy that scales as (V/12)^-gamma
-// (gamma = 0: the same DOS at every volume).
-struct dataset {
-  std::string ev;
-  std::vector<std::string> doses;
-};
-dataset qhadata(const std::string& name, double gamma, int n = 9, double vlow = 11.2, double vhigh = 13.2) {
-  dataset d;
-  std::string ev = "# volume energy\n";
-  char buf[160];
-  const double p[4] = {-4.0, 100.0 / gpa, 4.5, 12.0};
-  for (int i = 0; i < n; ++i) {
-    const double v = vlow + (vhigh - vlow) * i / (n - 1);
-    std::snprintf(buf, sizeof buf, "%.17g %.17g\n", v, energy(eos::vinet, v, p));
-    ev += buf;
-    const double f = 6.0 * std::pow(v / 12.0, -gamma);  // THz
-    std::string dos;
-    for (int k = -1; k <= 1; ++k) {
-      std::snprintf(buf, sizeof buf, "%.17g %.17g\n", f + k * 1e-3, k == 0 ? 3.0 / 1e-3 : 0.0);
-      dos += buf;
-    }
-    d.doses.push_back(writefile(name + std::to_string(i) + ".dat", dos));
-  }
-  d.ev = writefile(name + "_ev.dat", ev);
-  return d;
-}
-std::vector<std::string> qhaargs(const dataset& d, std::vector<std::string> extra) {
-  std::vector<std::string> args = {"--qha", d.ev};
-  args.insert(args.end(), extra.begin(), extra.end());
-  args.insert(args.end(), d.doses.begin(), d.doses.end());
-  return args;
-}
-// The CSV's rows as name -> value maps.
-std::vector<std::map<std::string, double>> qharows(const std::string& csv) {
-  std::vector<std::map<std::string, double>> rows;
-  std::stringstream in(csv);
-  std::string head, line, f;
-  std::getline(in, head);
-  std::vector<std::string> names;
-  for (std::stringstream h(head); std::getline(h, f, ',');) names.push_back(f);
-  while (std::getline(in, line)) {
-    std::map<std::string, double> r;
-    std::stringstream fields(line);
-    for (std::size_t k = 0; std::getline(fields, f, ','); ++k) r[names[k]] = f == "nan" ? NAN : std::stod(f);
-    rows.push_back(r);
-  }
-  return rows;
 }
 
 TEST(ThermoQha, ClosedForms) {
