@@ -1,6 +1,7 @@
 #!/bin/sh
-# The quasi-harmonic plot script on lattice_thermo --qha's CSV and on bad
-# input. Exit 77 (skipped) where gnuplot is missing, after checking that the
+# The quasi-harmonic plot script on lattice_thermo --qha's CSV (with and
+# without --write-fv's file, and an older CSV without the fit's columns) and
+# on bad input. Exit 77 (skipped) where gnuplot is missing, after checking that the
 # script says so.
 #   plot_qha_test.sh <plot script> <lattice_thermo> <examples/cu_emt>
 set -u
@@ -11,15 +12,23 @@ example=$3
 
 (cd "$example" && "$thermo" --qha e-v.dat --csv --tstep 50 v*/total_dos.dat) >"$work/one.csv" ||
   fail "lattice_thermo --qha failed on the example"
-(cd "$example" && "$thermo" --qha e-v.dat --csv --tstep 50 --pressure 0,5 v*/total_dos.dat) >"$work/two.csv" ||
-  fail "lattice_thermo --qha failed on two pressures"
+(cd "$example" && "$thermo" --qha e-v.dat --csv --tstep 50 --tmax 1500 --pressure 0,5 --write-fv "$work/fv.dat" \
+  v*/total_dos.dat) >"$work/two.csv" 2>/dev/null || fail "lattice_thermo --qha failed on two pressures"
+cut -d, -f1-10 "$work/one.csv" >"$work/older.csv"
 needsgnuplot "$work/one.csv"
 
-for csv in one two; do
+for csv in one two older; do
   run -o "$work/$csv.png" "$work/$csv.csv"
   [ "$rc" -eq 0 ] && [ -z "$err" ] || fail "$csv exits $rc: $err"
   ispng "$work/$csv.png" || fail "no PNG from $csv"
 done
+run -o "$work/fv.png" -f "$work/fv.dat" "$work/two.csv"
+[ "$rc" -eq 0 ] && [ -z "$err" ] || fail "-f exits $rc: $err"
+ispng "$work/fv.png" || fail "no PNG with -f"
+# Not --write-fv's file: refused, no image.
+run -o "$work/notfv.png" -f "$work/one.csv" "$work/one.csv"
+[ "$rc" -eq 1 ] && [ ! -e "$work/notfv.png" ] || fail "a CSV given to -f exits $rc"
+case $err in *"not the file lattice_thermo --qha --write-fv writes"*) ;; *) fail "no message for a bad -f: $err" ;; esac
 "$script" -o "$work/stdin.png" <"$work/two.csv" 2>"$work/stderr" || fail "standard input exits non-zero"
 ispng "$work/stdin.png" || fail "no PNG from standard input"
 
