@@ -22,16 +22,17 @@ std::string_view trimmed(std::string_view s) {
 }
 
 // `key: value` with a key of letters, digits and '_', and a value that YAML
-// takes as the plain text it is: none of its indicators at the start, no
-// comment, tab or further `: ` in it.
+// takes as the plain text it is (a comment after it cut off): none of its
+// indicators at the start, no tab or further `: ` in it.
 bool keyvalue(std::string_view s, std::string_view& key, std::string_view& value) {
   const std::size_t colon = s.find(':');
   if (colon == std::string_view::npos || colon == 0) return false;
   key = s.substr(0, colon);
   for (const char c : key)
     if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) return false;
-  const std::string_view rest = s.substr(colon + 1);
+  std::string_view rest = s.substr(colon + 1);
   if (!rest.empty() && rest[0] != ' ') return false;
+  rest = rest.substr(0, rest.find(" #"));
   value = trimmed(rest);
   if (value.empty()) return true;
   switch (value[0]) {
@@ -41,7 +42,7 @@ bool keyvalue(std::string_view s, std::string_view& key, std::string_view& value
     default: break;
   }
   for (std::size_t i = 1; i < value.size(); ++i)
-    if (value[i] == '\t' || (value[i] == '#' && value[i - 1] == ' ') || (value[i] == ' ' && value[i - 1] == ':')) return false;
+    if (value[i] == '\t' || (value[i] == ' ' && value[i - 1] == ':')) return false;
   return true;
 }
 

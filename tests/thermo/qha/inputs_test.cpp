@@ -65,7 +65,7 @@ TEST(ThermoQhaInputs, ThermalPropertiesYamlRefused) {
                                                           qhadata("qi_tpbad", 1.7).doses[2]}).out);
   const auto diff = runwith(qhaargs(uneven, {"--csv"}));
   EXPECT_EQ(diff.status, 1);
-  EXPECT_NE(diff.err.find("qi_tpbad_uneven:24: temperature 2 is 20 K, where " + tables.doses[0] + " has 10 K"),
+  EXPECT_NE(diff.err.find("qi_tpbad_uneven:25: temperature 2 is 20 K, where " + tables.doses[0] + " has 10 K"),
             std::string::npos) << diff.err;
   EXPECT_EQ(diff.out, "");
   // Units other than phonopy's, values per atom, a bad value: FILE:LINE.
@@ -80,8 +80,9 @@ TEST(ThermoQhaInputs, ThermalPropertiesYamlRefused) {
   } bad[] = {{edited("free_energy:   kJ/mol", "free_energy:   eV"), ":5: the unit of free_energy is \"eV\""},
              {edited("# Thermal properties / unit cell (natom)\n", "# Thermal properties / unit cell (natom)\n# lattice_thermo --per-atom: x\n"),
               "per mole of atoms"},
-             {edited("  entropy:       0\n", "  entropy:       x\n"), ":19: entropy is not a finite number: \"x\""},
-             {edited("  heat_capacity: 0\n", "  heat_capacity: -1 # x\n"), ":17: a negative heat capacity"}};
+             {edited("  entropy:       0\n", "  entropy:       x\n"), ":20: entropy is not a finite number: \"x\""},
+             {edited("  heat_capacity: 0\n", "  heat_capacity: -1 # x\n"), ":18: a negative heat capacity"},
+             {edited("  heat_capacity: 0\n", "  heat_capacity: &h -1\n"), ":18: a negative heat capacity"}};
   for (const auto& b : bad) {
     dataset d = tables;
     d.doses[1] = writefile("qi_tpbad_edit", b.text);
@@ -163,7 +164,10 @@ std::string efefile(const std::string& name, const dataset& d, double step, doub
 TEST(ThermoQhaInputs, ElectronsTable) {
   const dataset d = qhadata("qi_efe", 1.7);
   std::string fermi;
-  for (int i = 0; i < 9; ++i) fermi += (i ? "," : "") + shortest(1.0 + (11.2 + 0.25 * i) / 10.0);
+  for (int i = 0; i < 9; ++i) {
+    if (i > 0) fermi += ',';
+    fermi += shortest(1.0 + (11.2 + 0.25 * i) / 10.0);
+  }
   const std::vector<std::string> grid = {"--csv", "--tmin", "0", "--tmax", "1000", "--tstep", "10"};
   auto with = grid;
   with.insert(with.end(), {"--dos-at-fermi", fermi});
