@@ -8,6 +8,7 @@
 #include "interrupts.hpp"
 #include "thermo/base/number_text.hpp"
 #include "thermo/harmonic/sweep.hpp"
+#include "thermo/qha/checks.hpp"
 #include "thermo/qha/eos.hpp"
 #include "thermo/qha/qha.hpp"
 
@@ -49,9 +50,22 @@ qharesult qha(const py::object& volumes, const py::object& energies, const std::
     hs.push_back(d->file.d);
     modes += static_cast<double>(d->file.d.energy.size());
   }
+  std::vector<double> thetainf;
+  for (const thermo::harmonicdos& h : hs) thetainf.push_back(thermo::thetainfinity(h));
   const thermo::qhamodel m = thermo::makemodel(e, v, en, std::move(hs));
-  thermo::parameters zero;
+  // The program's checks of the inputs against each other, named as the
+  // arguments are.
+  thermo::qhanames names;
+  names.ev = "energies";
+  for (std::size_t i = 0; i < n; ++i) names.volume.push_back("doses[" + std::to_string(i) + "]");
+  thermo::findings found;
+  thermo::parameters fit;
   std::string why;
+  thermo::checkorder(m, thetainf, names, found);
+  if (found.errors.empty() && thermo::staticfit(m, fit, why)) thermo::checkstatic(m, fit, names, found);
+  if (!found.errors.empty()) throw py::value_error(lines(found.errors).front());
+  warn(lines(found.warnings));
+  thermo::parameters zero;
   if (!thermo::zerokelvinfit(m, zero, why)) throw py::value_error("at 0 K: " + why);
   if (!(zero[3] >= m.volume.front() && zero[3] <= m.volume.back()))
     throw py::value_error("E(V) with the zero-point energy has no minimum within the volumes");

@@ -32,18 +32,23 @@ bool keyvalue(std::string_view s, std::string_view& key, std::string_view& value
     if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) return false;
   std::string_view rest = s.substr(colon + 1);
   if (!rest.empty() && rest[0] != ' ') return false;
-  rest = rest.substr(0, rest.find(" #"));
+  // One pass: a tab or a further `: ` sends the line to libyaml, ` #` ends it.
+  for (std::size_t i = 1; i < rest.size(); ++i) {
+    const char c = rest[i];
+    if (c == '\t' || (c == ' ' && rest[i - 1] == ':')) return false;
+    if (c == '#' && rest[i - 1] == ' ') {
+      rest = rest.substr(0, i);
+      break;
+    }
+  }
   value = trimmed(rest);
   if (value.empty()) return true;
   switch (value[0]) {
     case '[': case ']': case '{': case '}': case '&': case '*': case '!': case '|': case '>': case '\'': case '"':
     case '%': case '@': case '`': case '#': case ',': case '?': case ':': return false;
-    case '-': if (value.size() == 1 || value[1] == ' ') return false; break;
-    default: break;
+    case '-': return value.size() > 1 && value[1] != ' ';
+    default: return true;
   }
-  for (std::size_t i = 1; i < value.size(); ++i)
-    if (value[i] == '\t' || (value[i] == ' ' && value[i - 1] == ':')) return false;
-  return true;
 }
 
 enum class outcome { read, elsewise, failed };
