@@ -19,15 +19,15 @@ fit tightened as in qha_phonopy_test.py. Checked:
 Skipped (exit 77) without phonopy, ASE or scipy.
     qha_dropin_phonopy_test.py <lattice_thermo> <tools/make_emt_example>
 """
-import csv, importlib.machinery, importlib.util, io, math, os, shutil, subprocess, sys, tempfile
+import csv, importlib.machinery, importlib.util, io, math, os, subprocess, sys, tempfile
 
 try:
     import numpy as np
-    from scipy.optimize import leastsq
-    import phonopy.qha.core as core
     from phonopy.api_qha import PhonopyQHA
     from phonopy.file_IO import read_thermal_properties_yaml
     import ase  # noqa: F401 (make_emt_example's)
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    from tight_qha import tighten
 except ImportError as e:
     print(f"phonopy, ASE or scipy is missing ({e}): comparison skipped")
     sys.exit(77)
@@ -57,28 +57,7 @@ def rows(args, cwd):
     return [{k: float(v) for k, v in r.items()} for r in csv.DictReader(io.StringIO(out.stdout))], out.stderr
 
 
-# SI constants and a tight fit for phonopy's QHA (see qha_phonopy_test.py).
-ev, na = 1.602176634e-19, 6.02214076e23
-core.EvTokJmol = ev * na / 1000
-core.EVAngstromToGPa = ev * 1e21
-
-
-def tight(volumes, fe, eos_function):
-    v, e = np.array(volumes), np.array(fe)
-    def residuals(p):
-        return eos_function(v, *p) - e
-    def jacobian(p):
-        j = np.empty((len(v), 4))
-        for k in range(4):
-            q = np.array(p, dtype=complex)
-            q[k] += 1e-30j
-            j[:, k] = eos_function(v + 0j, *q).imag / 1e-30
-        return j
-    p0 = [e[len(e) // 2], 1.0, 4.0, v[len(v) // 2]]
-    return leastsq(residuals, p0, Dfun=jacobian, full_output=1, ftol=1e-15, xtol=1e-15, gtol=1e-15, maxfev=100000)[0]
-
-
-core.fit_to_eos = tight
+core = tighten()  # SI constants and a tight fit (tight_qha.py)
 
 
 def compare(what, mine, qha, bprime=False):
@@ -135,7 +114,7 @@ with tempfile.TemporaryDirectory() as work:
 
     # 2. fe-v.dat: E(V) plus a Sommerfeld-like term with N(E_F) growing with V,
     # and a T^4 term.
-    kev = 1.380649e-23 / ev
+    kev = 1.380649e-23 / 1.602176634e-19
     nf = 0.3 + 0.05 * (volumes - volumes[0])
     fel = energies[None, :] - (math.pi ** 2 / 6) * kev ** 2 * nf[None, :] * t[:, None] ** 2 - 1e-15 * t[:, None] ** 4
     with open(os.path.join(work, "fe-v.dat"), "w") as f:

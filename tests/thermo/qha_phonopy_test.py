@@ -15,9 +15,9 @@ import csv, io, os, subprocess, sys
 
 try:
     import numpy as np
-    from scipy.optimize import leastsq
-    import phonopy.qha.core as core
     from phonopy.api_qha import PhonopyQHA
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    from tight_qha import tighten
     from phonopy.qha.eos import get_eos
 except ImportError as e:
     print(f"phonopy or scipy is missing ({e}): comparison skipped")
@@ -40,28 +40,7 @@ def rows(args):
         sys.exit(f"lattice_thermo {' '.join(args)}: {out.stderr}")
     return [{k: float(v) for k, v in r.items()} for r in csv.DictReader(io.StringIO(out.stdout))]
 
-# SI constants for phonopy's QHA.
-ev, na = 1.602176634e-19, 6.02214076e23
-core.EvTokJmol = ev * na / 1000
-core.EVAngstromToGPa = ev * 1e21
-
-def tight(volumes, fe, eos_function):
-    """phonopy's fit with the exact Jacobian (complex step) and 1e-15 tolerances."""
-    v, e = np.array(volumes), np.array(fe)
-    def residuals(p):
-        return eos_function(v, *p) - e
-    def jacobian(p):
-        j = np.empty((len(v), 4))
-        for k in range(4):
-            q = np.array(p, dtype=complex)
-            q[k] += 1e-30j
-            j[:, k] = eos_function(v + 0j, *q).imag / 1e-30
-        return j
-    p0 = [e[len(e) // 2], 1.0, 4.0, v[len(v) // 2]]
-    p, _, info, message, _ = leastsq(residuals, p0, Dfun=jacobian, full_output=1,
-                                     ftol=1e-15, xtol=1e-15, gtol=1e-15, maxfev=100000)
-    return p
-core.fit_to_eos = tight
+core = tighten()
 
 volumes, energies = np.loadtxt(os.path.join(example, "e-v.dat"), unpack=True)
 doses = [f"v{i:02d}/total_dos.dat" for i in range(1, len(volumes) + 1)]
