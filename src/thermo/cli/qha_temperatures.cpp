@@ -40,8 +40,12 @@ int choosetemperatures(qhaphase& ph) {
       for (double x : t.list)
         if (!pick(x, "--temperatures")) return 2;
     } else if (t.stepgiven) {
-      for (long i = 0; i < t.count(); ++i)
-        if (!pick(t.at(i), "--tstep")) return 2;
+      // From tmin (else the files' first) every tstep to tmax (else their last).
+      temperatures grid = t;
+      if (!t.mingiven) grid.tmin = phonons.temperature.front();
+      if (!t.maxgiven) grid.tmax = phonons.temperature.back();
+      for (long i = 0; i < grid.count(); ++i)
+        if (!pick(grid.at(i), "--tstep")) return 2;
     } else {
       const double lo = t.mingiven ? t.tmin : 0.0;
       const double hi = t.maxgiven ? t.tmax : std::numeric_limits<double>::infinity();

@@ -37,6 +37,9 @@ TEST(ThermoQhaInputs, ThermalPropertiesYaml) {
   const auto stepped = qharows(runwith(qhaargs(tables, {"--csv", "--tstep", "50"})).out);
   ASSERT_EQ(stepped.size(), 21u);
   EXPECT_EQ(stepped[3].at("temperature"), 150.0);
+  const auto few = qharows(runwith(qhaargs(qhatables("qi_tp5", 1.7, {"--tmax", "500"}), {"--csv", "--tstep", "100"})).out);
+  ASSERT_EQ(few.size(), 6u);  // to the files' last, 500 K
+  EXPECT_EQ(few[5].at("temperature"), 500.0);
   // A temperature the files lack: a usage error naming the nearest.
   const auto missing = runwith(qhaargs(tables, {"--csv", "--temperatures", "300,300.5"}));
   EXPECT_EQ(missing.status, 2);
