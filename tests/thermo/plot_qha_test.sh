@@ -32,12 +32,14 @@ case $err in *"not the file lattice_thermo --qha --write-fv writes"*) ;; *) fail
 "$script" -o "$work/stdin.png" <"$work/two.csv" 2>"$work/stderr" || fail "standard input exits non-zero"
 ispng "$work/stdin.png" || fail "no PNG from standard input"
 
-# Not such a CSV: empty, the harmonic CSV, a short row, text in a number.
+# Not such a CSV: empty, the harmonic CSV, a short row, text in a number;
+# and one temperature, which no curve goes through.
 : >"$work/empty"
 "$thermo" --csv "$example/v01/total_dos.dat" >"$work/harmonic"
 sed '5s/,[^,]*$//' "$work/one.csv" >"$work/short"
 sed '5s/^[^,]*,/abc,/' "$work/one.csv" >"$work/text"
-refuses plot_qha empty harmonic short text missing
+head -n 3 "$work/one.csv" | sed 3d >"$work/onerow"
+refuses plot_qha empty harmonic short text onerow missing
 
 [ "$failures" -eq 0 ] && echo "plot_qha: all checks passed"
 exit "$failures"

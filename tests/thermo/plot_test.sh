@@ -102,15 +102,16 @@ case $err in *"theta_inf not drawn"*) ;; *) fail "no note on the missing theta_i
 [ "$(cut -f3 "$work/low.sum")" = "?" ] || fail "theta_inf from low temperatures: $(cat "$work/low.sum")"
 
 # Not such a CSV: empty, the aligned table, a header alone, a short row, text
-# in a number or in the sampling limit, a missing file. Each a message and no
-# image.
+# in a number or in the sampling limit, one temperature (no curve goes
+# through it), a missing file. Each a message and no image.
 : >"$work/empty"
 "$thermo" --pds "$sample" >"$work/table"
 head -n 1 "$work/sample.csv" >"$work/header"
 sed '5s/,[^,]*$//' "$work/sample.csv" >"$work/short"
 sed '5s/^[^,]*,/abc,/' "$work/sample.csv" >"$work/text"
 sed '5s/,[^,]*$/,abc/' "$work/sample.csv" >"$work/limit"
-refuses plot_thermo empty table header short text limit missing
+head -n 2 "$work/sample.csv" >"$work/onerow"
+refuses plot_thermo empty table header short text limit onerow missing
 
 [ "$failures" -eq 0 ] && echo "plot_thermo: all checks passed"
 exit "$failures"
