@@ -20,6 +20,10 @@ enum class eos { vinet, birch_murnaghan, murnaghan };
 bool parseeos(std::string_view name, eos& form);
 const char* eosname(eos form);
 
+// The pressure P = -dE/dV and the bulk modulus B = -V dP/dV of a form with
+// parameters p at volume v (eV/A^3 both), in closed form.
+void eospressure(eos form, double v, const double p[4], double& pressure, double& bulk);
+
 // eV/A^3 in GPa: 1.602176634e-19 J / 1e-30 m^3.
 inline constexpr double gpa = 160.2176634;
 
@@ -194,6 +198,13 @@ S shape(eos form, double v, const S& b, const S& v0) {
 template <class S>
 S energy(eos form, double v, const S p[4]) {
   return p[0] + p[1] * shape(form, v, p[2], p[3]);
+}
+
+// The gradient of E = E0 + B0 h(V; B0', V0) in p, from h with its gradient
+// in (B0', V0).
+template <class T>
+std::array<T, 4> energygradient(const T& b0, const dual<T, 2>& h) {
+  return {T(1.0), h.v, b0 * h.d[0], b0 * h.d[1]};
 }
 
 }  // namespace thermo

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "thermo/qha/autodiff.hpp"
+#include "thermo/qha/parameter_derivatives.hpp"
 
 namespace thermo {
 
@@ -12,23 +13,6 @@ namespace {
 
 using grad = dual<double, 2>;           // h and its gradient in (B0', V0)
 using hess = dual<grad, 2>;             // ... and its Hessian
-using line = dual<dual<double, 1>, 1>;  // a value and two derivatives along one line
-using lineg = dual<line, 2>;            // h along the line, with its gradient in (B0', V0)
-
-// x(t) = a + b t + c t^2 / 2 near t = 0: value, first and second derivative.
-line along(double a, double b, double c) {
-  line r;
-  r.v = dual<double, 1>(a, {b});
-  r.d[0] = dual<double, 1>(b, {c});
-  return r;
-}
-double second(const line& x) { return x.d[0].d[0]; }
-
-// The gradient of E = E0 + B0 h(V; B0', V0) in p from h's in (B0', V0).
-template <class T>
-std::array<T, 4> gradient(const T& b0, const dual<T, 2>& h) {
-  return {T(1.0), h.v, b0 * h.d[0], b0 * h.d[1]};
-}
 
 // Half the sum of squares at p, with J^T J and J^T r there.
 double objective(eos form, const gibbsdata& data, const parameters& p, Eigen::Matrix4d* a, Eigen::Vector4d* g) {
@@ -44,7 +28,7 @@ double objective(eos form, const gibbsdata& data, const parameters& p, Eigen::Ma
     const double r = p[0] + p[1] * s.v - data.g[i];
     sum += 0.5 * r * r;
     if (a == nullptr) continue;
-    const auto j = gradient(p[1], s);
+    const auto j = energygradient(p[1], s);
     for (int k = 0; k < 4; ++k) {
       (*g)[k] += j[k] * r;
       for (int l = 0; l < 4; ++l) (*a)(k, l) += j[k] * j[l];
@@ -96,18 +80,22 @@ bool marquardt(eos form, const gibbsdata& data, parameters& p) {
 // The gradient of the objective's half, J^T r, and its exact Hessian,
 // J^T J + sum r_i Hess E_i, where Hess E has h's gradient in the B0 row
 // and column and B0 times h's Hessian in the (B0', V0) block.
-void normal(eos form, const gibbsdata& data, const parameters& p, Eigen::Vector4d& phi, Eigen::Matrix4d& h) {
+// With w, also sum_i dE_i/dp w_i in wsum.
+void normal(eos form, const gibbsdata& data, const parameters& p, Eigen::Vector4d& phi, Eigen::Matrix4d& h,
+            const double* w = nullptr, Eigen::Vector4d* wsum = nullptr) {
   hess b(variable<double, 2>(p[2], 0), {}), v0(variable<double, 2>(p[3], 1), {});
   b.d[0] = grad(1.0);
   v0.d[1] = grad(1.0);
   const shapebase<hess> base(v0);
   phi.setZero();
   h.setZero();
+  if (wsum != nullptr) wsum->setZero();
   for (int i = 0; i < data.n; ++i) {
     const hess s = shape(form, data.point[i], b, v0, base);
     const double r = p[0] + p[1] * s.v.v - data.g[i];
     const double g[4] = {1.0, s.v.v, p[1] * s.v.d[0], p[1] * s.v.d[1]};
     for (int k = 0; k < 4; ++k) {
+      if (wsum != nullptr) (*wsum)[k] += g[k] * w[i];
       phi[k] += g[k] * r;
       for (int l = 0; l < 4; ++l) h(k, l) += g[k] * g[l];
     }
@@ -149,20 +137,11 @@ bool start(const gibbsdata& data, parameters& p) {
   return true;
 }
 
-}  // namespace
-
-bool fiteos(eos form, const gibbsdata& data, parameters& p, hessian& hout, std::string& why) {
-  if (!start(data, p)) {
-    why = "G(V) curves downward over the volumes: it has no minimum to fit";
-    return false;
-  }
-  if (!marquardt(form, data, p) || !(p[1] > 0.0) || !(p[3] > 0.0)) {
-    why = "the equation of state does not fit (Levenberg-Marquardt stalls)";
-    return false;
-  }
-  // Newton on the normal equations, to the last digits: it ends with the
-  // step that moves V0 by less than 1e-13 of itself.
-  for (int iter = 0; iter < 30; ++iter) {
+// Newton on the normal equations, to the last digits: it ends with the
+// step that moves V0 by less than 1e-13 of itself. False where it does not
+// get there in `iterations` steps.
+bool newton(eos form, const gibbsdata& data, parameters& p, hessian& hout, int iterations) {
+  for (int iter = 0; iter < iterations; ++iter) {
     Eigen::Vector4d phi;
     Eigen::Matrix4d h;
     normal(form, data, p, phi, h);
@@ -180,50 +159,52 @@ bool fiteos(eos form, const gibbsdata& data, parameters& p, hessian& hout, std::
     for (int k = 0; k < 4; ++k) p[k] += step[k];
     if (!std::isfinite(p[3]) || !(p[3] > 0.0)) break;
   }
+  return false;
+}
+
+}  // namespace
+
+bool fiteos(eos form, const gibbsdata& data, parameters& p, hessian& hout, std::string& why) {
+  if (!start(data, p)) {
+    why = "G(V) curves downward over the volumes: it has no minimum to fit";
+    return false;
+  }
+  if (!marquardt(form, data, p) || !(p[1] > 0.0) || !(p[3] > 0.0)) {
+    why = "the equation of state does not fit (Levenberg-Marquardt stalls)";
+    return false;
+  }
+  if (newton(form, data, p, hout, 30)) return true;
   why = "the equation of state's fit does not converge to full precision";
   return false;
 }
 
-void parameterderivatives(eos form, const gibbsdata& data, const parameters& p0, const hessian& hp, parameters& dp,
-                          parameters& d2p) {
-  Eigen::Vector4d rhs = Eigen::Vector4d::Zero();
-  Eigen::Matrix4d h;
-  for (int k = 0; k < 4; ++k)
-    for (int l = 0; l < 4; ++l) h(k, l) = hp[k][l];
-  const auto lu = h.colPivHouseholderQr();
-  // First: H dp = sum_i dE_i/dp G_i'.
-  const grad bb = variable<double, 2>(p0[2], 0), vv = variable<double, 2>(p0[3], 1);
-  const shapebase<grad> gbase(vv);
-  for (int i = 0; i < data.n; ++i) {
-    const auto g = gradient(p0[1], shape(form, data.point[i], bb, vv, gbase));
-    for (int k = 0; k < 4; ++k) rhs[k] += g[k] * data.dg[i];
+bool fitnear(eos form, const gibbsdata& data, parameters& p, hessian& hout, const double* w, parameters& slope,
+             std::string& why) {
+  parameters q = p;
+  for (int iter = 0; iter < 8; ++iter) {
+    Eigen::Vector4d phi, wsum;
+    Eigen::Matrix4d h;
+    normal(form, data, q, phi, h, w, &wsum);
+    const auto qr = h.colPivHouseholderQr();
+    const Eigen::Vector4d step = qr.solve(-phi);
+    const bool last = std::fabs(step[3]) < 1e-13 * std::fabs(q[3]);
+    for (int k = 0; k < 4; ++k) q[k] += step[k];
+    if (!std::isfinite(q[3]) || !(q[3] > 0.0)) break;
+    if (!last) continue;
+    // A minimum (a positive definite Hessian), B0 positive.
+    const Eigen::LDLT<Eigen::Matrix4d> ldlt(h);
+    if (!(q[1] > 0.0) || ldlt.info() != Eigen::Success || !(ldlt.vectorD().array() > 0.0).all()) break;
+    const Eigen::Vector4d s = qr.solve(wsum);
+    for (int k = 0; k < 4; ++k) {
+      slope[k] = s[k];
+      for (int l = 0; l < 4; ++l) hout[k][l] = h(k, l);
+    }
+    p = q;
+    return true;
   }
-  const Eigen::Vector4d first = lu.solve(rhs);
-  // Second: H d2p = -Q, Q the second derivative of the normal equations
-  // along p0 + first t at T + t.
-  lineg b(along(p0[2], first[2], 0.0), {}), v0(along(p0[3], first[3], 0.0), {});
-  b.d[0] = line(1.0);
-  v0.d[1] = line(1.0);
-  const line e0 = along(p0[0], first[0], 0.0), b0 = along(p0[1], first[1], 0.0);
-  const shapebase<lineg> lbase(v0);
-  Eigen::Vector4d qq = Eigen::Vector4d::Zero();
-  for (int i = 0; i < data.n; ++i) {
-    const lineg s = shape(form, data.point[i], b, v0, lbase);
-    const line r = e0 + b0 * s.v - along(data.g[i], data.dg[i], data.d2g[i]);
-    const auto g = gradient(b0, s);
-    for (int k = 0; k < 4; ++k) qq[k] += second(g[k] * r);
-  }
-  const Eigen::Vector4d secondd = lu.solve(-qq);
-  for (int k = 0; k < 4; ++k) {
-    dp[k] = first[k];
-    d2p[k] = secondd[k];
-  }
-}
-
-double secondderivative(eos form, double v, const parameters& p, const parameters& dp, const parameters& d2p) {
-  line q[4];
-  for (int k = 0; k < 4; ++k) q[k] = along(p[k], dp[k], d2p[k]);
-  return second(energy(form, v, q));
+  if (!fiteos(form, data, p, hout, why)) return false;
+  slope = parameterslope(form, data, p, hout, w);
+  return true;
 }
 
 }  // namespace thermo

@@ -1,6 +1,6 @@
 // lattice_thermo: an equation of state fitted by least squares to G(V) at
-// one temperature, and the exact temperature derivatives of the fitted
-// parameters.
+// one temperature (the derivatives of the fitted parameters: in
+// parameter_derivatives).
 #pragma once
 
 #include <array>
@@ -33,14 +33,12 @@ using hessian = std::array<std::array<double, 4>, 4>;
 // the p returned. False with the reason where it does not converge.
 bool fiteos(eos form, const gibbsdata& data, parameters& p, hessian& h, std::string& why);
 
-// dp/dT and d2p/dT2 at the optimum p with its Hessian h: the normal
-// equations sum_i dE_i/dp (E_i - G_i(T)) = 0 differentiated in T, once and
-// twice, with G's derivatives from the data.
-void parameterderivatives(eos form, const gibbsdata& data, const parameters& p, const hessian& h, parameters& dp,
-                          parameters& d2p);
-
-// d2E(V; p(T))/dT2 at fixed V: the fitted model's second temperature
-// derivative at that volume (eV/K^2).
-double secondderivative(eos form, double v, const parameters& p, const parameters& dp, const parameters& d2p);
+// The same from a start p near the optimum (a neighbouring pressure's fit):
+// Newton's steps alone, where they end at a minimum; else fiteos. With it,
+// slope = dp/dx where the data move by w_i x: from the last step's
+// gradients and Hessian (h returned), which the step, below 1e-13 of V0,
+// changes no more than rounding does.
+bool fitnear(eos form, const gibbsdata& data, parameters& p, hessian& h, const double* w, parameters& slope,
+             std::string& why);
 
 }  // namespace thermo

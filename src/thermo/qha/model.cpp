@@ -41,6 +41,7 @@ qhamodel makemodel(qhainput in) {
     m.reference = in.energy[r];
     auto low = [](const std::vector<double>& x, std::size_t i) { return x.empty() ? 0.0 : x[i]; };
     const double rlow = low(in.energylow, r);
+    m.referencelow = rlow;
     for (std::size_t i = 0; i < n; ++i) in.energy[i] = (in.energy[i] - m.reference) + (low(in.energylow, i) - rlow);
     for (std::size_t k = 0; k < in.electrons.f.size(); ++k)
       in.electrons.f[k] = (in.electrons.f[k] - m.reference) + (low(in.electronslow, k) - rlow);

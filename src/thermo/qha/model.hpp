@@ -44,6 +44,7 @@ struct qhamodel {
   eos form = eos::vinet;
   std::vector<double> volume, energy;  // energy less reference
   double reference = 0.0;              // eV
+  double referencelow = 0.0;           // eV, what reference's double leaves out of its decimal
   std::vector<volumepoint> points;
   std::vector<harmonicdos> dos;
   tabulated phonons, electrons;        // electrons.f less reference

@@ -6,6 +6,7 @@
 
 #include "thermo/base/two_threads.hpp"
 #include "thermo/harmonic/constants.hpp"
+#include "thermo/qha/parameter_derivatives.hpp"
 
 namespace thermo {
 
@@ -87,6 +88,11 @@ bool qhaat(const qhamodel& m, double t, double pressure, qhaoutcome& out, bool k
 
 void qharows(const qhamodel& m, const double* t, std::size_t n, double pressure, qhaoutcome* out, bool keep) {
   alternateruns(n, n >= 8, [&](std::size_t i) { out[i].ok = qhaat(m, t[i], pressure, out[i], keep); });
+}
+
+qharow performula(qharow r, double z) {
+  for (double* x : {&r.volume, &r.gibbs_energy, &r.heat_capacity_p, &r.heat_capacity_v, &r.entropy, &r.fit_rms}) *x /= z;
+  return r;
 }
 
 bool staticfit(const qhamodel& m, parameters& p, std::string& why) { return fitof(m, m.energy, p, why); }

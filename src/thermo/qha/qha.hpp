@@ -60,6 +60,10 @@ void qharows(const qhamodel& m, const double* t, std::size_t n, double pressure,
 // out.why where t is not tabulated or the fit does not converge.
 bool qhaat(const qhamodel& m, double t, double pressure, qhaoutcome& out, bool keep = false);
 
+// The row per formula unit, z of them per cell: volume, G, Cp, Cv, S and
+// the fit's rms divided by z.
+qharow performula(qharow r, double z);
+
 // The fit of E(V) alone (static), and of E(V) with the zero-point energy
 // (0 K), with E0 at their minimum (eV, the reference put back).
 bool staticfit(const qhamodel& m, parameters& p, std::string& why);
