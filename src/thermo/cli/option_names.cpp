@@ -83,4 +83,32 @@ std::string misusedoption(int argc, const char* const* argv, const std::vector<o
   return "";
 }
 
+placed placesof(int argc, const char* const* argv, const std::vector<optionname>& known, const std::string& leader,
+                const std::vector<std::string>& scoped) {
+  placed r;
+  r.options.resize(scoped.size());
+  int at = -1;
+  bool positional = false;  // after a lone `--`
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view a = argv[i];
+    const bool isoption = !positional && a.size() > 1 && a[0] == '-' && !(std::isdigit(static_cast<unsigned char>(a[1])) || a[1] == '.');
+    if (!positional && a == "--") {
+      positional = true;
+      continue;
+    }
+    if (!isoption) {
+      r.files.push_back(at);
+      continue;
+    }
+    const std::size_t eq = a.find('=');
+    const std::string_view name = a.substr(0, eq);
+    if (name == leader) ++at;
+    for (std::size_t k = 0; k < scoped.size(); ++k)
+      if (name == scoped[k]) r.options[k].push_back(at);
+    const auto o = std::find_if(known.begin(), known.end(), [&](const optionname& x) { return x.name == name; });
+    if (o != known.end() && o->value && eq == std::string_view::npos) ++i;  // its value
+  }
+  return r;
+}
+
 }  // namespace thermo

@@ -26,4 +26,15 @@ std::string nearestoption(std::string_view typed, const std::vector<optionname>&
 // passed over.
 std::string misusedoption(int argc, const char* const* argv, const std::vector<optionname>& known);
 
+// Which occurrence of the option `leader` each argument follows, counted
+// from 0 (-1: before the first): each positional argument in its order
+// (`files`), and each occurrence of the option `scoped[k]` in its order
+// (`options[k]`). Walks the arguments as the parser does.
+struct placed {
+  std::vector<int> files;
+  std::vector<std::vector<int>> options;
+};
+placed placesof(int argc, const char* const* argv, const std::vector<optionname>& known, const std::string& leader,
+                const std::vector<std::string>& scoped);
+
 }  // namespace thermo

@@ -8,6 +8,7 @@
 #include "thermo/base/number_text.hpp"
 #include "thermo/cli/option_names.hpp"
 #include "thermo/cli/option_values.hpp"
+#include "thermo/cli/phase_options.hpp"
 
 namespace thermo {
 
@@ -48,6 +49,10 @@ const char* const usage =
     "  --dos-at-fermi LIST  or N(E_F), states/eV per cell, per volume: Sommerfeld's F_el\n"
     "  --exclude-imaginary  leave out the volumes with imaginary modes\n"
     "  --write-fv FILE   also write G(V) at each temperature with its fitted curve\n"
+    "Several phases: --qha EV_FILE FILE... each, its --efe or --dos-at-fermi after it\n"
+    "  --phase-names A,B,...  their names; --formula-units Z1,Z2,... per cell (values per\n"
+    "                    formula unit, a column 'stable' for the phase of lowest G)\n"
+    "  --transitions PMIN,PMAX  instead: where each pair's G cross, PMIN to PMAX GPa\n"
     "  --version, --help\n"
     "Options take their value as --option VALUE or --option=VALUE.\n"
     "Results: free_energy and energy in kJ/mol, entropy and heat_capacity in J/K/mol,\n"
@@ -82,9 +87,10 @@ struct given {
 template <class Bad>
 int checkoptions(const options& o, const given& g, Bad bad) {
   if (o.files.empty()) return bad("no DOS file given");
-  if (std::count(o.files.begin(), o.files.end(), "-") + (o.qha.evfile == "-" ? 1 : 0) > 1)
+  const auto evdashes = std::count_if(o.qha.phases.begin(), o.qha.phases.end(), [](const phaseinput& p) { return p.evfile == "-"; });
+  if (std::count(o.files.begin(), o.files.end(), "-") + evdashes > 1)
     return bad("standard input ('-') may be given once only" +
-               std::string(o.qha.evfile == "-" ? ": as the E(V) file or as one DOS file" : ""));
+               std::string(evdashes > 0 ? ": as the E(V) file or as one DOS file" : ""));
   if (!o.qha.evfile.empty() && (o.yaml || !o.writepds.empty() || o.peratom))
     return bad("--yaml, --write-pds and --per-atom do not go with --qha");
   if (g.writepds && o.writepds.empty()) return bad("--write-pds needs a file name, not ''");
@@ -165,12 +171,18 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   app.add_flag("--yaml", o.yaml)->excludes(csv);
   auto* writepds = app.add_option("--write-pds", o.writepds);
   std::string eosname, pressures;
-  app.add_option("--qha", o.qha.evfile);
+  phasetexts phases;  // --qha, --efe and --dos-at-fermi may come once per phase
+  auto each = [&](const char* name, std::vector<std::string>& to) {
+    return app.add_option(name, to)->allow_extra_args(false)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  };
+  each("--qha", phases.evfiles);
   auto* eosopt = app.add_option("--eos", eosname);
   auto* pressureopt = app.add_option("--pressure", pressures);
-  auto* efeopt = app.add_option("--efe", o.qha.efefile);
-  std::string fermi;
-  auto* fermiopt = app.add_option("--dos-at-fermi", fermi);
+  auto* efeopt = each("--efe", phases.efefiles);
+  auto* fermiopt = each("--dos-at-fermi", phases.fermis);
+  auto* namesopt = app.add_option("--phase-names", phases.names);
+  auto* unitsopt = app.add_option("--formula-units", phases.units);
+  auto* transitionsopt = app.add_option("--transitions", phases.transitions);
   auto* imaginaryopt = app.add_flag("--exclude-imaginary", o.qha.excludeimaginary);
   auto* writefvopt = app.add_option("--write-fv", o.qha.writefv);
   app.add_flag("--force", o.force);
@@ -214,13 +226,11 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   o.temps.mingiven = numbers[2].opt->count() > 0;
   o.temps.maxgiven = numbers[3].opt->count() > 0;
   o.temps.stepgiven = numbers[4].opt->count() > 0;
-  if (efeopt->count() > 0 && o.qha.efefile.empty()) return bad("--efe needs a file name, not ''");
-  if (fermiopt->count() > 0) {
-    if (!optionlist(fermi, o.qha.dosatfermi, item, why)) return bad("--dos-at-fermi: '" + item + "' " + why);
-    for (double x : o.qha.dosatfermi)
-      if (!(x >= 0.0)) return bad("--dos-at-fermi: " + significant(x) + " states/eV is negative");
-  }
-  if (app.count("--qha") > 0 && o.qha.evfile.empty()) return bad("--qha needs a file name, not ''");
+  phases.namesgiven = namesopt->count() > 0;
+  phases.unitsgiven = unitsopt->count() > 0;
+  phases.transitionsgiven = transitionsopt->count() > 0;
+  phases.pressuregiven = g.pressure;
+  if (const std::string e = phasesof(argc, argv, known, phases, o); !e.empty()) return bad(e);
   if (g.eos && !parseeos(eosname, o.qha.form))
     return bad("unknown equation of state '" + eosname + "'; one of vinet, birch_murnaghan, murnaghan");
   if (g.pressure && !optionlist(pressures, o.qha.pressures, item, why))

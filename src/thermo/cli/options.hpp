@@ -29,6 +29,14 @@ struct temperatures {
   }
 };
 
+// One phase of the quasi-harmonic mode: a --qha and what follows it.
+struct phaseinput {
+  std::string evfile, efefile, name;
+  std::vector<std::string> files;
+  std::vector<double> dosatfermi;
+  double formulaunits = 1.0;
+};
+
 // The quasi-harmonic mode: E(V) from a file, a DOS file per volume.
 struct qhaoptions {
   std::string evfile;  // --qha EV_FILE; empty: the harmonic mode
@@ -38,6 +46,13 @@ struct qhaoptions {
   std::vector<double> dosatfermi;         // --dos-at-fermi LIST: N(E_F), states/eV per cell
   bool excludeimaginary = false;          // --exclude-imaginary
   std::string writefv;                    // --write-fv FILE: G(V) and its fits; empty: none
+  // Every --qha with its files, --efe and --dos-at-fermi, name and formula
+  // units (the first also in the fields above and in options::files, all
+  // its files where there is one).
+  std::vector<phaseinput> phases;
+  bool formulaunits = false;              // --formula-units given
+  bool transitions = false;               // --transitions PMIN,PMAX (GPa)
+  double pmin = 0.0, pmax = 0.0;
 };
 
 // Everything the command line sets; the driver hands it on.

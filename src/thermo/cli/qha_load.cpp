@@ -32,12 +32,15 @@ void keep(std::vector<T>& x, const std::vector<bool>& kept) {
 
 }  // namespace
 
-qhaphase phaseof(const options& o) {
+qhaphase phaseof(const options& o, std::size_t k) {
   qhaphase ph;
-  ph.evfile = o.qha.evfile;
-  ph.efefile = o.qha.efefile;
-  ph.files = o.files;
-  ph.dosatfermi = o.qha.dosatfermi;
+  const phaseinput& in = o.qha.phases[k];
+  ph.evfile = in.evfile;
+  ph.efefile = in.efefile;
+  ph.name = in.name;
+  ph.formulaunits = in.formulaunits;
+  ph.files = in.files;
+  ph.dosatfermi = in.dosatfermi;
   ph.excludeimaginary = o.qha.excludeimaginary;
   ph.temps = o.temps;
   return ph;

@@ -9,8 +9,10 @@
 #include "thermo/base/number_text.hpp"
 #include "thermo/cli/pipeline.hpp"
 #include "thermo/cli/qha_phase.hpp"
+#include "thermo/cli/transitions_run.hpp"
 #include "thermo/formats/atomic_write.hpp"
 #include "thermo/formats/fv_output.hpp"
+#include "thermo/formats/phases_output.hpp"
 #include "thermo/formats/qha_output.hpp"
 #include "thermo/qha/qha.hpp"
 
@@ -22,24 +24,19 @@ namespace {
 // over the volumes: too few volumes, or badly placed ones.
 constexpr double lowestb0prime = 1.0, highestb0prime = 10.0, rmsshare = 0.01;
 
-// What the table's header says of the electrons.
-std::string electronsof(const qhaphase& ph) {
-  if (!ph.efefile.empty()) return "their free energy from " + showpath(ph.efefile) + " (S and Cv from a spline in T)";
-  if (ph.dosatfermi.empty()) return "";
-  return "Sommerfeld's, N(E_F) " + significant(ph.dosatfermi.front()) + " to " + significant(ph.dosatfermi.back()) +
-         " states/eV per cell";
-}
-
-// The rows of a phase, pressure by pressure and block by block, with their
-// warnings: where V(T) leaves the volumes (the rows of that pressure stop),
-// and the first temperature of each pressure where the fit looks unhealthy.
+// The rows of the phases, pressure by pressure and block by block, with
+// their warnings: where a phase's V(T) leaves its volumes (its rows of that
+// pressure stop), and the first temperature of each pressure where a fit
+// looks unhealthy. With several phases, each row says its phase and whether
+// it is the stable one, of the phases with a row at that temperature.
 struct rowrun {
   const options& o;
-  const qhaphase& ph;
+  const std::vector<qhaphase>& phases;
   common::outchannel& out;
   common::outchannel& err;
-  atomicfile* fv;  // --write-fv's, or none
+  atomicfile* fv;  // --write-fv's (one phase), or none
   bool anyrow = false, failed = false, writefailed = false;
+  std::vector<char> rowed;  // each phase has had a row
 
   // The messages so far, then s and what --write-fv has gathered.
   bool write(const std::string& s) {
@@ -65,61 +62,98 @@ struct rowrun {
     flush();
   }
 
-  void run(double pressure, bool first, bool pressurecolumn) {
+  // Whether r gives phase ph's row at pressure; its warnings. `live` turns
+  // false where V(T) leaves the volumes; `stiff` and `loose` record the
+  // health warnings given.
+  bool usable(const qhaphase& ph, const qhaoutcome& r, double t, double pressure, char& live, char& stiff, char& loose) {
     const qhamodel& m = ph.model;
     const std::string ev = showpath(ph.evfile), at = " GPa";
     const double vmin = m.volume.front(), vmax = m.volume.back();
-    const std::string range = significant(vmin) + " to " + significant(vmax) + " A^3";
+    auto where = [&] { return significant(t) + " K and " + significant(pressure) + at; };
+    if (!r.ok) {
+      messages += "lattice_thermo: " + ev + ": at " + where() + ": " + r.why + "\n";
+      failed = true;
+      return false;
+    }
+    if (!(r.row.volume >= vmin && r.row.volume <= vmax)) {
+      const std::string range = significant(vmin) + " to " + significant(vmax) + " A^3";
+      const std::string stop = "at " + where() + " the volume, " + significant(r.row.volume) +
+                               " A^3, leaves the volumes sampled (" + range + ")";
+      messages += "lattice_thermo: " + ev + ": warning: " + stop +
+                  ": no rows from there on at this pressure, as the fit would be an extrapolation\n";
+      if (fv != nullptr) fvtext += "# stop: " + stop + "\n\n\n";
+      live = false;
+      return false;
+    }
+    if (!stiff && !(r.row.bulk_modulus_prime >= lowestb0prime && r.row.bulk_modulus_prime <= highestb0prime)) {
+      stiff = true;
+      messages += "lattice_thermo: " + ev + ": warning: at " + where() + " the fit's B0' is " +
+                  significant(r.row.bulk_modulus_prime) + ", outside 1 to 10: too few volumes, or badly placed "
+                  "ones, for this equation of state (see --write-fv)\n";
+    }
+    if (!loose && r.row.fit_rms > rmsshare * r.spread) {
+      loose = true;
+      messages += "lattice_thermo: " + ev + ": warning: at " + where() + " the fit's rms residual, " +
+                  significant(r.row.fit_rms) + " kJ/mol, is more than 1 % of G's spread over the volumes (" +
+                  significant(r.spread) + " kJ/mol): the equation of state does not follow the data "
+                  "(see --write-fv)\n";
+    }
+    return true;
+  }
+
+  void run(double pressure, bool first, bool pressurecolumn) {
+    const std::size_t np = phases.size();
+    const bool several = np > 1;
     std::string text;
+    int width = 5;
+    for (const qhaphase& ph : phases) width = std::max(width, static_cast<int>(ph.name.size()));
     if (!o.csv) {
       if (!first) text += "\n";  // a blank line between blocks
-      appendqhatableheader(text, {ph.evfile, m.form, pressure, vmin, vmax, ph.staticfit,
-                                  static_cast<int>(m.volume.size()), electronsof(ph)});
+      if (several) {
+        appendphasestableheader(text, infoof(phases), o.qha.form, pressure);
+      } else {
+        const qhaphase& ph = phases[0];
+        const qhamodel& m = ph.model;
+        appendqhatableheader(text, {ph.evfile, m.form, pressure, m.volume.front(), m.volume.back(), ph.staticfit,
+                                    static_cast<int>(m.volume.size()), electronsof(ph),
+                                    o.qha.formulaunits ? ph.formulaunits : 0.0});
+      }
     }
-    bool stiff = false, loose = false;
-    const long count = ph.temps.count();
+    std::vector<char> live(np, 1), stiff(np, 0), loose(np, 0), use(np, 0);
+    const long count = phases[0].temps.count();
     std::vector<double> t;
-    std::vector<qhaoutcome> block;
+    std::vector<std::vector<qhaoutcome>> blocks(np);
     for (long from = 0; from < count; from += rowblock) {
       const long to = std::min(count, from + rowblock);
       t.resize(static_cast<std::size_t>(to - from));
-      for (long i = from; i < to; ++i) t[static_cast<std::size_t>(i - from)] = ph.temps.at(i);
-      block.assign(t.size(), qhaoutcome{});
-      qharows(m, t.data(), t.size(), pressure, block.data(), fv != nullptr);
-      for (std::size_t i = 0; i < block.size(); ++i) {
-        const qhaoutcome& r = block[i];
-        auto where = [&] { return significant(t[i]) + " K and " + significant(pressure) + at; };
-        if (!r.ok) {
-          messages += "lattice_thermo: " + ev + ": at " + where() + ": " + r.why + "\n";
-          failed = true;
-          continue;
+      for (long i = from; i < to; ++i) t[static_cast<std::size_t>(i - from)] = phases[0].temps.at(i);
+      for (std::size_t k = 0; k < np; ++k) {
+        blocks[k].assign(live[k] ? t.size() : 0, qhaoutcome{});
+        if (live[k]) qharows(phases[k].model, t.data(), t.size(), pressure, blocks[k].data(), fv != nullptr);
+      }
+      for (std::size_t i = 0; i < t.size(); ++i) {
+        std::size_t stable = np;
+        for (std::size_t k = 0; k < np; ++k) {
+          use[k] = live[k] && usable(phases[k], blocks[k][i], t[i], pressure, live[k], stiff[k], loose[k]);
+          if (use[k]) blocks[k][i].row = performula(blocks[k][i].row, phases[k].formulaunits);
+          if (use[k] && (stable == np || blocks[k][i].row.gibbs_energy < blocks[stable][i].row.gibbs_energy))
+            stable = k;
         }
-        if (!(r.row.volume >= vmin && r.row.volume <= vmax)) {
-          const std::string stop = "at " + where() + " the volume, " + significant(r.row.volume) +
-                                   " A^3, leaves the volumes sampled (" + range + ")";
-          messages += "lattice_thermo: " + ev + ": warning: " + stop +
-                      ": no rows from there on at this pressure, as the fit would be an extrapolation\n";
-          if (fv != nullptr) fvtext += "# stop: " + stop + "\n\n\n";
+        if (std::none_of(live.begin(), live.end(), [](char x) { return x != 0; })) {
           write(text);
           return;
         }
-        if (!stiff && !(r.row.bulk_modulus_prime >= lowestb0prime && r.row.bulk_modulus_prime <= highestb0prime)) {
-          stiff = true;
-          messages += "lattice_thermo: " + ev + ": warning: at " + where() + " the fit's B0' is " +
-                      significant(r.row.bulk_modulus_prime) + ", outside 1 to 10: too few volumes, or badly placed "
-                      "ones, for this equation of state (see --write-fv)\n";
+        for (std::size_t k = 0; k < np; ++k) {
+          if (!use[k]) continue;
+          anyrow = true;
+          rowed[k] = 1;
+          const qharow& r = blocks[k][i].row;
+          if (several && o.csv) appendphasecsv(text, r, pressurecolumn, pressure, phases[k].name, k == stable);
+          else if (several) appendphasestablerow(text, r, phases[k].name, width, k == stable);
+          else if (o.csv) appendqhacsv(text, r, pressurecolumn, pressure);
+          else appendqhatablerow(text, r);
+          if (fv != nullptr) appendfvblock(fvtext, phases[k].model, blocks[k][i], pressure);
         }
-        if (!loose && r.row.fit_rms > rmsshare * r.spread) {
-          loose = true;
-          messages += "lattice_thermo: " + ev + ": warning: at " + where() + " the fit's rms residual, " +
-                      significant(r.row.fit_rms) + " kJ/mol, is more than 1 % of G's spread over the volumes (" +
-                      significant(r.spread) + " kJ/mol): the equation of state does not follow the data "
-                      "(see --write-fv)\n";
-        }
-        anyrow = true;
-        if (o.csv) appendqhacsv(text, r.row, pressurecolumn, pressure);
-        else appendqhatablerow(text, r.row);
-        if (fv != nullptr) appendfvblock(fvtext, m, r, pressure);
       }
       if (!write(text)) return;
       text.clear();
@@ -132,26 +166,33 @@ struct rowrun {
 }  // namespace
 
 int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
-  qhaphase ph = phaseof(o);
-  const int status = loadphase(o, ph);
-  err.write(ph.messages.data(), ph.messages.size());
-  if (status >= 0) return status;
+  std::vector<qhaphase> phases;
+  if (const int status = loadphases(o, phases, err); status >= 0) return status;
+  if (o.qha.transitions) return runtransitions(o, phases, out, err);
   atomicfile fv;
-  rowrun run{o, ph, out, err, o.qha.writefv.empty() ? nullptr : &fv, false, false, false, {}, {}};
+  rowrun run{o, phases, out, err, o.qha.writefv.empty() ? nullptr : &fv, false, false, false,
+             std::vector<char>(phases.size(), 0), {}, {}};
   const std::string fvname = "lattice_thermo: " + showpath(o.qha.writefv) + ": ";
   std::string why;
-  if (run.fv != nullptr && !(fv.open(o.qha.writefv, o.force, o.newfilemode, why) && fv.write(fvheader(showpath(ph.evfile)), why)))
+  if (run.fv != nullptr &&
+      !(fv.open(o.qha.writefv, o.force, o.newfilemode, why) && fv.write(fvheader(showpath(phases[0].evfile)), why)))
     return run.say(fvname + why + "\n"), 1;
   const bool pressurecolumn = o.qha.pressures.size() > 1;
-  if (o.csv && !run.write(qhacsvheader(pressurecolumn))) return 1;
+  if (o.csv && !run.write(phases.size() > 1 ? phasescsvheader(pressurecolumn) : qhacsvheader(pressurecolumn)))
+    return 1;
   for (std::size_t k = 0; k < o.qha.pressures.size(); ++k) {
     run.run(o.qha.pressures[k], k == 0, pressurecolumn);
     if (run.writefailed) return 1;
   }
-  if (!run.anyrow)
-    return run.say("lattice_thermo: " + showpath(ph.evfile) + ": no temperature has its volume within the volumes sampled (" +
-                   significant(ph.model.volume.front()) + " to " + significant(ph.model.volume.back()) + " A^3)\n"),
-           1;
+  bool rowless = false;
+  for (std::size_t k = 0; k < phases.size(); ++k) {
+    if (run.rowed[k]) continue;
+    const qhaphase& ph = phases[k];
+    run.say("lattice_thermo: " + showpath(ph.evfile) + ": no temperature has its volume within the volumes sampled (" +
+            significant(ph.model.volume.front()) + " to " + significant(ph.model.volume.back()) + " A^3)\n");
+    rowless = true;
+  }
+  if (rowless) return 1;
   if (run.fv != nullptr && !fv.commit(why)) return run.say(fvname + why + "\n"), 1;
   return run.failed ? 1 : 0;
 }

@@ -1,0 +1,32 @@
+// lattice_thermo's command line: the phases of a quasi-harmonic run, each
+// --qha with the DOS files, --efe and --dos-at-fermi that follow it; their
+// names (--phase-names), formula units (--formula-units) and
+// --transitions.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "thermo/cli/option_names.hpp"
+#include "thermo/cli/options.hpp"
+
+namespace thermo {
+
+// What the parser gathered of them, as text, each occurrence in its order.
+struct phasetexts {
+  std::vector<std::string> evfiles, efefiles, fermis;
+  std::string names, units, transitions;
+  bool namesgiven = false, unitsgiven = false, transitionsgiven = false, pressuregiven = false;
+};
+
+// Fills o.qha.phases (with one --qha, the single-phase fields too, as they
+// were), o.qha.formulaunits and the transitions' interval from t and the
+// arguments; o.files holds every DOS file. Returns "" or the usage error.
+std::string phasesof(int argc, const char* const* argv, const std::vector<optionname>& known, const phasetexts& t,
+                     options& o);
+
+// The name of the folder a file is in ("fcc" for fcc/e-v.dat; for e-v.dat,
+// the current folder's), or "" where there is none.
+std::string foldername(const std::string& path);
+
+}  // namespace thermo

@@ -1,0 +1,115 @@
+#include "thermo/cli/transitions_run.hpp"
+
+#include <cstring>
+#include <string>
+
+#include "thermo/base/number_text.hpp"
+#include "thermo/base/problem.hpp"
+#include "thermo/base/two_threads.hpp"
+#include "thermo/cli/pipeline.hpp"
+#include "thermo/formats/phases_output.hpp"
+#include "thermo/qha/transition_table.hpp"
+
+namespace thermo {
+
+namespace {
+
+// What a pair's warning tells: how many temperatures have no row, the first
+// of them, and what lay there.
+struct pairrecord {
+  long missing = 0;
+  double first = 0.0;
+  std::vector<pairoutcome::lost> lost;  // at the first
+};
+
+}  // namespace
+
+int runtransitions(const options& o, const std::vector<qhaphase>& phases, common::outchannel& out,
+                   common::outchannel& err) {
+  const std::size_t np = phases.size();
+  const auto pairs = pairsof(np);
+  std::vector<pairrecord> records(pairs.size());
+  std::vector<const qhamodel*> models;
+  std::vector<double> units;
+  for (const qhaphase& ph : phases) {
+    models.push_back(&ph.model);
+    units.push_back(ph.formulaunits);
+  }
+  int width = 4;
+  for (const qhaphase& ph : phases) width = std::max(width, static_cast<int>(ph.name.size()));
+  std::string text = o.csv ? transitionscsvheader() : std::string(), messages;
+  if (!o.csv) appendtransitionstableheader(text, infoof(phases), o.qha.form, o.qha.pmin, o.qha.pmax);
+  bool failed = false;
+  auto write = [&] {
+    err.write(messages.data(), messages.size());
+    messages.clear();
+    if (const int e = out.write(text.data(), text.size()); e != 0) {
+      const std::string why = std::string("lattice_thermo: cannot write the results: ") + std::strerror(e) + "\n";
+      err.write(why.data(), why.size());
+      return false;
+    }
+    text.clear();
+    return true;
+  };
+  const temperatures& temps = phases[0].temps;
+  const long count = temps.count();
+  std::vector<double> t;
+  std::vector<transitionsat> block;
+  for (long from = 0; from < count; from += rowblock) {
+    const long to = std::min(count, from + rowblock);
+    t.resize(static_cast<std::size_t>(to - from));
+    for (long i = from; i < to; ++i) t[static_cast<std::size_t>(i - from)] = temps.at(i);
+    block.assign(t.size(), transitionsat{});
+    // Each temperature on its own, on two threads.
+    alternateruns(t.size(), t.size() >= 8, [&](std::size_t i) {
+      transitionsof(models, units, t[i], o.qha.pmin, o.qha.pmax, block[i]);
+    });
+    for (std::size_t i = 0; i < t.size(); ++i) {
+      const transitionsat& r = block[i];
+      const std::string at = ": at " + significant(t[i]) + " K: ";
+      for (std::size_t k = 0; k < np; ++k)
+        if (!r.failed[k].empty()) {
+          messages += "lattice_thermo: " + showpath(phases[k].evfile) + at + r.failed[k] + "\n";
+          failed = true;
+        }
+      for (std::size_t p = 0; p < pairs.size(); ++p) {
+        const auto [a, b] = pairs[p];
+        const pairoutcome& c = r.pairs[p];
+        if (!r.failed[a].empty() || !r.failed[b].empty()) continue;
+        if (c.failed) {
+          messages += "lattice_thermo: " + phases[a].name + " and " + phases[b].name + at + c.why + "\n";
+          failed = true;
+        } else if (c.crossings.empty() && records[p].missing++ == 0) {
+          records[p].first = t[i];
+          records[p].lost = c.outside;
+        }
+      }
+      for (const transition& x : r.rows) {
+        const transitionrow row{t[i], phases[x.low].name, phases[x.high].name, x.pressure, x.volumechange,
+                                x.entropychange, x.slope};
+        if (o.csv) appendtransitioncsv(text, row);
+        else appendtransitionstablerow(text, row, width);
+      }
+    }
+    if (!write()) return 1;
+  }
+  // A warning per pair that lacks rows.
+  for (std::size_t p = 0; p < pairs.size(); ++p) {
+    const pairrecord& rec = records[p];
+    if (rec.missing == 0) continue;
+    const std::string &na = phases[pairs[p].first].name, &nb = phases[pairs[p].second].name;
+    std::string why = "no crossing from " + significant(o.qha.pmin) + " to " + significant(o.qha.pmax) + " GPa";
+    if (!rec.lost.empty()) {
+      const pairoutcome::lost& l = rec.lost.front();
+      why = "they cross near " + significant(l.pressure) + " GPa, where " +
+            (l.first && l.second ? "both lie" : (l.first ? na : nb) + " lies") + " outside the volumes sampled";
+    }
+    messages += "lattice_thermo: warning: " + na + " and " + nb + ": no row at " + std::to_string(rec.missing) +
+                " of " + std::to_string(count) + " temperatures, the first " + significant(rec.first) + " K (" +
+                why + ")\n";
+  }
+  err.write(messages.data(), messages.size());
+  return failed ? 1 : 0;
+}
+
+}  // namespace thermo

@@ -1,0 +1,20 @@
+// lattice_thermo --qha ... --transitions: where each pair of phases' Gibbs
+// energies cross, temperature by temperature.
+#pragma once
+
+#include <vector>
+
+#include "common/channel.hpp"
+#include "thermo/cli/qha_phase.hpp"
+
+namespace thermo {
+
+// At each temperature of the phases (read and checked), every crossing of
+// each pair's G per formula unit from o.qha.pmin to o.qha.pmax, as a row:
+// CSV or a table. One warning per pair names the first temperature without
+// a row and how many there are. Returns the exit status: 1 where a fit
+// fails (its message names the phase and temperature), else 0.
+int runtransitions(const options& o, const std::vector<qhaphase>& phases, common::outchannel& out,
+                   common::outchannel& err);
+
+}  // namespace thermo

@@ -1,0 +1,48 @@
+// lattice_thermo --qha with several phases: their rows, with the phase and
+// whether it is the stable one, and the transitions between them, as CSV
+// and as tables.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "thermo/qha/eos_fit.hpp"
+#include "thermo/qha/qha.hpp"
+
+namespace thermo {
+
+// What a table's header says of a phase.
+struct phaseinfo {
+  std::string name, evfile;
+  double formulaunits;
+  int volumes;
+  double vmin, vmax;      // A^3 per cell
+  parameters fit;         // of E(V) alone, per cell
+  std::string electrons;  // empty: none; else what gives them
+};
+
+// The rows: `pressure` (where several run), `phase`, the single phase's
+// columns, and `stable`, 1 for the phase of lowest G at that temperature
+// and pressure.
+std::string phasescsvheader(bool pressurecolumn);
+void appendphasecsv(std::string& s, const qharow& r, bool pressurecolumn, double pressure, const std::string& name,
+                    bool stable);
+void appendphasestableheader(std::string& s, const std::vector<phaseinfo>& phases, eos form, double pressure);
+void appendphasestablerow(std::string& s, const qharow& r, const std::string& name, int width, bool stable);
+
+// One row of the transitions: at temperature t (K), phase `low` has the
+// lower G below pressure p (GPa), `high` above; the volume change (A^3 per
+// formula unit), entropy change (J/K/mol) and dp/dT (GPa/K) from low to
+// high.
+struct transitionrow {
+  double temperature;
+  std::string low, high;
+  double pressure, volumechange, entropychange, slope;
+};
+std::string transitionscsvheader();
+void appendtransitioncsv(std::string& s, const transitionrow& r);
+void appendtransitionstableheader(std::string& s, const std::vector<phaseinfo>& phases, eos form, double pmin,
+                                  double pmax);
+void appendtransitionstablerow(std::string& s, const transitionrow& r, int width);
+
+}  // namespace thermo
