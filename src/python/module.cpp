@@ -11,6 +11,7 @@
 #include "arrays.hpp"
 #include "dos_object.hpp"
 #include "harmonic_calls.hpp"
+#include "phases_call.hpp"
 #include "qha_call.hpp"
 #include "thermo/base/number_text.hpp"
 #include "thermo/harmonic/constants.hpp"
@@ -234,4 +235,5 @@ pressures (GPa). Returns a QhaResult; where V(T) leaves the volumes sampled,
 a warning through the warnings module and NaN from there on at that
 pressure. Runs on both cores without the GIL; Ctrl-C stops it. At most
 1e7 temperatures times pressures in one call, as on the command line.)doc");
+  bindphases(m);
 }

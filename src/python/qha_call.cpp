@@ -20,31 +20,33 @@ constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace
 
-qharesult qha(const py::object& volumes, const py::object& energies, const std::vector<const dos*>& doses,
-              const py::object& t, const std::string& form, const py::object& pressures) {
+thermo::qhamodel checkedmodel(const py::object& volumes, const py::object& energies, const std::vector<const dos*>& doses,
+                              const std::string& form, const std::string& in, double& modes) {
   const doubles vs = numbers(volumes, "volumes"), es = numbers(energies, "energies");
+  // Messages of a phase begin "phases[k]: ".
+  const std::string at = in.empty() ? "" : in.substr(0, in.size() - 1) + ": ";
   if (vs.ndim() != 1 || es.ndim() != 1 || es.size() != vs.size())
-    throw py::value_error("volumes and energies must be 1-D arrays of the same length (" + std::to_string(vs.size()) +
+    throw py::value_error(at + "volumes and energies must be 1-D arrays of the same length (" + std::to_string(vs.size()) +
                           " and " + std::to_string(es.size()) + " values)");
   const std::size_t n = static_cast<std::size_t>(vs.size());
-  if (n < 5) throw py::value_error(std::to_string(n) + " volumes; the equation of state's four parameters need at least 5");
+  if (n < 5) throw py::value_error(at + std::to_string(n) + " volumes; the equation of state's four parameters need at least 5");
   if (doses.size() != n)
-    throw py::value_error(std::to_string(n) + " volumes, but " + std::to_string(doses.size()) + " Dos are given: one for each volume, in the same order");
+    throw py::value_error(at + std::to_string(n) + " volumes, but " + std::to_string(doses.size()) + " Dos are given: one for each volume, in the same order");
   thermo::eos e;
   if (!thermo::parseeos(form, e)) throw py::value_error("unknown equation of state '" + form + "'; one of vinet, birch_murnaghan, murnaghan");
   std::vector<double> v(vs.data(), vs.data() + n), en(es.data(), es.data() + n);
   for (std::size_t i = 0; i < n; ++i)
     if (!(v[i] > 0.0) || !std::isfinite(v[i]) || !std::isfinite(en[i]))
-      throw py::value_error("volume " + std::to_string(i + 1) + ": a volume that is not positive, or a value that is not finite");
+      throw py::value_error(at + "volume " + std::to_string(i + 1) + ": a volume that is not positive, or a value that is not finite");
   std::vector<std::size_t> order(n);
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return v[a] < v[b]; });
   for (std::size_t k = 1; k < n; ++k)
     if (v[order[k]] == v[order[k - 1]])
-      throw py::value_error("volume " + std::to_string(order[k] + 1) + " is given twice (also as volume " +
+      throw py::value_error(at + "volume " + std::to_string(order[k] + 1) + " is given twice (also as volume " +
                             std::to_string(order[k - 1] + 1) + ")");
   std::vector<thermo::harmonicdos> hs;
-  double modes = 0.0;
+  modes = 0.0;
   for (const dos* d : doses) {
     if (d == nullptr) throw py::type_error("doses must be Dos objects");
     hs.push_back(d->file.d);
@@ -56,8 +58,8 @@ qharesult qha(const py::object& volumes, const py::object& energies, const std::
   // The program's checks of the inputs against each other, named as the
   // arguments are.
   thermo::qhanames names;
-  names.ev = "energies";
-  for (std::size_t i = 0; i < n; ++i) names.volume.push_back("doses[" + std::to_string(i) + "]");
+  names.ev = in + "energies";
+  for (std::size_t i = 0; i < n; ++i) names.volume.push_back(in + "doses[" + std::to_string(i) + "]");
   thermo::findings found;
   thermo::parameters fit;
   std::string why;
@@ -66,15 +68,27 @@ qharesult qha(const py::object& volumes, const py::object& energies, const std::
   if (!found.errors.empty()) throw py::value_error(lines(found.errors).front());
   warn(lines(found.warnings));
   thermo::parameters zero;
-  if (!thermo::zerokelvinfit(m, zero, why)) throw py::value_error("at 0 K: " + why);
+  if (!thermo::zerokelvinfit(m, zero, why)) throw py::value_error(at + "at 0 K: " + why);
   if (!(zero[3] >= m.volume.front() && zero[3] <= m.volume.back()))
-    throw py::value_error("E(V) with the zero-point energy has no minimum within the volumes");
-  const doubles temps = temperaturesof(t, true);
+    throw py::value_error(at + "E(V) with the zero-point energy has no minimum within the volumes");
+  return m;
+}
+
+doubles pressuresof(const py::object& pressures) {
   const doubles press = numbers(pressures, "pressures", thermo::maxtemperatures);
   if (press.ndim() > 1) throw py::value_error("pressures must be a number or a 1-D sequence of numbers (GPa)");
   if (press.size() == 0) throw py::value_error("pressures is empty: give one pressure or more (GPa)");
   for (py::ssize_t i = 0; i < press.size(); ++i)
     if (!std::isfinite(press.data()[i])) throw py::value_error("pressure " + thermo::shortest(press.data()[i]) + " GPa is not finite");
+  return press;
+}
+
+qharesult qha(const py::object& volumes, const py::object& energies, const std::vector<const dos*>& doses,
+              const py::object& t, const std::string& form, const py::object& pressures) {
+  double modes = 0.0;
+  const thermo::qhamodel m = checkedmodel(volumes, energies, doses, form, "", modes);
+  const doubles temps = temperaturesof(t, true);
+  const doubles press = pressuresof(pressures);
   const std::size_t nt = static_cast<std::size_t>(temps.size()), np = static_cast<std::size_t>(press.size());
   if (!(static_cast<double>(nt) * static_cast<double>(np) <= thermo::maxtemperatures))
     throw py::value_error(std::to_string(np) + " pressures times " + std::to_string(nt) + " temperatures in one call; at most " +

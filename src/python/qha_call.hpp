@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dos_object.hpp"
+#include "thermo/qha/model.hpp"
 
 namespace pymodule {
 
@@ -20,6 +21,16 @@ struct qharesult {
 // last temperature inside per pressure; warnings as text.
 qharesult qha(const py::object& volumes, const py::object& energies, const std::vector<const dos*>& doses,
               const py::object& t, const std::string& form, const py::object& pressures);
+
+// The model of one phase's arrays and Dos objects, checked as the program
+// checks its files: ValueError at the first fault, the checks' warnings
+// through the warnings module. `in` names the phase's arguments ("" or
+// "phases[1]."); modes: the DOS points summed over, for the runs' length.
+thermo::qhamodel checkedmodel(const py::object& volumes, const py::object& energies, const std::vector<const dos*>& doses,
+                              const std::string& form, const std::string& in, double& modes);
+
+// One or more pressures, GPa, finite (ValueError otherwise).
+doubles pressuresof(const py::object& pressures);
 
 }  // namespace pymodule
 

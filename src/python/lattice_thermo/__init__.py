@@ -11,20 +11,24 @@ Units follow the peer a name comes from: Dos's cv, entropy (J/K/mol) and
 helmholtz_free_energy, internal_energy, zero_point_energy (J/mol) are
 pymatgen's PhononDos units; thermal_properties() gives phonopy's
 ThermalProperties units (kJ/mol, J/K/mol); qha() the program's --qha
-columns (kJ/mol, J/K/mol, GPa, A^3 per cell). Results are per mole of cells
+columns (kJ/mol, J/K/mol, GPa, A^3 per cell); with several phases
+(qha(phases=[Phase(...), ...]), transitions()) per mole of formula units. Results are per mole of cells
 unless a Dos is made with per_atom=True.
 
 A change that breaks callers: helmholtz_free_energy, internal_energy and
 zero_point_energy give J/mol, as pymatgen's do; earlier versions gave kJ/mol
 (thermal_properties() keeps kJ/mol).
 """
-from ._core import QhaResult, ThermalProperties
+from ._core import QhaPhasesResult, QhaResult, ThermalProperties, TransitionsResult
 from ._dos import Dos
+from ._phases import Phase, transitions
 from ._qha import qha
 
-for _cls in (QhaResult, ThermalProperties, Dos):
+for _cls in (QhaResult, QhaPhasesResult, ThermalProperties, TransitionsResult, Dos, Phase):
     _cls.__module__ = __name__
-qha.__module__ = __name__
-del _cls
+for _fn in (qha, transitions):
+    _fn.__module__ = __name__
+del _cls, _fn
 
-__all__ = ["Dos", "QhaResult", "ThermalProperties", "qha"]
+__all__ = ["Dos", "Phase", "QhaPhasesResult", "QhaResult", "ThermalProperties", "TransitionsResult", "qha",
+           "transitions"]

@@ -12,18 +12,6 @@
 
 namespace thermo {
 
-namespace {
-
-// What a pair's warning tells: how many temperatures have no row, the first
-// of them, and what lay there.
-struct pairrecord {
-  long missing = 0;
-  double first = 0.0;
-  std::vector<pairoutcome::lost> lost;  // at the first
-};
-
-}  // namespace
-
 int runtransitions(const options& o, const std::vector<qhaphase>& phases, common::outchannel& out,
                    common::outchannel& err) {
   const std::size_t np = phases.size();
@@ -79,10 +67,8 @@ int runtransitions(const options& o, const std::vector<qhaphase>& phases, common
         if (c.failed) {
           messages += "lattice_thermo: " + phases[a].name + " and " + phases[b].name + at + c.why + "\n";
           failed = true;
-        } else if (c.crossings.empty() && records[p].missing++ == 0) {
-          records[p].first = t[i];
-          records[p].lost = c.outside;
         }
+        records[p].note(t[i], c);
       }
       for (const transition& x : r.rows) {
         const transitionrow row{t[i], phases[x.low].name, phases[x.high].name, x.pressure, x.volumechange,
@@ -94,20 +80,12 @@ int runtransitions(const options& o, const std::vector<qhaphase>& phases, common
     if (!write()) return 1;
   }
   // A warning per pair that lacks rows.
-  for (std::size_t p = 0; p < pairs.size(); ++p) {
-    const pairrecord& rec = records[p];
-    if (rec.missing == 0) continue;
-    const std::string &na = phases[pairs[p].first].name, &nb = phases[pairs[p].second].name;
-    std::string why = "no crossing from " + significant(o.qha.pmin) + " to " + significant(o.qha.pmax) + " GPa";
-    if (!rec.lost.empty()) {
-      const pairoutcome::lost& l = rec.lost.front();
-      why = "they cross near " + significant(l.pressure) + " GPa, where " +
-            (l.first && l.second ? "both lie" : (l.first ? na : nb) + " lies") + " outside the volumes sampled";
-    }
-    messages += "lattice_thermo: warning: " + na + " and " + nb + ": no row at " + std::to_string(rec.missing) +
-                " of " + std::to_string(count) + " temperatures, the first " + significant(rec.first) + " K (" +
-                why + ")\n";
-  }
+  for (std::size_t p = 0; p < pairs.size(); ++p)
+    if (records[p].missing > 0)
+      messages += "lattice_thermo: warning: " +
+                  pairwarning(phases[pairs[p].first].name, phases[pairs[p].second].name, records[p], count,
+                              o.qha.pmin, o.qha.pmax) +
+                  "\n";
   err.write(messages.data(), messages.size());
   return failed ? 1 : 0;
 }

@@ -119,4 +119,16 @@ void appendtransitionstablerow(std::string& s, const transitionrow& r, int width
   s += buf;
 }
 
+std::string pairwarning(const std::string& a, const std::string& b, const pairrecord& r, long temperatures, double pmin,
+                        double pmax) {
+  std::string why = "no crossing from " + significant(pmin) + " to " + significant(pmax) + " GPa";
+  if (!r.lost.empty()) {
+    const pairoutcome::lost& l = r.lost.front();
+    why = "they cross near " + significant(l.pressure) + " GPa, where " +
+          (l.first && l.second ? "both lie" : (l.first ? a : b) + " lies") + " outside the volumes sampled";
+  }
+  return a + " and " + b + ": no row at " + std::to_string(r.missing) + " of " + std::to_string(temperatures) +
+         " temperatures, the first " + significant(r.first) + " K (" + why + ")";
+}
+
 }  // namespace thermo

@@ -8,6 +8,7 @@
 
 #include "thermo/qha/eos_fit.hpp"
 #include "thermo/qha/qha.hpp"
+#include "thermo/qha/transitions.hpp"
 
 namespace thermo {
 
@@ -44,5 +45,21 @@ void appendtransitioncsv(std::string& s, const transitionrow& r);
 void appendtransitionstableheader(std::string& s, const std::vector<phaseinfo>& phases, eos form, double pmin,
                                   double pmax);
 void appendtransitionstablerow(std::string& s, const transitionrow& r, int width);
+
+// What a pair's warning tells: at how many temperatures it has no row, the
+// first of them, and what lay there.
+struct pairrecord {
+  long missing = 0;
+  double first = 0.0;
+  std::vector<pairoutcome::lost> lost;  // at the first
+  void note(double t, const pairoutcome& c) {
+    if (c.failed || !c.crossings.empty() || missing++ > 0) return;
+    first = t;
+    lost = c.outside;
+  }
+};
+// "fcc and hcp: no row at 3 of 101 temperatures, the first 640 K (...)".
+std::string pairwarning(const std::string& a, const std::string& b, const pairrecord& r, long temperatures, double pmin,
+                        double pmax);
 
 }  // namespace thermo
