@@ -42,7 +42,8 @@ def test_objects_never_initialised_raise_type_error_from_every_member():
     script = """
 import lattice_thermo
 from lattice_thermo import _core
-for cls in (_core.Dos, _core.ThermalProperties, _core.QhaResult, lattice_thermo.Dos):
+for cls in (_core.Dos, _core.ThermalProperties, _core.QhaResult, _core.QhaPhasesResult, _core.TransitionsResult,
+            lattice_thermo.Dos):
     names = [n for n in dir(cls) if not n.startswith("_") or (n in ("__repr__", "__getstate__") and n in vars(cls))]
     assert len(names) >= 6, (cls, names)
     for name in names:
