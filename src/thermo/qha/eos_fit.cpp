@@ -178,6 +178,10 @@ bool fiteos(eos form, const gibbsdata& data, parameters& p, hessian& hout, std::
   return false;
 }
 
+bool roughfit(eos form, const gibbsdata& data, parameters& p) {
+  return start(data, p) && marquardt(form, data, p) && p[1] > 0.0 && p[3] > 0.0;
+}
+
 bool fitnear(eos form, const gibbsdata& data, parameters& p, hessian& hout, const double* w, parameters& slope,
              std::string& why) {
   parameters q = p;

@@ -33,6 +33,10 @@ using hessian = std::array<std::array<double, 4>, 4>;
 // the p returned. False with the reason where it does not converge.
 bool fiteos(eos form, const gibbsdata& data, parameters& p, hessian& h, std::string& why);
 
+// The same to 1e-10 of each parameter only (Levenberg-Marquardt's steps,
+// without Newton's), where a guide needs no more; false where it fails.
+bool roughfit(eos form, const gibbsdata& data, parameters& p);
+
 // The same from a start p near the optimum (a neighbouring pressure's fit):
 // Newton's steps alone, where they end at a minimum; else fiteos. With it,
 // slope = dp/dx where the data move by w_i x: from the last step's

@@ -36,8 +36,9 @@ bool makeisotherm(const qhamodel& m, double units, double t, isotherm& it, std::
   it.guidepressure = -(it.g[n - 1] - it.g[0]) / (m.volume[n - 1] - m.volume[0]) * gpa;
   for (std::size_t i = 0; i < n; ++i) it.gp[i] = it.g[i] + it.guidepressure * m.volume[i] / gpa;
   const gibbsdata data{m.points.data(), it.gp.data(), it.dg.data(), it.d2g.data(), static_cast<int>(n)};
-  hessian h;
-  return fiteos(m.form, data, it.guide, h, why);
+  if (roughfit(m.form, data, it.guide)) return true;
+  why = "the equation of state does not fit the data (Levenberg-Marquardt stalls)";
+  return false;
 }
 
 bool isothermat(isotherm& it, double p, phasestate& out, std::string& why) {
