@@ -32,15 +32,17 @@ struct pairoutcome {
 };
 
 // The crossings of a's and b's G per formula unit at their temperature, in
-// [pmin, pmax] (GPa). Where to look comes from the guides, sampled at 24
-// pressures across the interval (clipped to where both guides' volumes lie
-// within a quarter of their span of the volumes sampled), a cell whose ends
-// differ in sign holding a crossing, and one whose slopes differ in sign
-// split where the slope vanishes. Each is then found on the fits: Newton's
-// steps on dG(p) with its exact derivative dV, inside a bracket once one is
-// seen, bisecting where a step would leave it, and a last step of the
-// bracket's tolerance past the root, until the bracket is 4 ulp of p wide
-// (of 1 GPa near 0) or G_b - G_a is 0.
+// [pmin, pmax] (GPa). Where to look comes from the guides, sampled at 13
+// pressures across the interval (clipped to within a quarter of each
+// guide's span of pressures beyond its volumes sampled): a cell whose ends
+// differ in sign holds a crossing, and one whose slopes differ in sign is
+// split where the slope vanishes. Each crossing is then found on the fits:
+// Newton's steps on dG(p) with its exact derivative dV and the curvature
+// -d(V/B_T), inside a bracket once one is seen, bisecting where a step
+// would leave it, a step at least the tolerance long, until G_b - G_a is 0
+// within the fits' rounding (8 ulp of the largest G_i fitted: the root is
+// then as exact as the fits make G, some 1e-13 GPa) or the bracket is 4 ulp
+// of p wide (of 1 GPa near 0).
 pairoutcome crossings(isotherm& a, isotherm& b, double pmin, double pmax);
 
 // G_b - G_a per formula unit at equal G less the references (eV): the
