@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <numbers>
@@ -44,27 +43,6 @@ std::vector<std::string> phasesargs(const std::vector<std::pair<std::string, std
     extra.insert(extra.end(), doses.begin(), doses.end());
   }
   return extra;
-}
-
-// The CSV's rows as name -> value maps, its text columns (phase names) left out.
-std::vector<std::map<std::string, double>> rowsof(const std::string& csv) {
-  std::vector<std::map<std::string, double>> rows;
-  std::stringstream in(csv);
-  std::string head, line, f;
-  std::getline(in, head);
-  std::vector<std::string> names;
-  for (std::stringstream h(head); std::getline(h, f, ',');) names.push_back(f);
-  while (std::getline(in, line)) {
-    std::map<std::string, double> r;
-    std::stringstream fields(line);
-    for (std::size_t k = 0; std::getline(fields, f, ','); ++k) {
-      char* end = nullptr;
-      const double x = std::strtod(f.c_str(), &end);
-      if (end != f.c_str() && *end == '\0') r[names[k]] = x;
-    }
-    rows.push_back(r);
-  }
-  return rows;
 }
 
 // The CSV's text column `name` of each row.
@@ -115,7 +93,7 @@ TEST(ThermoPhases, TheExactClosedCaseAgainstABisection) {
   const auto r = runwith(c.args({"--csv", "--temperatures", "0,300,900", "--transitions", "0,8"}));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.rfind("temperature,phase_low,phase_high,pressure,volume_change,entropy_change,clapeyron_slope\n", 0), 0u);
-  const auto rows = rowsof(r.out);
+  const auto rows = qharows(r.out);
   ASSERT_EQ(rows.size(), 3u) << r.out << r.err;
   for (const auto& row : rows) {
     const double t = row.at("temperature");
@@ -139,7 +117,7 @@ TEST(ThermoPhases, TheClapeyronSlopeIsTheDerivativeOfTheTransitionPressure) {
   const closedcase c;
   const auto r = runwith(c.args({"--csv", "--temperatures", "99,100,101,299,300,301,799,800,801", "--transitions", "0,8"}));
   ASSERT_EQ(r.status, 0) << r.err;
-  const auto rows = rowsof(r.out);
+  const auto rows = qharows(r.out);
   ASSERT_EQ(rows.size(), 9u) << r.out;
   for (std::size_t k = 1; k < rows.size(); k += 3) {
     const double central = (rows[k + 1].at("pressure") - rows[k - 1].at("pressure")) / 2.0;
@@ -163,7 +141,7 @@ TEST(ThermoPhases, EachCrossingOfAPairHasItsRow) {
   const std::string b = evfile("ph_twice_b_ev", bd.volume, e);
   const auto r = runwith(phasesargs({{a.ev, a.doses}, {b, bd.doses}}, {"--csv", "--temperatures", "0,300", "--transitions", "-2,12"}));
   ASSERT_EQ(r.status, 0) << r.err;
-  const auto rows = rowsof(r.out);
+  const auto rows = qharows(r.out);
   const auto low = textcolumn(r.out, "phase_low"), high = textcolumn(r.out, "phase_high");
   ASSERT_EQ(rows.size(), 4u) << r.out << r.err;
   for (std::size_t k = 0; k < 4; k += 2) {
@@ -192,7 +170,7 @@ TEST(ThermoPhases, TheStableColumnAndTheRangeRule) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.rfind("pressure,phase,temperature,volume,", 0), 0u);
   EXPECT_NE(r.err.find("leaves the volumes sampled (11.4 to 12.2 A^3)"), std::string::npos) << r.err;
-  const auto rows = rowsof(r.out);
+  const auto rows = qharows(r.out);
   const auto phase = textcolumn(r.out, "phase");
   std::map<std::pair<double, double>, std::vector<std::size_t>> at;
   for (std::size_t i = 0; i < rows.size(); ++i) at[{rows[i].at("pressure"), rows[i].at("temperature")}].push_back(i);
@@ -237,7 +215,7 @@ TEST(ThermoPhases, FormulaUnitsOfADoubledCell) {
   const auto r = runwith(phasesargs({{a.ev, a.doses}, {ev2, doubled}},
                                     {"--csv", "--formula-units", "1,2", "--pressure", "0,4", "--tstep", "50"}));
   ASSERT_EQ(r.status, 0) << r.err;
-  const auto rows = rowsof(r.out);
+  const auto rows = qharows(r.out);
   ASSERT_EQ(rows.size() % 2, 0u);
   ASSERT_GT(rows.size(), 40u);
   for (std::size_t i = 0; i < rows.size(); i += 2)
@@ -276,7 +254,7 @@ TEST(ThermoPhases, EachPhaseItsOwnElectronsAndNames) {
   args.insert(args.end(), a.doses.begin(), a.doses.end());
   const auto r = runwith(args);
   ASSERT_EQ(r.status, 0) << r.err;
-  const auto rows = rowsof(r.out);
+  const auto rows = qharows(r.out);
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(textcolumn(r.out, "phase"), (std::vector<std::string>{"alpha", "beta"}));  // their folders
   const double kev = boltzmann / elementary, sel = std::numbers::pi * std::numbers::pi / 3.0 * kev * kev * 2.0 * 300.0 * elementary * avogadro;

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -99,7 +100,8 @@ inline std::vector<std::string> qhaargs(const dataset& d, std::vector<std::strin
   args.insert(args.end(), d.doses.begin(), d.doses.end());
   return args;
 }
-// The CSV's rows as name -> value maps.
+// The CSV's rows as name -> value maps (its text columns, the phases'
+// names, left out).
 inline std::vector<std::map<std::string, double>> qharows(const std::string& csv) {
   std::vector<std::map<std::string, double>> rows;
   std::stringstream in(csv);
@@ -110,7 +112,11 @@ inline std::vector<std::map<std::string, double>> qharows(const std::string& csv
   while (std::getline(in, line)) {
     std::map<std::string, double> r;
     std::stringstream fields(line);
-    for (std::size_t k = 0; std::getline(fields, f, ','); ++k) r[names[k]] = f == "nan" ? NAN : std::stod(f);
+    for (std::size_t k = 0; std::getline(fields, f, ','); ++k) {
+      char* end = nullptr;
+      const double x = std::strtod(f.c_str(), &end);
+      if (end != f.c_str() && *end == '\0') r[names[k]] = x;
+    }
     rows.push_back(r);
   }
   return rows;
