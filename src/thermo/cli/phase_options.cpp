@@ -86,7 +86,7 @@ std::string split(int argc, const char* const* argv, const std::vector<optionnam
   const placed at = placesof(argc, argv, known, "--qha", {"--efe", "--dos-at-fermi"});
   const std::string each = ": with several --qha, each takes what follows it";
   for (std::size_t i = 0; i < at.files.size() && i < o.files.size(); ++i) {
-    if (at.files[i] < 0) return "'" + showpath(o.files[i]) + "' comes before the first --qha" + each;
+    if (at.files[i] < 0) return std::string("'").append(showpath(o.files[i])) + "' comes before the first --qha" + each;
     phases[static_cast<std::size_t>(at.files[i])].files.push_back(o.files[i]);
   }
   for (std::size_t k = 0; k < 2; ++k) {
