@@ -24,6 +24,15 @@ run -o "$work/range.png" -p -2,8 "$work/two.csv"
 [ "$rc" -eq 0 ] && ispng "$work/range.png" || fail "-p exits $rc: $err"
 "$script" -o "$work/stdin.png" <"$work/two.csv" 2>"$work/stderr" || fail "standard input exits non-zero"
 ispng "$work/stdin.png" || fail "no PNG from standard input"
+# -r: the shading from the rows' stable column, three phases at 5 pressures.
+(cd "$examples" && "$thermo" --qha cu_emt/e-v.dat cu_emt/v*/total_dos.dat --qha cu_hcp_emt/e-v.dat \
+  cu_hcp_emt/v*/total_dos.dat --qha cu_hcp_emt/dense/e-v.dat cu_hcp_emt/v*/total_dos.dat --formula-units 1,2,2 \
+  --normalize --tstep 100 --pressure 0,2,4,6,8 --csv) >"$work/rows.csv" 2>/dev/null || fail "the rows of three phases"
+run -o "$work/map.png" -r "$work/rows.csv" "$work/two.csv"
+[ "$rc" -eq 0 ] && [ -z "$err" ] && ispng "$work/map.png" || fail "-r exits $rc: $err"
+run -o "$work/notrows.png" -r "$work/two.csv" "$work/two.csv"
+[ "$rc" -eq 1 ] && [ ! -e "$work/notrows.png" ] || fail "a transitions CSV given to -r exits $rc"
+case $err in *"not the rows of several phases"*) ;; *) fail "no message for a bad -r: $err" ;; esac
 # A pair that crosses there and back: two transitions, low -> high and back.
 {
   echo "temperature,phase_low,phase_high,pressure,volume_change,entropy_change,clapeyron_slope"
