@@ -72,8 +72,9 @@ bool isothermat(isotherm& it, double p, phasestate& out, std::string& why) {
   }
   const gibbsdata data{m.points.data(), it.gp.data(), it.dg.data(), it.d2g.data(), static_cast<int>(n)};
   hessian h;
-  // dp/dP per eV/A^3 from V_i (for G, not G less P shift: the same but
-  // for E0).
+  // The parameters' derivative as the data move by V_i x (x = P in eV/A^3):
+  // that of the fit of G_i + P V_i, the shift moving E0 alone; its E0 part
+  // is V = dG/dP.
   parameters bypressure;
   if (!fitnear(m.form, data, start, h, m.volume.data(), bypressure, why)) return false;
   it.last = start;

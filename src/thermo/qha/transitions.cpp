@@ -19,7 +19,7 @@ struct sample {
   bool ok = false;
 };
 
-struct pair {
+struct twophases {
   isotherm& a;
   isotherm& b;
   double hi, lo;        // the references' gap
@@ -66,11 +66,15 @@ struct pair {
   }
 };
 
-double tolerance(double p) { return 4.0 * (std::nextafter(std::fmax(std::fabs(p), 1.0), INFINITY) - std::fmax(std::fabs(p), 1.0)); }
+// 4 ulp of p, of 1 GPa near 0.
+double tolerance(double p) {
+  const double x = std::fmax(std::fabs(p), 1.0);
+  return 4.0 * (std::nextafter(x, INFINITY) - x);
+}
 
 // The root in the cell [l, r] whose guide values differ in sign: the
 // guides' own root first, by secant and Newton steps, then the fits'.
-bool refine(pair& q, const sample& l, const sample& r, double pmin, double pmax, double& root) {
+bool refine(twophases& q, const sample& l, const sample& r, double pmin, double pmax, double& root) {
   double x = r.f == l.f ? 0.5 * (l.p + r.p) : l.p - l.f * (r.p - l.p) / (r.f - l.f);
   for (int k = 0; k < 3; ++k) {
     const sample s = q.guided(x);
@@ -120,7 +124,7 @@ bool refine(pair& q, const sample& l, const sample& r, double pmin, double pmax,
 
 // Which guides put their volumes at p outside the volumes sampled (or
 // nowhere).
-pairoutcome::lost guidesoutside(pair& q, double p) {
+pairoutcome::lost guidesoutside(twophases& q, double p) {
   auto outside = [&](const isotherm& it) {
     double v = it.guide[3], g, b;
     return !guideat(it, p, v, g, b) || v < it.model->volume.front() || v > it.model->volume.back();
@@ -147,7 +151,7 @@ void referencegap(const isotherm& a, const isotherm& b, double& hi, double& lo) 
 
 pairoutcome crossings(isotherm& a, isotherm& b, double pmin, double pmax) {
   pairoutcome out;
-  pair q{a, b, 0.0, 0.0, {}, {}, {}};
+  twophases q{a, b, 0.0, 0.0, {}, {}, {}};
   referencegap(a, b, q.hi, q.lo);
   a.common = b.common = a.guide[3] / a.units;
   // Where to look: within a quarter of each guide's span of pressures
