@@ -58,14 +58,15 @@ void appendphasestableheader(std::string& s, const std::vector<phaseinfo>& phase
                 phases.size(), eosname(form), pressure);
   s += buf;
   appendphaselines(s, phases);
-  s += "# values per mole of formula units, volume per formula unit; alpha is volumetric, B0' the fit's "
-       "(dB_T/dP), rms its residual;\n# stable: * marks the phase of lowest G at each temperature\n";
+  s += "# values per mole of formula units, volume per formula unit; alpha is volumetric, alpha/3 linear (cubic "
+       "or isotropic crystals), B0' the fit's (dB_T/dP), rms its residual;\n# stable: * marks the phase of lowest G "
+       "at each temperature\n";
   int width = 5;
   for (const phaseinfo& p : phases) width = std::max(width, static_cast<int>(p.name.size()));
   s += "# phase";
   s.append(static_cast<std::size_t>(width - 5), ' ');
   s += "    T [K]    V [A^3]  G [kJ/mol]  B_T [GPa] alpha [1/K] Cp [J/K/mol] Cv [J/K/mol]    gamma S [J/K/mol]"
-       "  B_S [GPa]     B0' rms [kJ/mol] stable\n";
+       "  B_S [GPa]     B0' rms [kJ/mol] alpha/3 [1/K] stable\n";
 }
 
 void appendphasestablerow(std::string& s, const qharow& r, const std::string& name, int width, bool stable) {

@@ -47,9 +47,10 @@ void appendqhatableheader(std::string& s, const qhatableinfo& info) {
   if (info.formulaunits > 0.0)
     s += "# values per mole of formula units (" + significant(z) + " per cell), volume per formula unit\n";
   s += std::string(info.formulaunits > 0.0 ? "#" : "# values per mole of cells;") +
-       " alpha is volumetric, B0' the fit's (dB_T/dP), rms its residual\n"
+       " alpha is volumetric, alpha/3 linear (cubic or isotropic crystals), B0' the fit's (dB_T/dP), rms its"
+       " residual\n"
        "#   T [K]    V [A^3]  G [kJ/mol]  B_T [GPa] alpha [1/K] Cp [J/K/mol] Cv [J/K/mol]    gamma S [J/K/mol]"
-       "  B_S [GPa]     B0' rms [kJ/mol]\n";
+       "  B_S [GPa]     B0' rms [kJ/mol] alpha/3 [1/K]\n";
 }
 
 void appendqhatablerow(std::string& s, const qharow& r) {
@@ -62,9 +63,10 @@ void appendqhatablefields(std::string& s, const qharow& r) {
   if (std::isnan(r.gruneisen)) std::snprintf(gamma, sizeof gamma, "%9s", "nan");
   else std::snprintf(gamma, sizeof gamma, " %8.5f", r.gruneisen);
   char buf[400];
-  std::snprintf(buf, sizeof buf, "%9.2f %10.5f %11.5f %10.4f %11.4e %12.6f %12.6f%s %11.6f %10.4f %7.3f %12.4e",
+  std::snprintf(buf, sizeof buf, "%9.2f %10.5f %11.5f %10.4f %11.4e %12.6f %12.6f%s %11.6f %10.4f %7.3f %12.4e %13.4e",
                 r.temperature, r.volume, r.gibbs_energy, r.bulk_modulus, r.thermal_expansion, r.heat_capacity_p,
-                r.heat_capacity_v, gamma, r.entropy, r.bulk_modulus_s, r.bulk_modulus_prime, r.fit_rms);
+                r.heat_capacity_v, gamma, r.entropy, r.bulk_modulus_s, r.bulk_modulus_prime, r.fit_rms,
+                r.linear_thermal_expansion);
   s += buf;
 }
 

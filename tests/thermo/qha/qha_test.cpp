@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 #include <string>
@@ -232,6 +233,16 @@ TEST(ThermoQha, TableForAPerson) {
   // The data are Vinet's: its static fit is exact.
   EXPECT_NE(r.out.find("# static fit of E(V): V0 = 12.000000 A^3, B0 = 100.0000 GPa, B0' = 4.5000, E0 = -4.000000 eV"),
             std::string::npos) << r.out;
+  // Every column of the CSV but the temperature's: the last is alpha / 3.
+  std::istringstream rows(r.out);
+  for (std::string line; std::getline(rows, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    std::vector<double> v;
+    for (std::string x; fields >> x;) v.push_back(std::strtod(x.c_str(), nullptr));
+    ASSERT_EQ(v.size(), 13u) << line;
+    EXPECT_NEAR(v[12], v[4] / 3.0, 1e-4 * v[4] + 1e-12) << line;
+  }
   const auto bm = runwith(qhaargs(d, {"--eos", "birch_murnaghan", "--pressure", "2", "--temperatures", "300"}));
   EXPECT_NE(bm.out.find("# equation of state: birch_murnaghan; pressure: 2 GPa"), std::string::npos) << bm.out;
 }
