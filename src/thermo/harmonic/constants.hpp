@@ -1,5 +1,5 @@
 // lattice_thermo: physical constants, SI units. The exact values of the SI
-// and the 2018 CODATA hartree.
+// and the 2018 CODATA hartree and atomic mass constant.
 #pragma once
 
 namespace thermo {
@@ -10,5 +10,6 @@ inline constexpr double avogadro = 6.02214076e23;     // 1/mol
 inline constexpr double elementary = 1.602176634e-19; // C
 inline constexpr double lightspeed = 299792458.0;     // m/s
 inline constexpr double hartree = 4.3597447222071e-18; // J
+inline constexpr double amu = 1.66053906660e-27;      // kg
 
 }  // namespace thermo

@@ -47,4 +47,12 @@ void log1ps(double* v, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) v[i] = std::log1p(v[i]);
 }
 
+void expm1s(double* v, std::size_t n) {
+  const int level = vectors();
+  if (level == 2) expm1s_avx512(v, n);
+  else if (level == 1) expm1s_avx2(v, n);
+  else
+    for (std::size_t i = 0; i < n; ++i) v[i] = std::expm1(v[i]);
+}
+
 }  // namespace thermo

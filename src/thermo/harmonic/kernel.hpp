@@ -30,6 +30,10 @@ void modesums_avx512(const double* e, const double* g, std::size_t n, double kt,
 void log1ps(double* v, std::size_t n);
 void log1ps_avx2(double* v, std::size_t n);
 void log1ps_avx512(double* v, std::size_t n);
+// v[i] = e^v[i] - 1 for i < n, the same way (the displacements' coth).
+void expm1s(double* v, std::size_t n);
+void expm1s_avx2(double* v, std::size_t n);
+void expm1s_avx512(double* v, std::size_t n);
 
 // Every variant computes m = 1 - e^-x and y = e^-x from one function call,
 // the one that is accurate for its x: below x = 2, m = -expm1(-x) and

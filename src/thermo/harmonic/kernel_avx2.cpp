@@ -22,4 +22,6 @@ void modesums_avx2(const double* e, const double* g, std::size_t n, double kt, d
 
 void log1ps_avx2(double* v, std::size_t n) { vectorapply<v4d, 4, _ZGVdN4v_log1p>(v, n); }
 
+void expm1s_avx2(double* v, std::size_t n) { vectorapply<v4d, 4, _ZGVdN4v_expm1>(v, n); }
+
 }  // namespace thermo

@@ -22,4 +22,6 @@ void modesums_avx512(const double* e, const double* g, std::size_t n, double kt,
 
 void log1ps_avx512(double* v, std::size_t n) { vectorapply<v8d, 8, _ZGVeN8v_log1p>(v, n); }
 
+void expm1s_avx512(double* v, std::size_t n) { vectorapply<v8d, 8, _ZGVeN8v_expm1>(v, n); }
+
 }  // namespace thermo

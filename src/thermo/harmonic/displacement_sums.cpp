@@ -1,0 +1,69 @@
+#include "thermo/harmonic/displacement_sums.hpp"
+
+#include <algorithm>
+#include <utility>
+
+#include "thermo/base/two_threads.hpp"
+#include "thermo/harmonic/constants.hpp"
+#include "thermo/harmonic/displacement.hpp"
+
+namespace thermo {
+
+namespace {
+
+// A batch: at most this many modes, and about a MiB of projections.
+constexpr std::size_t maxbatch = 1024;
+constexpr std::size_t batchvalues = std::size_t{1} << 17;
+
+}  // namespace
+
+displacementsums::displacementsums(std::vector<double> temperatures, std::size_t atoms, bool split)
+    : t_(std::move(temperatures)), atoms_(atoms), split_(split),
+      batch_(std::clamp<std::size_t>(batchvalues / (6 * std::max<std::size_t>(atoms, 1)), 1, maxbatch)),
+      sums_(t_.size() * 6 * atoms, 0.0) {
+  energy_.reserve(batch_);
+  projections_.reserve(batch_ * 6 * atoms);
+}
+
+void displacementsums::add(double energy, double weight, const double* e) {
+  energy_.push_back(energy);
+  for (std::size_t j = 0; j < atoms_; ++j, e += 6) {
+    const double xr = e[0], xi = e[1], yr = e[2], yi = e[3], zr = e[4], zi = e[5];
+    const double p[6] = {xr * xr + xi * xi, yr * yr + yi * yi, zr * zr + zi * zi,
+                         yr * zr + yi * zi, xr * zr + xi * zi, xr * yr + xi * yi};
+    for (double v : p) projections_.push_back(weight * v);
+  }
+  if (energy_.size() == batch_) flush();
+}
+
+const std::vector<double>& displacementsums::sums() {
+  flush();
+  return sums_;
+}
+
+void displacementsums::flush() {
+  const std::size_t m = energy_.size(), width = 6 * atoms_;
+  if (m == 0) return;
+  const bool worth = static_cast<double>(m) * static_cast<double>(width) * static_cast<double>(t_.size()) > 1e5;
+  alternateruns(t_.size(), split_ && worth, [&](std::size_t i) {
+    double c[maxbatch];
+    cothoverenergy(energy_.data(), m, t_[i] > 0.0 ? boltzmann * t_[i] : 0.0, c);
+    double* __restrict acc = sums_.data() + i * width;
+    const double* p = projections_.data();
+    // Four modes at a time, so that each sum is loaded and stored once for
+    // four of them.
+    std::size_t v = 0;
+    for (; v + 4 <= m; v += 4, p += 4 * width) {
+      const double c0 = c[v], c1 = c[v + 1], c2 = c[v + 2], c3 = c[v + 3];
+      const double* __restrict p0 = p;
+      for (std::size_t k = 0; k < width; ++k)
+        acc[k] += c0 * p0[k] + c1 * p0[k + width] + c2 * p0[k + 2 * width] + c3 * p0[k + 3 * width];
+    }
+    for (; v < m; ++v, p += width)
+      for (std::size_t k = 0; k < width; ++k) acc[k] += c[v] * p[k];
+  });
+  energy_.clear();
+  projections_.clear();
+}
+
+}  // namespace thermo
