@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include "thermo/base/number_text.hpp"
+#include "thermo/cli/displacement_run.hpp"
 #include "thermo/cli/options.hpp"
 #include "thermo/formats/output.hpp"
 #include "thermo/cli/pipeline.hpp"
@@ -27,6 +28,7 @@ int runall(int argc, const char* const* argv, common::outchannel& out, common::o
   ::umask(mask);
   o.newfilemode = 0666 & ~mask;
   if (!o.qha.evfile.empty()) return runqha(o, out, err);
+  if (o.displacements) return rundisplacements(o, out, err);
 
   int status = 0;
   const std::size_t n = o.files.size();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/channel.hpp"
+#include "thermo/formats/displacement_load.hpp"
 #include "thermo/formats/load.hpp"
 #include "thermo/harmonic/sweep.hpp"
 #include "thermo/qha/eos.hpp"
@@ -67,6 +68,8 @@ struct options {
   std::string writepds;      // --write-pds OUT; empty: none
   bool force = false;
   std::vector<std::string> files;
+  bool displacements = false;    // --displacements
+  displacementoptions displace;  // its masses and gamma ray
   mode_t newfilemode = 0644;  // for --write-pds: 0666 less the umask, read by the driver
 };
 

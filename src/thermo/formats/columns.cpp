@@ -90,6 +90,7 @@ bool readcolumns(source& in, const columnchoice& choice, spectrum& s, columninfo
   spectrumbuilder build(s, choice.u);
   linereader lines(in, storage);
   std::vector<double> values;
+  std::vector<spectrumbuilder> columns;  // with choice.each, one a DOS column
   bool data = false;  // a data line has been read
   std::string_view line;
   for (;;) {
@@ -122,11 +123,23 @@ bool readcolumns(source& in, const columnchoice& choice, spectrum& s, columninfo
       }
       for (std::size_t k = 0, n = countitems(line); k < n && numeric(firstitem(line.substr(itemend(line, k)))); ++k)
         ++info.columns;
+      if (choice.each) {
+        choice.each->assign(static_cast<std::size_t>(std::max(info.columns - 1, 1)), spectrum{});
+        for (spectrum& c : *choice.each) columns.emplace_back(c, info.u);
+      }
     }
     // The items needed: all for a sum (counted), else up to the DOS column
     // (counted only to say what is missing).
-    const std::size_t need = choice.sum ? countitems(line) : static_cast<std::size_t>(choice.column);
-    if (lines.truncated() && (choice.sum || itemend(line, need) >= line.size())) {
+    // With choice.each, every item, as many as on the first line.
+    const std::size_t column = static_cast<std::size_t>(choice.column), every = columns.size() + 1;
+    const std::size_t need = choice.each ? std::max(every, choice.sum ? every : column)
+                             : choice.sum ? countitems(line) : column;
+    if (choice.each && countitems(line) != every) {
+      p = {number, "a line with " + std::to_string(countitems(line)) + " items, where the first had " + std::to_string(every) +
+                       ": each DOS column is an atom's"};
+      return false;
+    }
+    if (lines.truncated() && (choice.sum || choice.each || itemend(line, need) >= line.size())) {
       p = {number, "a line longer than " + std::to_string(linereader::maxline) + " bytes whose items run past that"};
       return false;
     }
@@ -156,9 +169,8 @@ bool readcolumns(source& in, const columnchoice& choice, spectrum& s, columninfo
         return false;
       }
     }
-    double dos = values[need - 1];
+    double dos = choice.sum ? 0.0 : values[column - 1];
     if (choice.sum) {
-      dos = 0.0;
       for (std::size_t k = 1; k < need; ++k) dos += values[k];
     }
     bool missing = std::isnan(values[0]) || std::isnan(dos);
@@ -167,13 +179,21 @@ bool readcolumns(source& in, const columnchoice& choice, spectrum& s, columninfo
       return false;
     }
     if (!build.add(values[0], dos, number, p)) return false;
+    for (std::size_t k = 0; k < columns.size(); ++k)
+      if (!columns[k].add(values[0], values[k + 1], number, p)) return false;
   }
   if (s.energy.empty()) {
     p = {0, "no data: the file is empty or holds only comments"};
     return false;
   }
   info.highest = build.lastraw();
-  return build.finish(p);
+  if (!build.finish(p)) return false;
+  for (std::size_t k = 0; k < columns.size(); ++k)
+    if (!columns[k].finish(p)) {
+      p.what = "column " + std::to_string(k + 2) + ": " + p.what;
+      return false;
+    }
+  return true;
 }
 
 bool parsecolumns(std::string_view text, unit u, spectrum& s, problem& p) {

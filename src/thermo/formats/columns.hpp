@@ -17,6 +17,9 @@ struct columnchoice {
   bool unitgiven = false;  // u was given: it wins over the header
   int column = 2;          // the DOS column, from 1
   bool sum = false;        // the DOS is the sum of columns 2 to the last
+  // Where set, every DOS column (2 to the last, as many on each line as on
+  // the first) is also kept as read, each in its own spectrum.
+  std::vector<spectrum>* each = nullptr;
 };
 
 // What reading found besides the points.

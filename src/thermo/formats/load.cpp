@@ -28,6 +28,15 @@ void columnnotes(const std::string& w, const readoptions& ro, const columninfo& 
                   "of columns 2 to " + std::to_string(info.columns) + "\n";
 }
 
+std::string unitlabelof(const readoptions& ro, const columninfo& info) {
+  std::string label = std::string(unitname(info.u)) + (ro.unitgiven         ? " (--unit)"
+                                                       : info.headerunit ? " (named in the file's header)"
+                                                                         : " (the default: the file names no unit)");
+  if (ro.sumcolumns) label += "; the DOS is the sum of columns 2 to the last";
+  else if (ro.column != 2) label += "; the DOS is column " + std::to_string(ro.column);
+  return label;
+}
+
 bool treat(loaded& file, const readoptions& ro, double atoms, unit u, const std::string& w, problem& p) {
   if (ro.pretendreal) fold(file.sp);
   const double states = integral(file.sp);
@@ -54,6 +63,13 @@ bool treat(loaded& file, const readoptions& ro, double atoms, unit u, const std:
     return false;
   }
   return true;
+}
+
+void notetheta(loaded& file, const readoptions& ro, const std::string& w) {
+  const double theta = thetainfinity(file.d);
+  if (ro.unitgiven && !(theta >= 20.0 && theta <= 5000.0))
+    file.notes += w + "with --unit " + file.unitname + " the DOS's theta_inf is " + significant(theta) +
+                  " K, where a phonon spectrum's lies between 20 and 5,000 K: is the file in another unit?\n";
 }
 
 void notetreated(loaded& file, const std::string& w) {
@@ -108,7 +124,7 @@ bool readopened(source& in, const std::string& path, const readoptions& ro, doub
     file.mesh = true;
     if (ro.unitgiven && ro.u != unit::thz)
       file.notes += w + "a mesh.yaml holds frequencies in THz; --unit " + unitname(ro.u) + " does not apply to it\n";
-    if (!readmesh(in, ro.cutoff, ro.pretendreal, file.d, file.meshcounts, p)) return failed();
+    if (!readmesh(in, ro.cutoff, ro.pretendreal, file.d, file.meshcounts, p, path, &scratch.lines)) return failed();
     if (atoms > 0.0 && atoms != static_cast<double>(file.meshcounts.natom))
       file.notes += w + "natom is " + std::to_string(file.meshcounts.natom) + ", but --atoms " + significant(atoms) +
                     " is used\n";
@@ -131,19 +147,12 @@ bool readopened(source& in, const std::string& path, const readoptions& ro, doub
       columninfo info;
       if (!readcolumns(in, choice, file.sp, info, p, scratch.lines)) return failed();
       u = info.u;
-      file.unitlabel = std::string(unitname(u)) + (ro.unitgiven         ? " (--unit)"
-                                                   : info.headerunit ? " (named in the file's header)"
-                                                                     : " (the default: the file names no unit)");
-      if (ro.sumcolumns) file.unitlabel += "; the DOS is the sum of columns 2 to the last";
-      else if (ro.column != 2) file.unitlabel += "; the DOS is column " + std::to_string(ro.column);
+      file.unitlabel = unitlabelof(ro, info);
       columnnotes(w, ro, info, file);
     }
     file.unitname = unitname(u);
     if (!treat(file, ro, atoms, u, w, p)) return failed();
-    const double theta = thetainfinity(file.d);
-    if (ro.unitgiven && !(theta >= 20.0 && theta <= 5000.0))
-      file.notes += w + "with --unit " + file.unitname + " the DOS's theta_inf is " + significant(theta) +
-                    " K, where a phonon spectrum's lies between 20 and 5,000 K: is the file in another unit?\n";
+    notetheta(file, ro, w);
   }
   notetreated(file, w);
   return true;

@@ -60,12 +60,19 @@ bool readopened(source& in, const std::string& path, const readoptions& ro, doub
 // was read (a DOS given as arrays has the last of them alone).
 void columnnotes(const std::string& w, const readoptions& ro, const columninfo& info, loaded& file);
 
+// The unit a column file was read in and where it came from, and which
+// column is the DOS: the header's `unit` line.
+std::string unitlabelof(const readoptions& ro, const columninfo& info);
+
 // What follows the reading of a tabulated DOS in file.sp (in unit u):
 // --pretend-real, --normalize (to 3 atoms states where atoms > 0) or the
 // warning where the states are not a whole number of atoms (lines that begin
 // with w), the cutoff (ro.cutoff in u), and the modes that take part in
 // file.d. False with p where none does.
 bool treat(loaded& file, const readoptions& ro, double atoms, unit u, const std::string& w, problem& p);
+
+// The warning where --unit gives a DOS a theta_inf no phonon spectrum has.
+void notetheta(loaded& file, const readoptions& ro, const std::string& w);
 
 // What a treated DOS warns of, appended to file.notes in lines that begin
 // with w: negative DOS values, and states that take no part (at or below

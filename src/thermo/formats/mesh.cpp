@@ -1,99 +1,88 @@
 #include "thermo/formats/mesh.hpp"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
-#include "common/escape.hpp"
 #include "thermo/formats/yaml_events.hpp"
-#include "thermo/base/number_text.hpp"
 #include "thermo/harmonic/constants.hpp"
 
 namespace thermo {
 
 namespace {
 
-// The modes a mesh may count (each band at each q-point times its weight):
-// whole numbers exact in a double.
-constexpr long maxmodes = 1L << 53;
-
-// Keeps the path to the event at hand and takes the values it needs: natom
-// at the top, and in each entry of `phonon` its `weight` and the `frequency`
-// of each entry of its `band`.
+// Keeps the path to the event at hand and hands meshvalues what it reads:
+// natom and `lattice` at the top; in each entry of `phonon` its q-position,
+// weight and the `frequency` of each entry of its `band`; with detail, each
+// band's `eigenvector` and each entry of `points`.
 class meshhandler : public yamlhandler {
  public:
-  std::vector<std::pair<double, double>> modes;  // frequency (THz), weight
-  long natom = 0;
-  long qpoints = 0;
-  long bands = -1;  // frequencies per q-point, the same at each
-  long weights = 0;  // their sum
-  std::vector<double> lattice;  // the rows of `lattice`, A
+  explicit meshhandler(meshvalues& v) : v_(v) {}
 
   void scalar(long line, std::string_view v) override { value(line, v); }
   void start(long line, bool map) override { push(line, map); }
   void end() override { pop(); }
 
  private:
-  enum class role { root, phonons, qpoint, bands, band, lattice, latticerow, other };
+  enum class role {
+    root, phonons, qpoint, position, bands, band, eigenvector, atom, pair, lattice, latticerow, points, point, other
+  };
   struct frame {
     role r;
     bool map;
+    long line;
     bool expectkey = true;
     std::string key;
   };
+  meshvalues& v_;
   std::vector<frame> stack_;
-  // The q-point being read.
-  double weight_ = 0.0;
-  bool hasweight_ = false;
-  long weightline_ = 0;
-  long qline_ = 0;
-  std::vector<double> freqs_;
-
-  static double number(long line, std::string_view v, const char* what) {
-    double x = 0.0;
-    const char* end = v.data() + v.size();
-    const auto r = std::from_chars(v.data(), end, x);
-    if (v.empty() || r.ec != std::errc() || r.ptr != end || !std::isfinite(x)) {
-      char shown[256];
-      common::escape(v.data(), std::min<std::size_t>(v.size(), 60), shown, sizeof shown);
-      throw problem{line, std::string(what) + " is not a finite number: \"" + shown + "\""};
-    }
-    return x;
-  }
 
   // What a child of the top frame is, from the top's role and key.
   role childrole(bool map) const {
     if (stack_.empty()) return map ? role::root : role::other;
     const frame& top = stack_.back();
-    if (top.r == role::root && top.key == "phonon" && !map) return role::phonons;
-    if (top.r == role::phonons && map) return role::qpoint;
-    if (top.r == role::qpoint && top.key == "band" && !map) return role::bands;
-    if (top.r == role::bands && map) return role::band;
-    if (top.r == role::root && top.key == "lattice" && !map) return role::lattice;
-    if (top.r == role::lattice && !map) return role::latticerow;
+    const bool detail = v_.detail();
+    static constexpr std::tuple<role, const char*, bool, role> children[] = {
+        {role::root, "phonon", false, role::phonons},       {role::qpoint, "q-position", false, role::position},
+        {role::qpoint, "band", false, role::bands},         {role::band, "eigenvector", false, role::eigenvector},
+        {role::root, "lattice", false, role::lattice},      {role::root, "points", false, role::points}};
+    for (const auto& [parent, key, ismap, child] : children)
+      if (top.r == parent && top.key == key && map == ismap && (detail || (child != role::eigenvector && child != role::points)))
+        return child;
+    if (map && top.r == role::phonons) return role::qpoint;
+    if (map && top.r == role::bands) return role::band;
+    if (map && top.r == role::points) return role::point;
+    if (!map && top.r == role::eigenvector) return role::atom;
+    if (!map && top.r == role::atom) return role::pair;
+    if (!map && top.r == role::lattice) return role::latticerow;
     return role::other;
   }
 
   void push(long line, bool map) {
     const role r = childrole(map);
-    if (r == role::qpoint) {
-      weight_ = 0.0;
-      hasweight_ = false;
-      freqs_.clear();
-      qline_ = line;
-    }
-    stack_.push_back({r, map, true, {}});
+    if (r == role::qpoint) v_.startqpoint(line);
+    if (r == role::band) v_.startband(line);
+    if (r == role::point) v_.startpoint();
+    if (!stack_.empty() && (stack_.back().r == role::eigenvector || stack_.back().r == role::atom) && map) notalist(line);
+    stack_.push_back({r, map, line, true, {}});
   }
 
   void pop() {
     const frame f = stack_.back();
     stack_.pop_back();
-    if (f.r == role::qpoint) endqpoint();
+    if (f.r == role::qpoint) v_.endqpoint();
+    if (f.r == role::band) v_.endband();
+    if (f.r == role::pair) v_.endpair(f.line);
+    if (f.r == role::atom) v_.endatom(f.line);
     if (!stack_.empty() && stack_.back().map) stack_.back().expectkey = true;
+  }
+
+  [[noreturn]] static void notalist(long line) {
+    throw problem{line, "an eigenvector is not a list of atoms, each of three [real, imaginary] pairs"};
   }
 
   void value(long line, std::string_view v) {
@@ -104,45 +93,24 @@ class meshhandler : public yamlhandler {
       top.expectkey = false;
       return;
     }
-    if (top.r == role::root && top.key == "natom") {
-      const double n = number(line, v, "natom");
-      if (!(n >= 1 && n <= 1e6 && n == std::floor(n))) throw problem{line, "natom is not a count of atoms"};
-      natom = static_cast<long>(n);
-    } else if (top.r == role::qpoint && top.key == "weight") {
-      weight_ = number(line, v, "a q-point's weight");
-      if (!(weight_ > 0.0)) throw problem{line, "a q-point's weight is not positive"};
-      if (weight_ != std::floor(weight_))
-        throw problem{line, "a q-point's weight, " + shortest(weight_) +
-                                ", is not a whole number: phonopy writes how many q-points of the mesh it stands for"};
-      hasweight_ = true;
-      weightline_ = line;
-    } else if (top.r == role::band && top.key == "frequency") {
-      const double f = number(line, v, "a frequency");
-      problem p;
-      if (!energywithinlimits(f, unit::thz, line, p)) throw p;
-      if (f != 0.0 && f * joules(unit::thz) == 0.0)
-        throw problem{line, "the frequency " + shortest(f) + " THz is 0 in joules (too small)"};
-      freqs_.push_back(f);
-    } else if (top.r == role::latticerow && lattice.size() < 9) {
-      lattice.push_back(number(line, v, "a lattice vector's component"));
+    switch (top.r) {
+      case role::root: if (top.key == "natom") v_.natom(line, v); break;
+      case role::qpoint: if (top.key == "weight") v_.weight(line, v); break;
+      case role::position: v_.position(line, v); break;
+      case role::band:
+        if (top.key == "frequency") v_.frequency(line, v);
+        else if (top.key == "eigenvector" && v_.detail()) notalist(line);
+        break;
+      case role::eigenvector: case role::atom: notalist(line);
+      case role::pair: v_.component(line, v); break;
+      case role::latticerow: v_.latticecomponent(line, v); break;
+      case role::point:
+        if (top.key == "symbol") v_.symbol(line, v);
+        else if (top.key == "mass") v_.mass(line, v);
+        break;
+      default: break;
     }
     if (top.map) top.expectkey = true;
-  }
-
-  void endqpoint() {
-    ++qpoints;
-    if (!hasweight_) throw problem{qline_, "a q-point without a weight: not phonopy's mesh output"};
-    if (freqs_.empty()) throw problem{qline_, "a q-point without frequencies"};
-    if (bands < 0) bands = static_cast<long>(freqs_.size());
-    if (static_cast<long>(freqs_.size()) != bands)
-      throw problem{qline_, "a q-point with " + std::to_string(freqs_.size()) + " frequencies, where the first had " +
-                                    std::to_string(bands)};
-    // The modes so far and this q-point's, counted exactly.
-    if (!(weight_ <= static_cast<double>(maxmodes)) || weights + static_cast<long>(weight_) > maxmodes / bands)
-      throw problem{weightline_, "the q-points' weights add up to more than " + std::to_string(maxmodes) + " modes (" +
-                                     std::to_string(bands) + " a q-point)"};
-    weights += static_cast<long>(weight_);
-    for (double f : freqs_) modes.emplace_back(f, weight_);
   }
 };
 
@@ -164,42 +132,85 @@ bool looksmesh(std::string_view path, std::string_view head) {
   return false;
 }
 
-bool readmesh(source& in, double cutoff, bool pretendreal, harmonicdos& d, meshinfo& info, problem& p) {
+bool readmeshyaml(source& in, meshvalues& values, problem& p) {
+  meshhandler h(values);
+  if (!parseyaml(in, h, p)) return false;
+  try {
+    values.finish();
+  } catch (problem& e) {
+    p = std::move(e);
+    return false;
+  }
+  return true;
+}
+
+bool readmeshvalues(const std::string& path, source& in, meshvalues& values, const std::function<void()>& restart,
+                    problem& p, std::vector<char>& storage) {
   const std::string_view head = in.peek();
   if (std::memchr(head.data(), '\0', head.size()) != nullptr) {
     p = {1, "binary data, not a mesh.yaml"};
     return false;
   }
-  meshhandler h;
-  if (!parseyaml(in, h, p)) return false;
-  if (h.qpoints == 0) {
-    p = {0, "no q-points: a mesh.yaml holds a 'phonon' list of q-points with their weights and bands"};
+  if (path.empty() || path == "-") return readmeshyaml(in, values, p);
+  switch (readmeshlines(in, values, p, storage)) {
+    case meshlayout::read: return true;
+    case meshlayout::failed: return false;
+    case meshlayout::elsewise: break;
+  }
+  values.reset();
+  restart();
+  source again;
+  std::string why;
+  if (!again.open(path, why)) {
+    p = {0, why};
     return false;
   }
-  if (h.natom == 0) h.natom = h.bands / 3;
-  if (h.bands != 3 * h.natom) {
-    p = {0, "natom: " + std::to_string(h.natom) + " atoms, but " + std::to_string(h.bands) + " frequencies a q-point"};
-    return false;
-  }
-  info.natom = h.natom;
-  if (h.lattice.size() == 9) {
-    const double* a = h.lattice.data();
+  return readmeshyaml(again, values, p);
+}
+
+void modecollector::qpoint(const meshqpoint& q) {
+  const std::size_t first = modes.size();
+  for (double f : q.frequencies) modes.emplace_back(f, q.weight, false);
+  if (!q.gamma) return;
+  std::vector<std::size_t> order(q.frequencies.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  const std::size_t three = std::min<std::size_t>(3, order.size());
+  std::partial_sort(order.begin(), order.begin() + static_cast<long>(three), order.end(),
+                    [&](std::size_t a, std::size_t b) { return std::fabs(q.frequencies[a]) < std::fabs(q.frequencies[b]); });
+  for (std::size_t k = 0; k < three; ++k) std::get<2>(modes[first + order[k]]) = true;
+}
+
+bool readmesh(source& in, double cutoff, bool pretendreal, harmonicdos& d, meshinfo& info, problem& p,
+              const std::string& path, std::vector<char>* storage) {
+  modecollector h;
+  meshvalues values(h, false);
+  std::vector<char> own;
+  if (!readmeshvalues(path, in, values, [&] { h = modecollector{}; }, p, storage ? *storage : own)) return false;
+  return meshmodes(h, values, cutoff, pretendreal, d, info, p);
+}
+
+bool meshmodes(const modecollector& h, const meshvalues& values, double cutoff, bool pretendreal, harmonicdos& d,
+               meshinfo& info, problem& p) {
+  info = meshinfo{};
+  info.natom = values.atoms;
+  if (values.lattice.size() == 9) {
+    const double* a = values.lattice.data();
     info.volume = std::fabs(a[0] * (a[4] * a[8] - a[5] * a[7]) - a[1] * (a[3] * a[8] - a[5] * a[6]) +
                             a[2] * (a[3] * a[7] - a[4] * a[6]));
   }
-  info.qpoints = h.qpoints;
-  info.modes = 0;
-  info.integratedmodes = 0;
-  std::vector<std::pair<double, double>> modes;  // energy (J), weight (states per cell)
+  info.qpoints = values.qpoints;
+  // Energy (J), weight (states per cell) and whether at rest, sorted as
+  // the harmonic sums take them.
+  std::vector<std::tuple<double, double, bool>> modes;
   modes.reserve(h.modes.size());
   double below = 0.0, zeropoint = 0.0;
   const double thz = joules(unit::thz);
-  for (auto [f, w] : h.modes) {
+  for (auto [f, w, rest] : h.modes) {
     if (pretendreal) f = std::fabs(f);
-    const double share = w / static_cast<double>(h.weights);
+    const double share = w / static_cast<double>(values.weights);
     info.modes += static_cast<long>(w);
     if (f > cutoff) {
-      modes.emplace_back(f * thz, share);
+      modes.emplace_back(f * thz, share, rest);
       info.integratedmodes += static_cast<long>(w);
     } else {
       below += share;
@@ -210,7 +221,14 @@ bool readmesh(source& in, double cutoff, bool pretendreal, harmonicdos& d, meshi
     p = {0, "no mode above the cutoff frequency"};
     return false;
   }
-  d = frommodes(modes, below, zeropoint);
+  std::sort(modes.begin(), modes.end());
+  std::vector<std::pair<double, double>> pairs;
+  pairs.reserve(modes.size());
+  for (std::size_t i = 0; i < modes.size(); ++i) {
+    pairs.emplace_back(std::get<0>(modes[i]), std::get<1>(modes[i]));
+    if (std::get<2>(modes[i])) info.rigid.push_back(i);
+  }
+  d = frommodes(pairs, below, zeropoint);
   return true;
 }
 

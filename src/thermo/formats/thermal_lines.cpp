@@ -10,46 +10,11 @@
 
 #include "thermo/formats/lines.hpp"
 #include "thermo/formats/thermal_properties.hpp"
+#include "thermo/formats/yaml_lines.hpp"
 
 namespace thermo {
 
 namespace {
-
-std::string_view trimmed(std::string_view s) {
-  const std::size_t a = s.find_first_not_of(' ');
-  if (a == std::string_view::npos) return {};
-  return s.substr(a, s.find_last_not_of(' ') + 1 - a);
-}
-
-// `key: value` with a key of letters, digits and '_', and a value that YAML
-// takes as the plain text it is (a comment after it cut off): none of its
-// indicators at the start, no tab or further `: ` in it.
-bool keyvalue(std::string_view s, std::string_view& key, std::string_view& value) {
-  const std::size_t colon = s.find(':');
-  if (colon == std::string_view::npos || colon == 0) return false;
-  key = s.substr(0, colon);
-  for (const char c : key)
-    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) return false;
-  std::string_view rest = s.substr(colon + 1);
-  if (!rest.empty() && rest[0] != ' ') return false;
-  // One pass: a tab or a further `: ` sends the line to libyaml, ` #` ends it.
-  for (std::size_t i = 1; i < rest.size(); ++i) {
-    const char c = rest[i];
-    if (c == '\t' || (c == ' ' && rest[i - 1] == ':')) return false;
-    if (c == '#' && rest[i - 1] == ' ') {
-      rest = rest.substr(0, i);
-      break;
-    }
-  }
-  value = trimmed(rest);
-  if (value.empty()) return true;
-  switch (value[0]) {
-    case '[': case ']': case '{': case '}': case '&': case '*': case '!': case '|': case '>': case '\'': case '"':
-    case '%': case '@': case '`': case '#': case ',': case '?': case ':': return false;
-    case '-': return value.size() > 1 && value[1] != ' ';
-    default: return true;
-  }
-}
 
 enum class outcome { read, elsewise, failed };
 
