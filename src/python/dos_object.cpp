@@ -20,29 +20,6 @@ std::string trim(std::string s) {
   return s;
 }
 
-thermo::readoptions readoptionsof(const std::optional<std::string>& unit, bool pds, std::optional<int> column,
-                                  bool sumcolumns, bool normalize, double cutoff, bool pretendreal) {
-  thermo::readoptions ro;
-  if (unit) {
-    if (!thermo::parseunit(*unit, ro.u)) throw py::value_error("unknown unit '" + *unit + "'; one of THz, cm-1, meV, eV, Ry, Ha");
-    ro.unitgiven = true;
-  }
-  if (pds && unit) throw py::value_error("a lattice_heat_capacity file is in hartree: unit does not go with it");
-  if (column && sumcolumns) throw py::value_error("column and sum_columns do not go together");
-  if (column && *column < 2) throw py::value_error("column must be 2 or more: column 1 holds the energies");
-  if (!(cutoff >= 0.0 && std::isfinite(cutoff))) throw py::value_error("cutoff_frequency must be a number, 0 or more");
-  ro.pds = pds;
-  if (column) {
-    ro.column = *column;
-    ro.columngiven = true;
-  }
-  ro.sumcolumns = sumcolumns;
-  ro.normalize = normalize;
-  ro.cutoff = cutoff;
-  ro.pretendreal = pretendreal;
-  return ro;
-}
-
 // A frozen copy of n values.
 py::array frozencopy(const double* v, std::size_t n) {
   return frozen(py::array_t<double>(static_cast<py::ssize_t>(n), v));
@@ -76,6 +53,31 @@ void checkatoms(std::optional<double> atoms) {
   if (atoms && !(*atoms > 0.0 && std::isfinite(*atoms))) throw py::value_error("atoms must be positive");
 }
 
+}  // namespace
+
+thermo::readoptions readoptionsof(const std::optional<std::string>& unit, bool pds, std::optional<int> column,
+                                  bool sumcolumns, bool normalize, double cutoff, bool pretendreal) {
+  thermo::readoptions ro;
+  if (unit) {
+    if (!thermo::parseunit(*unit, ro.u)) throw py::value_error("unknown unit '" + *unit + "'; one of THz, cm-1, meV, eV, Ry, Ha");
+    ro.unitgiven = true;
+  }
+  if (pds && unit) throw py::value_error("a lattice_heat_capacity file is in hartree: unit does not go with it");
+  if (column && sumcolumns) throw py::value_error("column and sum_columns do not go together");
+  if (column && *column < 2) throw py::value_error("column must be 2 or more: column 1 holds the energies");
+  if (!(cutoff >= 0.0 && std::isfinite(cutoff))) throw py::value_error("cutoff_frequency must be a number, 0 or more");
+  ro.pds = pds;
+  if (column) {
+    ro.column = *column;
+    ro.columngiven = true;
+  }
+  ro.sumcolumns = sumcolumns;
+  ro.normalize = normalize;
+  ro.cutoff = cutoff;
+  ro.pretendreal = pretendreal;
+  return ro;
+}
+
 // OSError, of the subclass errno names (FileNotFoundError, ...), where the
 // file at path is not there, cannot be read or is a directory. Asked of the
 // file system without opening it: a pipe opened twice would lose its writer.
@@ -91,8 +93,6 @@ void checkopens(const std::string& path, const py::bytes& shown) {
   PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, py::module_::import("os").attr("fsdecode")(shown).ptr());
   throw py::error_already_set();
 }
-
-}  // namespace
 
 dos fromarrays(const py::object& frequencies, const py::object& densities, const std::optional<std::string>& unit,
                std::optional<double> atoms, bool normalize, bool peratom, double cutoff, bool pretendreal) {

@@ -35,6 +35,16 @@ dos fromarrays(const py::object& frequencies, const py::object& densities, const
 dos fromfile(const py::bytes& path, const std::optional<std::string>& unit, std::optional<int> column, bool sumcolumns,
              bool normalize, double cutoff, bool pretendreal, std::optional<double> atoms, bool peratom, bool pds);
 
+// How a file or arrays are read, from the arguments; ValueError where they
+// do not go together or a value is out of its range.
+thermo::readoptions readoptionsof(const std::optional<std::string>& unit, bool pds, std::optional<int> column,
+                                  bool sumcolumns, bool normalize, double cutoff, bool pretendreal);
+
+// OSError, of the subclass errno names (FileNotFoundError, ...), where the
+// file at path (shown as `shown`) is not there, cannot be read or is a
+// directory.
+void checkopens(const std::string& path, const py::bytes& shown);
+
 // "<Dos ...>": where it came from, its points, unit, states, atoms and
 // theta_inf.
 std::string reprof(const dos& d);

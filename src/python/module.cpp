@@ -9,6 +9,7 @@
 #include <pybind11/stl.h>
 
 #include "arrays.hpp"
+#include "displacement_call.hpp"
 #include "dos_object.hpp"
 #include "harmonic_calls.hpp"
 #include "phases_call.hpp"
@@ -127,7 +128,7 @@ It cannot be pickled or copied (TypeError); its arrays can.)doc")
       .def("__copy__", [](const qharesult&) -> py::object { throw py::type_error(notpickled); })
       .def("__deepcopy__", [](const qharesult&, py::object) -> py::object { throw py::type_error(notpickled); });
 
-  py::class_<dos>(m, "Dos", R"doc(
+  py::class_<dos> doscls(m, "Dos", R"doc(
 A phonon density of states, checked as lattice_thermo checks it, ready for
 the harmonic functions.
 
@@ -154,8 +155,9 @@ J/K/mol (cv, entropy); thermal_properties gives phonopy's, kJ/mol and
 J/K/mol. All per mole of cells, or of atoms with per_atom=True.
 
 A Dos never changes: copy.copy and copy.deepcopy give the same object;
-pickling raises TypeError (pickle the arrays and make it again).)doc")
-      .def(py::init(&fromarrays))
+pickling raises TypeError (pickle the arrays and make it again).)doc");
+  binddisplacements(m, doscls);
+  doscls.def(py::init(&fromarrays))
       .def_static("from_file", &fromfile, R"doc(
 A DOS file read by lattice_thermo's own readers: columns (phonopy's
 total_dos.dat, projected_dos.dat with sum_columns=True or column=K,

@@ -51,7 +51,10 @@ for cls in (_core.Dos, _core.ThermalProperties, _core.QhaResult, _core.QhaPhases
         try:
             member = getattr(obj, name)
             if callable(member) and not isinstance(member, type):
-                member() if name in ("zero_point_energy", "__repr__", "__getstate__") else member(300.0)
+                if name in ("zero_point_energy", "__repr__", "__getstate__"):
+                    member()
+                else:
+                    member(300.0, 63.546) if name in ("mean_square_displacement", "b_factor") else member(300.0)
         except TypeError as e:
             if "initialised" not in str(e) and name not in ("from_file", "from_pds"):
                 raise

@@ -19,7 +19,7 @@ fit tightened as in qha_phonopy_test.py. Checked:
 Skipped (exit 77) without phonopy, ASE or scipy.
     qha_dropin_phonopy_test.py <lattice_thermo> <tools/make_emt_example>
 """
-import csv, importlib.machinery, importlib.util, io, math, os, subprocess, sys, tempfile
+import csv, io, math, os, subprocess, sys, tempfile
 
 try:
     import numpy as np
@@ -27,15 +27,14 @@ try:
     from phonopy.file_IO import read_thermal_properties_yaml
     import ase  # noqa: F401 (make_emt_example's)
     sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    from emt import load
     from tight_qha import tighten
 except ImportError as e:
     print(f"phonopy, ASE or scipy is missing ({e}): comparison skipped")
     sys.exit(77)
 
 program, tool = os.path.abspath(sys.argv[1]), sys.argv[2]
-spec = importlib.util.spec_from_loader("emt", importlib.machinery.SourceFileLoader("emt", tool))
-emt = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(emt)
+emt = load(tool)
 failures = 0
 largest = {}  # the largest relative difference of each quantity
 

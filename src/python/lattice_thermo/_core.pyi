@@ -57,65 +57,7 @@ class QhaResult:
     @property
     def last_temperature(self) -> _Array: ...  # K, per pressure
 
-class QhaPhasesResult:
-    """Several phases' results, arrays of shape (phases, pressures, temperatures)
-    per mole of formula units; stable marks the phase of lowest G."""
-    @property
-    def phase(self) -> npt.NDArray[np.str_]: ...
-    @property
-    def formula_units(self) -> _Array: ...
-    @property
-    def pressures(self) -> _Array: ...  # GPa
-    @property
-    def temperatures(self) -> _Array: ...  # K
-    @property
-    def volume(self) -> _Array: ...  # A^3 per formula unit
-    @property
-    def gibbs_energy(self) -> _Array: ...  # kJ/mol
-    @property
-    def bulk_modulus(self) -> _Array: ...  # GPa
-    @property
-    def thermal_expansion(self) -> _Array: ...  # 1/K
-    @property
-    def heat_capacity_p(self) -> _Array: ...  # J/K/mol
-    @property
-    def heat_capacity_v(self) -> _Array: ...  # J/K/mol
-    @property
-    def gruneisen(self) -> _Array: ...
-    @property
-    def entropy(self) -> _Array: ...  # J/K/mol
-    @property
-    def bulk_modulus_s(self) -> _Array: ...  # GPa
-    @property
-    def bulk_modulus_prime(self) -> _Array: ...
-    @property
-    def fit_rms(self) -> _Array: ...  # kJ/mol
-    @property
-    def linear_thermal_expansion(self) -> _Array: ...  # 1/K
-    @property
-    def stable(self) -> npt.NDArray[np.bool_]: ...
-    @property
-    def last_temperature(self) -> _Array: ...  # K, per phase and pressure
-
-class TransitionsResult:
-    """The transitions, one entry per row."""
-    @property
-    def temperature(self) -> _Array: ...  # K
-    @property
-    def phase_low(self) -> npt.NDArray[np.str_]: ...
-    @property
-    def phase_high(self) -> npt.NDArray[np.str_]: ...
-    @property
-    def pressure(self) -> _Array: ...  # GPa
-    @property
-    def volume_change(self) -> _Array: ...  # A^3 per formula unit
-    @property
-    def entropy_change(self) -> _Array: ...  # J/K/mol
-    @property
-    def clapeyron_slope(self) -> _Array: ...  # GPa/K
-    def __len__(self) -> int: ...
-
-# The compiled Dos, qha and transitions, used through lattice_thermo's.
+# The compiled Dos, qha, transitions and displacements, used through lattice_thermo's.
 class Dos:
     def __init__(self, *args: Any) -> None: ...
     @staticmethod
@@ -127,3 +69,4 @@ class Dos:
 def qha(*args: Any) -> QhaResult: ...
 def qha_phases(*args: Any) -> QhaPhasesResult: ...
 def transitions(*args: Any) -> TransitionsResult: ...
+def displacements(*args: Any) -> dict: ...

@@ -94,6 +94,12 @@ class Dos:
     def zero_point_energy(self) -> float:
         return self._made().zero_point_energy()
 
+    def mean_square_displacement(self, t: Temperatures, mass: float) -> Union[float, np.ndarray]:
+        return self._made().mean_square_displacement(t, real(mass, "mass"))
+
+    def b_factor(self, t: Temperatures, mass: float) -> Union[float, np.ndarray]:
+        return self._made().b_factor(t, real(mass, "mass"))
+
     theta_infinity = property(lambda self: self._made().theta_infinity)
     states = property(lambda self: self._made().states)
     atoms = property(lambda self: self._made().atoms)

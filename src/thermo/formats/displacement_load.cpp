@@ -84,6 +84,11 @@ double totalmeansquare(const loaded& file, double mass, double t) {
   return meansquaredisplacement(displacementsum(file.d, low, t, file.meshcounts.rigid), file.d.states, mass);
 }
 
+void notecoarse(const loaded& file, const std::string& w, std::string& notes) {
+  if (file.mesh) return;
+  noteunresolved(unresolvedshare(file.sp, file.cutoffthz * joules(unit::thz)), firststates(file.sp), "", w, notes);
+}
+
 bool columndisplacements(std::vector<spectrum>& columns, const readoptions& ro, const displacementoptions& o,
                          const std::vector<double>& t, const std::function<void()>& poll, displacementtable& out,
                          problem& p, const std::string& w) {
@@ -155,10 +160,7 @@ bool totaldisplacements(const loaded& file, const displacementoptions& o, double
     if (poll && (i + 1) % 256 == 0) poll();
     std::fill_n(out.values.begin() + static_cast<long>(i * n), n, totalmeansquare(file, mass, t[i]));
   }
-  if (!file.mesh) {
-    const double cutoff = file.cutoffthz * joules(unit::thz);
-    noteunresolved(unresolvedshare(file.sp, cutoff), firststates(file.sp), "", w, out.notes);
-  }
+  notecoarse(file, w, out.notes);
   out.route = file.mesh ? "the modes of the mesh, every atom the same (the mean over the cell's)"
                         : "a total DOS of " + std::to_string(n) + " atom" + (n > 1 ? "s" : "") +
                               " of one element, normalised to 3 states an atom: every atom the same";

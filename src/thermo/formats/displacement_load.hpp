@@ -77,6 +77,10 @@ bool meshdisplacements(source& in, const std::string& path, const readoptions& r
 // mesh's modes (the rigid translations left out) at temperature t.
 double totalmeansquare(const loaded& file, double mass, double t);
 
+// The warning, appended to notes, where a tabulated DOS's lowest energies
+// leave more than 1 % of <|u|^2> unresolved.
+void notecoarse(const loaded& file, const std::string& w, std::string& notes);
+
 // The masses a route takes: `atoms` masses from --masses or --mass, false
 // with p where they are missing or miscounted (`what` names the atoms, as
 // "DOS columns").

@@ -7,6 +7,7 @@
 // neither the rotations nor the permutations. The modes alone, with --mass,
 // give the mean over the cell's atoms of a crystal of one element, exactly
 // on any mesh.
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -31,7 +32,8 @@ struct displacementsink : meshsink {
   bool pretendreal, split;
   const std::vector<double>& t;
   const std::function<void()>& poll;
-  long count = 0, added = 0;
+  long added = 0;
+  double work = 0.0;  // since `poll` was last called
 
   displacementsink(double cutoff, bool pretendreal, bool split, const std::vector<double>& t,
                    const std::function<void()>& poll)
@@ -40,7 +42,13 @@ struct displacementsink : meshsink {
   void qpoint(const meshqpoint& q) override {
     const std::size_t first = modes.modes.size(), bands = q.frequencies.size();
     modes.qpoint(q);
-    if (poll && ++count % 16 == 0) poll();
+    // Some milliseconds between calls of `poll`: the sums' work, or the
+    // reading of the q-points alone.
+    work += static_cast<double>(q.eigenvectors.size() + bands) * static_cast<double>(std::max<std::size_t>(t.size(), 64));
+    if (poll && work > 1 << 24) {
+      work = 0.0;
+      poll();
+    }
     whole = whole && q.weight == 1.0;
     if (q.eigenvectors.empty() || !whole) return sums.reset();
     const std::size_t width = q.eigenvectors.size() / bands, atoms = width / 6;

@@ -11,15 +11,21 @@ namespace thermo {
 
 namespace {
 
-// A batch: at most this many modes, and about a MiB of projections.
+// A batch: at most this many modes, about a MiB of projections, and some
+// milliseconds of work (its modes times the sums), so that whoever adds the
+// modes can stop between batches.
 constexpr std::size_t maxbatch = 1024;
 constexpr std::size_t batchvalues = std::size_t{1} << 17;
+constexpr double batchwork = 1 << 24;
 
 }  // namespace
 
 displacementsums::displacementsums(std::vector<double> temperatures, std::size_t atoms, bool split)
     : t_(std::move(temperatures)), atoms_(atoms), split_(split),
-      batch_(std::clamp<std::size_t>(batchvalues / (6 * std::max<std::size_t>(atoms, 1)), 1, maxbatch)),
+      batch_(static_cast<std::size_t>(std::clamp(
+          std::min(static_cast<double>(batchvalues), batchwork / static_cast<double>(std::max<std::size_t>(t_.size(), 1))) /
+              static_cast<double>(6 * std::max<std::size_t>(atoms, 1)),
+          1.0, static_cast<double>(maxbatch)))),
       sums_(t_.size() * 6 * atoms, 0.0) {
   energy_.reserve(batch_);
   projections_.reserve(batch_ * 6 * atoms);

@@ -3,8 +3,8 @@
 //   S_ab(j, T) = sum over modes of w coth(E / 2 k_B T) / E Re(e_ja e*_jb)
 // (a, b = x, y, z; e the mode's normalised, mass-weighted eigenvector),
 // gathered mode by mode as a mesh is read: no eigenvector is kept, and the
-// memory is the sums' and one batch of modes'. Each batch's temperatures are
-// shared by two threads.
+// memory is the sums' and one batch of modes', a batch some milliseconds of
+// work. Each batch's temperatures are shared by two threads.
 #pragma once
 
 #include <cstddef>
