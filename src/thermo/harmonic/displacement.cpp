@@ -9,22 +9,9 @@
 
 namespace thermo {
 
-namespace {
-
-// Beyond this E / kT, e^x - 1 is infinite in a double and coth(x / 2) is 1.
-constexpr double largex = 800.0;
-
-}  // namespace
-
 void cothoverenergy(const double* e, std::size_t n, double kt, double* c) {
-  if (!(kt > 0.0)) {
-    for (std::size_t i = 0; i < n; ++i) c[i] = 1.0 / e[i];
-    return;
-  }
-  const double invkt = 1.0 / kt;
-  for (std::size_t i = 0; i < n; ++i) c[i] = std::min(e[i] * invkt, largex);
-  expm1s(c, n);
-  for (std::size_t i = 0; i < n; ++i) c[i] = (1.0 + 2.0 / c[i]) / e[i];
+  if (kt > 0.0) return cothsoverenergy(e, n, kt, c);
+  for (std::size_t i = 0; i < n; ++i) c[i] = 1.0 / e[i];
 }
 
 double displacementscale(double mass) {

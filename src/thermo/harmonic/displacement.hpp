@@ -19,7 +19,7 @@ namespace thermo {
 
 // c[i] = coth(e[i] / 2kt) / e[i] (1/J) for n energies e[i] > 0 at
 // kt = k_B T (0 where T = 0: c = 1 / E), from one vector expm1 call each:
-// coth(x / 2) = 1 + 2 / (e^x - 1). `c` may be `e`.
+// coth(x / 2) = 1 + 2 / (e^x - 1).
 void cothoverenergy(const double* e, std::size_t n, double kt, double* c);
 
 // hbar^2 / 2m in A^2 J for a mass in amu: <u^2> is this times a sum of

@@ -6,6 +6,7 @@
 #include "thermo/base/two_threads.hpp"
 #include "thermo/harmonic/constants.hpp"
 #include "thermo/harmonic/displacement.hpp"
+#include "thermo/harmonic/kernel.hpp"
 
 namespace thermo {
 
@@ -54,19 +55,7 @@ void displacementsums::flush() {
   alternateruns(t_.size(), split_ && worth, [&](std::size_t i) {
     double c[maxbatch];
     cothoverenergy(energy_.data(), m, t_[i] > 0.0 ? boltzmann * t_[i] : 0.0, c);
-    double* __restrict acc = sums_.data() + i * width;
-    const double* p = projections_.data();
-    // Four modes at a time, so that each sum is loaded and stored once for
-    // four of them.
-    std::size_t v = 0;
-    for (; v + 4 <= m; v += 4, p += 4 * width) {
-      const double c0 = c[v], c1 = c[v + 1], c2 = c[v + 2], c3 = c[v + 3];
-      const double* __restrict p0 = p;
-      for (std::size_t k = 0; k < width; ++k)
-        acc[k] += c0 * p0[k] + c1 * p0[k + width] + c2 * p0[k + 2 * width] + c3 * p0[k + 3 * width];
-    }
-    for (; v < m; ++v, p += width)
-      for (std::size_t k = 0; k < width; ++k) acc[k] += c[v] * p[k];
+    addmodes(sums_.data() + i * width, c, projections_.data(), m, width);
   });
   energy_.clear();
   projections_.clear();

@@ -47,12 +47,21 @@ void log1ps(double* v, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) v[i] = std::log1p(v[i]);
 }
 
-void expm1s(double* v, std::size_t n) {
+void cothsoverenergy(const double* e, std::size_t n, double kt, double* c) {
   const int level = vectors();
-  if (level == 2) expm1s_avx512(v, n);
-  else if (level == 1) expm1s_avx2(v, n);
-  else
-    for (std::size_t i = 0; i < n; ++i) v[i] = std::expm1(v[i]);
+  if (level == 2) return cothsoverenergy_avx512(e, n, kt, c);
+  if (level == 1) return cothsoverenergy_avx2(e, n, kt, c);
+  for (std::size_t i = 0; i < n; ++i) {
+    const double y = std::expm1(std::min(e[i] / kt, xcap));
+    c[i] = (y + 2.0) / (y * e[i]);
+  }
+}
+
+void addmodes(double* sums, const double* c, const double* p, std::size_t m, std::size_t width) {
+  const int level = vectors();
+  if (level == 2) addmodes_avx512(sums, c, p, m, width);
+  else if (level == 1) addmodes_avx2(sums, c, p, m, width);
+  else addmodesloop<double>(sums, c, p, m, width);
 }
 
 }  // namespace thermo

@@ -30,10 +30,36 @@ void modesums_avx512(const double* e, const double* g, std::size_t n, double kt,
 void log1ps(double* v, std::size_t n);
 void log1ps_avx2(double* v, std::size_t n);
 void log1ps_avx512(double* v, std::size_t n);
-// v[i] = e^v[i] - 1 for i < n, the same way (the displacements' coth).
-void expm1s(double* v, std::size_t n);
-void expm1s_avx2(double* v, std::size_t n);
-void expm1s_avx512(double* v, std::size_t n);
+// c[i] = coth(x / 2) / e[i] = (y + 2) / (y e[i]), y = e^x - 1 and
+// x = min(e[i] / kt, xcap), for i < n: the displacements' weights of modes
+// of energy e[i] > 0 (J) at k_B T = kt > 0. The variants as above.
+inline constexpr double xcap = 700.0;  // coth(x / 2) is 1 in a double from here, e^x - 1 still finite
+void cothsoverenergy(const double* e, std::size_t n, double kt, double* c);
+void cothsoverenergy_avx2(const double* e, std::size_t n, double kt, double* c);
+void cothsoverenergy_avx512(const double* e, std::size_t n, double kt, double* c);
+
+// sums[k] += sum over v < m of c[v] p[v width + k], for k < width: the
+// displacements' sums over a batch of modes at one temperature; the
+// variants as above (their multiply-adds fused).
+void addmodes(double* sums, const double* c, const double* p, std::size_t m, std::size_t width);
+void addmodes_avx2(double* sums, const double* c, const double* p, std::size_t m, std::size_t width);
+void addmodes_avx512(double* sums, const double* c, const double* p, std::size_t m, std::size_t width);
+
+// The loop of every variant, which each file compiles for its own vectors:
+// four modes at a time, so that each sum is loaded and stored once for four
+// of them. V names the file's vector type, so that each file has its own.
+template <class V>
+void addmodesloop(double* __restrict sums, const double* c, const double* __restrict p, std::size_t m,
+                  std::size_t width) {
+  std::size_t v = 0;
+  for (; v + 4 <= m; v += 4, p += 4 * width) {
+    const double c0 = c[v], c1 = c[v + 1], c2 = c[v + 2], c3 = c[v + 3];
+    for (std::size_t k = 0; k < width; ++k)
+      sums[k] += c0 * p[k] + c1 * p[k + width] + c2 * p[k + 2 * width] + c3 * p[k + 3 * width];
+  }
+  for (; v < m; ++v, p += width)
+    for (std::size_t k = 0; k < width; ++k) sums[k] += c[v] * p[k];
+}
 
 // Every variant computes m = 1 - e^-x and y = e^-x from one function call,
 // the one that is accurate for its x: below x = 2, m = -expm1(-x) and

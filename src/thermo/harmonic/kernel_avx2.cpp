@@ -22,6 +22,12 @@ void modesums_avx2(const double* e, const double* g, std::size_t n, double kt, d
 
 void log1ps_avx2(double* v, std::size_t n) { vectorapply<v4d, 4, _ZGVdN4v_log1p>(v, n); }
 
-void expm1s_avx2(double* v, std::size_t n) { vectorapply<v4d, 4, _ZGVdN4v_expm1>(v, n); }
+void cothsoverenergy_avx2(const double* e, std::size_t n, double kt, double* c) {
+  vectorcoths<v4d, 4, _ZGVdN4v_expm1>(e, n, kt, c);
+}
+
+void addmodes_avx2(double* sums, const double* c, const double* p, std::size_t m, std::size_t width) {
+  addmodesloop<v4d>(sums, c, p, m, width);
+}
 
 }  // namespace thermo

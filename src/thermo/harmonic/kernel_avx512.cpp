@@ -22,6 +22,12 @@ void modesums_avx512(const double* e, const double* g, std::size_t n, double kt,
 
 void log1ps_avx512(double* v, std::size_t n) { vectorapply<v8d, 8, _ZGVeN8v_log1p>(v, n); }
 
-void expm1s_avx512(double* v, std::size_t n) { vectorapply<v8d, 8, _ZGVeN8v_expm1>(v, n); }
+void cothsoverenergy_avx512(const double* e, std::size_t n, double kt, double* c) {
+  vectorcoths<v8d, 8, _ZGVeN8v_expm1>(e, n, kt, c);
+}
+
+void addmodes_avx512(double* sums, const double* c, const double* p, std::size_t m, std::size_t width) {
+  addmodesloop<v8d>(sums, c, p, m, width);
+}
 
 }  // namespace thermo

@@ -69,17 +69,47 @@ void vectorsums(const double* e, const double* g, std::size_t n, double kt, doub
   }
 }
 
+// cothsoverenergy W at a time, the last vector filled up with copies of
+// the last energy.
+template <class V, int W, V (*vexpm1)(V)>
+void vectorcoths(const double* e, std::size_t n, double kt, double* c) {
+  const double invkt = 1.0 / kt;
+  auto coths = [&](V ev) {
+    V x = ev * invkt;
+    x = x < xcap ? x : xcap;
+    const V y = vexpm1(x);
+    return (y + 2.0) / (y * ev);
+  };
+  std::size_t i = 0;
+  for (; i + W <= n; i += W) {
+    V ev;
+    __builtin_memcpy(&ev, e + i, sizeof ev);
+    const V r = coths(ev);
+    __builtin_memcpy(c + i, &r, sizeof r);
+  }
+  if (i == n) return;
+  V ev;
+  for (std::size_t k = 0; k < W; ++k) ev[k] = e[std::min(i + k, n - 1)];
+  const V r = coths(ev);
+  for (std::size_t k = i; k < n; ++k) c[k] = r[k - i];
+}
+
 // v[i] = f(v[i]) for i < n by the vector function f, W at a time, the last
 // vector filled up with zeros.
 template <class V, int W, V (*f)(V)>
 void vectorapply(double* v, std::size_t n) {
-  for (std::size_t i = 0; i < n; i += W) {
-    V x{};
-    const std::size_t count = std::min<std::size_t>(W, n - i);
-    __builtin_memcpy(&x, v + i, count * sizeof(double));
+  std::size_t i = 0;
+  for (; i + W <= n; i += W) {
+    V x;
+    __builtin_memcpy(&x, v + i, sizeof x);
     x = f(x);
-    __builtin_memcpy(v + i, &x, count * sizeof(double));
+    __builtin_memcpy(v + i, &x, sizeof x);
   }
+  if (i == n) return;
+  V x{};
+  for (std::size_t k = i; k < n; ++k) x[k - i] = v[k];
+  x = f(x);
+  for (std::size_t k = i; k < n; ++k) v[k] = x[k - i];
 }
 
 }  // namespace thermo

@@ -12,6 +12,7 @@
 #include "testutil.hpp"
 #include "thermo/harmonic/displacement.hpp"
 #include "thermo/harmonic/displacement_sums.hpp"
+#include "thermo/harmonic/kernel.hpp"
 
 namespace {
 
@@ -84,6 +85,45 @@ TEST(ThermoDisplacement, CothOverEnergyAtItsLimits) {
   EXPECT_NEAR(c[0], 2.0 * kt / (e[0] * e[0]), 1e-12 * c[0]);
   EXPECT_NEAR(c[1], 1.0 / std::tanh(e[1] / (2.0 * kt)) / e[1], 1e-13 * c[1]);
   EXPECT_DOUBLE_EQ(c[3], 1.0 / e[3]);
+}
+
+// Every variant of the kernels against long double: coth(x/2)/E from
+// x = 1e-140 to the largest energy a DOS may hold, 1e-10 J (x = 1e11, e^x
+// long infinite), and the batch sums for every
+// count of modes left over after the four at a time.
+TEST(ThermoDisplacement, KernelVariantsAgree) {
+  using coths = void (*)(const double*, std::size_t, double, double*);
+  using adds = void (*)(double*, const double*, const double*, std::size_t, std::size_t);
+  std::vector<std::pair<coths, adds>> variants = {{cothsoverenergy, addmodes}};
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
+    variants.push_back({cothsoverenergy_avx2, addmodes_avx2});
+  if (__builtin_cpu_supports("avx512f")) variants.push_back({cothsoverenergy_avx512, addmodes_avx512});
+  const double kt = 1e-21;
+  std::vector<double> e;
+  // c is finite from x = 1e-143; no phonon passes maxenergy, 1e-10 J.
+  for (double x = 1e-140; x * kt <= maxenergy; x *= 1.37) e.push_back(x * kt);
+  std::vector<double> c(e.size()), p(9 * 24), sums(24);
+  for (std::size_t i = 0; i < p.size(); ++i) p[i] = std::sin(static_cast<double>(i));
+  for (const auto& [coth, add] : variants) {
+    coth(e.data(), e.size(), kt, c.data());
+    for (std::size_t i = 0; i < e.size(); ++i) {
+      const long double x = static_cast<long double>(e[i]) / kt;
+      const long double want = (x > 1e4L ? 1.0L : 1.0L / std::tanh(x / 2.0L)) / e[i];
+      EXPECT_NEAR(c[i], static_cast<double>(want), 1e-15 * static_cast<double>(want)) << e[i];
+    }
+    for (std::size_t m = 0; m <= 9; ++m) {
+      std::fill(sums.begin(), sums.end(), 1.0);
+      add(sums.data(), c.data() + 100, p.data(), m, 24);
+      for (std::size_t k = 0; k < 24; ++k) {
+        long double want = 1.0L, scale = 1.0L;
+        for (std::size_t v = 0; v < m; ++v) {
+          want += static_cast<long double>(c[100 + v]) * p[v * 24 + k];
+          scale += std::fabs(static_cast<long double>(c[100 + v]) * p[v * 24 + k]);
+        }
+        EXPECT_NEAR(sums[k], static_cast<double>(want), 1e-15 * static_cast<double>(scale)) << m;
+      }
+    }
+  }
 }
 
 // 57Fe's 14.4125 keV line in a Debye solid of 470 K at 300 K: the textbook
