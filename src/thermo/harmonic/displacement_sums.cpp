@@ -1,6 +1,7 @@
 #include "thermo/harmonic/displacement_sums.hpp"
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 #include "thermo/base/two_threads.hpp"
@@ -43,22 +44,56 @@ void displacementsums::add(double energy, double weight, const double* e) {
   if (energy_.size() == batch_) flush();
 }
 
+displacementsums::~displacementsums() {
+  if (worker_.joinable()) worker_.join();
+}
+
 const std::vector<double>& displacementsums::sums() {
-  flush();
+  wait();
+  std::swap(energy_, summing_);
+  std::swap(projections_, summingp_);
+  energy_.clear();
+  projections_.clear();
+  sum(split_);
   return sums_;
 }
 
+void displacementsums::wait() {
+  if (worker_.joinable()) worker_.join();
+  if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+}
+
 void displacementsums::flush() {
-  const std::size_t m = energy_.size(), width = 6 * atoms_;
-  if (m == 0) return;
-  const bool worth = static_cast<double>(m) * static_cast<double>(width) * static_cast<double>(t_.size()) > 1e5;
-  alternateruns(t_.size(), split_ && worth, [&](std::size_t i) {
-    double c[maxbatch];
-    cothoverenergy(energy_.data(), m, t_[i] > 0.0 ? boltzmann * t_[i] : 0.0, c);
-    addmodes(sums_.data() + i * width, c, projections_.data(), m, width);
-  });
+  wait();
+  std::swap(energy_, summing_);
+  std::swap(projections_, summingp_);
   energy_.clear();
   projections_.clear();
+  if (split_) {
+    try {
+      worker_ = std::thread([this] {
+        try {
+          sum(false);
+        } catch (...) {
+          error_ = std::current_exception();
+        }
+      });
+      return;
+    } catch (...) {  // no thread to be had: the batch is summed here
+    }
+  }
+  sum(false);
+}
+
+void displacementsums::sum(bool split) {
+  const std::size_t m = summing_.size(), width = 6 * atoms_;
+  if (m == 0) return;
+  const bool worth = static_cast<double>(m) * static_cast<double>(width) * static_cast<double>(t_.size()) > 1e5;
+  alternateruns(t_.size(), split && worth, [&](std::size_t i) {
+    double c[maxbatch];
+    cothoverenergy(summing_.data(), m, t_[i] > 0.0 ? boltzmann * t_[i] : 0.0, c);
+    addmodes(sums_.data() + i * width, c, summingp_.data(), m, width);
+  });
 }
 
 }  // namespace thermo
