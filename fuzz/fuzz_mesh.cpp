@@ -1,8 +1,10 @@
 // Arbitrary bytes as phonopy's mesh.yaml: the first byte picks the options
 // (--cutoff-frequency, --pretend-real, --atoms, the CSV or phonopy's YAML,
 // the temperatures), the rest is the file. The reader runs on the bytes
-// directly, then the whole program in process on them as a file named
-// *.yaml. Whatever the bytes, nothing may crash; a refusal has its message;
+// directly, its two readers (phonopy's layout line by line, libyaml's
+// events) against each other, then the whole program in process on them as
+// a file named *.yaml, and with --displacements. Whatever the bytes,
+// nothing may crash; a refusal has its message;
 // a mesh read has its counts consistent and gives finite sums; the program
 // exits 0, 1 or 2, says why where it is not 0, and its CSV rows hold finite
 // F, S, C and U.
@@ -75,6 +77,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
 
+  // Both readers with the eigenvectors and points read, the bytes not
+  // binary (which either refuses before reading): where phonopy's layout
+  // read line by line takes the file, libyaml takes it too, to the same
+  // q-points bit for bit; where the lines refuse it, libyaml does too.
+  if (bytes.substr(0, thermo::source::blocksize).find('\0') == std::string_view::npos) {
+    struct recorder : thermo::meshsink {
+      std::string seen;
+      void qpoint(const thermo::meshqpoint& q) override {
+        for (const auto* v : {&q.frequencies, &q.eigenvectors})
+          seen.append(reinterpret_cast<const char*>(v->data()), v->size() * sizeof(double));
+        seen.append(reinterpret_cast<const char*>(&q.weight), sizeof q.weight);
+        seen += q.gamma ? 'g' : '.';
+      }
+    } lines, events;
+    thermo::meshvalues byline(lines, true), byevent(events, true);
+    thermo::source a(bytes), b(bytes);
+    thermo::problem pa, pb;
+    std::vector<char> storage;
+    const thermo::meshlayout outcome = thermo::readmeshlines(a, byline, pa, storage);
+    if (outcome != thermo::meshlayout::elsewise) {
+      const bool read = thermo::readmeshyaml(b, byevent, pb);
+      if (read != (outcome == thermo::meshlayout::read)) std::abort();
+      if (read && (lines.seen != events.seen || byline.symbols != byevent.symbols || byline.atoms != byevent.atoms))
+        std::abort();
+    }
+  }
+
   // The whole program.
   static const yamlfile file;
   file.hold(bytes);
@@ -95,5 +124,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (status < 0 || status > 2) std::abort();
   if (status != 0 && err.text().empty()) std::abort();  // a failure always says why
   if (status == 0 && csv) checkrows(out.text(), false);
+
+  // --displacements on the same file: exact where it holds eigenvectors,
+  // else the mean over the atoms of mass 50.
+  std::vector<const char*> dargv = {"lattice_thermo", "--displacements", "--csv", "--tmin", tmin.c_str(), "--tmax",
+                                    tmin == "300" ? "400" : "50", "--tstep", "25", "--cutoff-frequency", cutoff};
+  if (pretend) dargv.push_back("--pretend-real");
+  if (a & 8) dargv.insert(dargv.end(), {"--mass", "50"});
+  dargv.push_back(file.path.c_str());
+  common::stringchannel dout, derr;
+  const int dstatus = thermo::run(static_cast<int>(dargv.size()), dargv.data(), dout, derr);
+  if (dstatus < 0 || dstatus > 2 || (dstatus != 0 && derr.text().empty())) std::abort();
+  // Every number finite: the fields from the mass on (the element, third,
+  // may be any symbol).
+  const std::string& rows = dout.text();
+  for (std::size_t p = rows.find('\n') + 1; dstatus == 0 && p < rows.size(); p = rows.find('\n', p) + 1) {
+    std::size_t at = p;
+    for (int k = 0; k < 3; ++k) at = rows.find(',', at) + 1;
+    for (const std::size_t end = rows.find('\n', p); at < end; at = rows.find(',', at) + 1) {
+      if (!std::isfinite(std::strtod(rows.c_str() + at, nullptr))) std::abort();
+      if (rows.find(',', at) > end) break;
+    }
+  }
   return 0;
 }

@@ -32,7 +32,7 @@ outcome readlines(source& in, thermaltable& t, problem& p, std::vector<char>& st
         p = lines.failure(st, "a thermal_properties.yaml");
         return outcome::failed;
       }
-      if (lines.truncated() || line.find('\t') != std::string_view::npos) return outcome::elsewise;
+      if (lines.truncated() || !printable(line)) return outcome::elsewise;
       line = line.substr(0, line.find_last_not_of(' ') + 1);
       if (line.empty() || line[0] == '#') continue;
       const long n = lines.number();

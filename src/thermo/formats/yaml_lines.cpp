@@ -15,6 +15,12 @@ bool itemchar(char c) {
 
 }  // namespace
 
+bool printable(std::string_view line) {
+  unsigned char outside = 0;
+  for (const char c : line) outside |= static_cast<unsigned char>(static_cast<unsigned char>(c) - 0x20u) >= 0x5Fu;
+  return outside == 0;
+}
+
 std::string_view trimmed(std::string_view s) {
   const std::size_t a = s.find_first_not_of(' ');
   if (a == std::string_view::npos) return {};

@@ -11,6 +11,11 @@
 
 namespace thermo {
 
+// Whether every byte of a line is printable ASCII. A line with anything
+// else (a control character, a tab, UTF-8) goes to libyaml, which alone
+// tells valid UTF-8 from invalid and refuses control characters.
+bool printable(std::string_view line);
+
 // s without the blanks around it.
 std::string_view trimmed(std::string_view s);
 

@@ -141,6 +141,21 @@ TEST(ThermoDisplacements, MassGivesTheMeanOnAnyMesh) {
             std::string::npos) << given.err;
 }
 
+// Several files in one CSV have the first file's columns: nan for the u_ab
+// a later file lacks, and a warning where a later file's are left out.
+TEST(ThermoDisplacements, SeveralFilesShareTheFirstFilesColumns) {
+  const std::string mesh = writefile("d_m.yaml", meshyaml({"1", "1"}, {{"1", "2", "3"}, {"2", "3", "4"}}, true));
+  const std::string dos = writefile("d_dos.dat", projected(1));
+  const auto first = runwith({"--displacements", "--csv", "--tmax", "0", "--mass", "63.546", mesh, dos});
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_EQ(field(first.out, "u_xy"), (std::vector<std::string>{field(first.out, "u_xy")[0], "nan"}));
+  EXPECT_NE(field(first.out, "u_xy")[0], "nan");
+  const auto second = runwith({"--displacements", "--csv", "--tmax", "0", "--mass", "63.546", dos, mesh});
+  EXPECT_EQ(second.out.substr(0, second.out.find('\n')), "file,temperature,atom,element,mass,mean_square_displacement,b_iso");
+  EXPECT_NE(second.err.find(mesh + ": warning: its u_ab are left out, as the CSV's columns are the first file's"),
+            std::string::npos) << second.err;
+}
+
 // What a DOS could not resolve: a column far from 3 states, and states
 // that begin too far from zero for the 1/E weight, each named with its
 // share.

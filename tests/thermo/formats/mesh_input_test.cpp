@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "testutil.hpp"
+#include "thermo/formats/thermal_properties.hpp"
 
 namespace {
 
@@ -90,6 +91,33 @@ TEST(ThermoMeshInput, YamlNoPhonopyFileHolds) {
             "a value of 2000 bytes, more than 1024: not phonopy's output");
   EXPECT_EQ(failure("mi_huge.yaml", "phonon: \"" + std::string(3 << 20, 'a') + "\"\n", 1),
             "more than 1048576 bytes read without a complete YAML value: not phonopy's output");
+}
+
+// The readers of phonopy's layouts line by line hand a line with any byte
+// outside printable ASCII to libyaml, which alone refuses invalid UTF-8 and
+// control characters: a file reads the same from its path and from memory.
+TEST(ThermoMeshInput, BytesLibyamlRefusesAreRefusedFromAPath) {
+  std::string bad = withweight("3");
+  bad.replace(bad.find("distance_from_gamma:  0.25"), 26, "distance_from_gamma:  0\xae" "25");
+  EXPECT_EQ(failure("mi_utf8.yaml", bad, 1), "not YAML: invalid leading UTF-8 octet");
+  std::string good = withweight("3");
+  good.insert(good.find("phonon:"), "# \xc3\x85ngstr\xc3\xb6m\n");  // valid UTF-8 in a comment
+  const auto read = runwith({"--csv", "--tmax", "100", writefile("mi_utf8ok.yaml", good)});
+  EXPECT_EQ(read.out, runwith({"--csv", "--tmax", "100", writefile("mi_ascii.yaml", withweight("3"))}).out) << read.err;
+  // phonopy's thermal_properties.yaml alike.
+  std::string thermal = runwith({"--yaml", "--temperatures", "0,300", writefile("mi_t.yaml", good)}).out;
+  thermal.insert(thermal.find("thermal_properties:"), "# \xae\n");
+  const std::string path = writefile("mi_thermal.yaml", thermal);
+  source file, memory(thermal);
+  std::string why;
+  ASSERT_TRUE(file.open(path, why)) << why;
+  thermaltable t;
+  problem p, q;
+  std::vector<char> storage;
+  EXPECT_FALSE(readthermalfile(path, file, t, p, storage));
+  EXPECT_FALSE(readthermal(memory, t, q));
+  EXPECT_EQ(p.what, q.what);
+  EXPECT_EQ(p.what, "not YAML: invalid leading UTF-8 octet");
 }
 
 }  // namespace
