@@ -161,7 +161,6 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   }
   if (help) return print(usage, "usage");
   if (version) return print(std::string("lattice_thermo ") + LATTICE_VERSION + "\n", "version");
-  if (const std::string why = checkdisplacementoptions(displacement, o); !why.empty()) return bad(why);
   std::string why, item;
   for (numeric& n : numbers)
     if (n.opt->count() > 0 && !optionnumber(n.text, *n.to, why))
@@ -187,6 +186,7 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   phases.transitionsgiven = transitionsopt->count() > 0;
   phases.pressuregiven = g.pressure;
   if (const std::string e = phasesof(argc, argv, known, phases, o); !e.empty()) return bad(e);
+  if (const std::string why = checkdisplacementoptions(displacement, o); !why.empty()) return bad(why);
   if (g.eos && !parseeos(eosname, o.qha.form))
     return bad("unknown equation of state '" + eosname + "'; one of vinet, birch_murnaghan, murnaghan");
   if (g.pressure && !optionlist(pressures, o.qha.pressures, item, why))
