@@ -63,12 +63,18 @@ class listreader {
   static constexpr int eofchar = -1;
   static constexpr int errchar = -2;
 
+  static bool isblankc(int c) { return c == ' ' || c == '\t' || c == '\r'; }
+  // Characters that end an unquoted item: a blank, a comma, a slash, the line
+  // end, or the end of the input (or a failed read of it).
+  static bool endsitem(int c) { return c < 0 || isblankc(c) || c == ',' || c == '/' || c == '\n'; }
+
   int peek();
   void advance() { ++cur_; }
   bool refill();
   void skipline();
   // Skips blanks and line ends; returns the next character.
   int skipspace();
+  // The numbers (freeform_number.cpp).
   bool shortnumber(double& value);
   int parsenumber(double& value, long long& repeat, bool& null, readresult& res);
 
