@@ -23,8 +23,8 @@ class meshhandler : public yamlhandler {
  public:
   explicit meshhandler(meshvalues& v) : v_(v) {}
 
-  void scalar(long line, std::string_view v) override { value(line, v); }
-  void start(long line, bool map) override { push(line, map); }
+  void scalar(long line, std::string_view key, std::string_view v) override { value(line, key, v); }
+  void start(long line, bool map, std::string_view key) override { push(line, map, key); }
   void end() override { pop(); }
 
  private:
@@ -33,16 +33,14 @@ class meshhandler : public yamlhandler {
   };
   struct frame {
     role r;
-    bool map;
     long line;
-    bool expectkey = true;
-    std::string key;
   };
   meshvalues& v_;
   std::vector<frame> stack_;
 
-  // What a child of the top frame is, from the top's role and key.
-  role childrole(bool map) const {
+  // What a child of the top frame is, from the top's role and the key the
+  // child is the value of.
+  role childrole(bool map, std::string_view childkey) const {
     if (stack_.empty()) return map ? role::root : role::other;
     const frame& top = stack_.back();
     const bool detail = v_.detail();
@@ -51,7 +49,7 @@ class meshhandler : public yamlhandler {
         {role::qpoint, "band", false, role::bands},         {role::band, "eigenvector", false, role::eigenvector},
         {role::root, "lattice", false, role::lattice},      {role::root, "points", false, role::points}};
     for (const auto& [parent, key, ismap, child] : children)
-      if (top.r == parent && top.key == key && map == ismap && (detail || (child != role::eigenvector && child != role::points)))
+      if (top.r == parent && childkey == key && map == ismap && (detail || (child != role::eigenvector && child != role::points)))
         return child;
     if (map && top.r == role::phonons) return role::qpoint;
     if (map && top.r == role::bands) return role::band;
@@ -62,13 +60,13 @@ class meshhandler : public yamlhandler {
     return role::other;
   }
 
-  void push(long line, bool map) {
-    const role r = childrole(map);
+  void push(long line, bool map, std::string_view key) {
+    const role r = childrole(map, key);
     if (r == role::qpoint) v_.startqpoint(line);
     if (r == role::band) v_.startband(line);
     if (r == role::point) v_.startpoint();
     if (!stack_.empty() && (stack_.back().r == role::eigenvector || stack_.back().r == role::atom) && map) notalist(line);
-    stack_.push_back({r, map, line, true, {}});
+    stack_.push_back({r, line});
   }
 
   void pop() {
@@ -78,39 +76,31 @@ class meshhandler : public yamlhandler {
     if (f.r == role::band) v_.endband();
     if (f.r == role::pair) v_.endpair(f.line);
     if (f.r == role::atom) v_.endatom(f.line);
-    if (!stack_.empty() && stack_.back().map) stack_.back().expectkey = true;
   }
 
   [[noreturn]] static void notalist(long line) {
     throw problem{line, "an eigenvector is not a list of atoms, each of three [real, imaginary] pairs"};
   }
 
-  void value(long line, std::string_view v) {
+  void value(long line, std::string_view key, std::string_view v) {
     if (stack_.empty()) return;
-    frame& top = stack_.back();
-    if (top.map && top.expectkey) {
-      top.key.assign(v.substr(0, 64));
-      top.expectkey = false;
-      return;
-    }
-    switch (top.r) {
-      case role::root: if (top.key == "natom") v_.natom(line, v); break;
-      case role::qpoint: if (top.key == "weight") v_.weight(line, v); break;
+    switch (stack_.back().r) {
+      case role::root: if (key == "natom") v_.natom(line, v); break;
+      case role::qpoint: if (key == "weight") v_.weight(line, v); break;
       case role::position: v_.position(line, v); break;
       case role::band:
-        if (top.key == "frequency") v_.frequency(line, v);
-        else if (top.key == "eigenvector" && v_.detail()) notalist(line);
+        if (key == "frequency") v_.frequency(line, v);
+        else if (key == "eigenvector" && v_.detail()) notalist(line);
         break;
       case role::eigenvector: case role::atom: notalist(line);
       case role::pair: v_.component(line, v); break;
       case role::latticerow: v_.latticecomponent(line, v); break;
       case role::point:
-        if (top.key == "symbol") v_.symbol(line, v);
-        else if (top.key == "mass") v_.mass(line, v);
+        if (key == "symbol") v_.symbol(line, v);
+        else if (key == "mass") v_.mass(line, v);
         break;
       default: break;
     }
-    if (top.map) top.expectkey = true;
   }
 };
 

@@ -92,50 +92,37 @@ class thermalhandler : public yamlhandler {
  public:
   explicit thermalhandler(thermaltable& t) : t_(t) {}
 
-  void start(long line, bool map) override {
+  void start(long line, bool map, std::string_view key) override {
     role r = role::other;
     if (stack_.empty()) r = map ? role::root : role::other;
-    else if (stack_.back().r == role::root && stack_.back().key == "thermal_properties" && !map) r = role::list;
-    else if (stack_.back().r == role::root && stack_.back().key == "unit" && map) r = role::unit;
-    else if (stack_.back().r == role::list && map) r = role::entry;
+    else if (stack_.back() == role::root && key == "thermal_properties" && !map) r = role::list;
+    else if (stack_.back() == role::root && key == "unit" && map) r = role::unit;
+    else if (stack_.back() == role::list && map) r = role::entry;
     if (r == role::entry) {
       entry_ = thermalentry{};
       entryline_ = line;
     }
-    stack_.push_back({r, map, true, {}});
+    stack_.push_back(r);
   }
 
   void end() override {
-    const role r = stack_.back().r;
+    const role r = stack_.back();
     stack_.pop_back();
     if (r == role::entry) endentry();
-    if (!stack_.empty() && stack_.back().map) stack_.back().expectkey = true;
   }
 
-  void scalar(long line, std::string_view v) override {
+  void scalar(long line, std::string_view key, std::string_view v) override {
     if (stack_.empty()) return;
-    frame& top = stack_.back();
-    if (top.map && top.expectkey) {
-      top.key.assign(v.substr(0, 64));
-      top.expectkey = false;
-      return;
-    }
-    if (top.map) top.expectkey = true;
-    if (top.r == role::root) thermalkey(t_, top.key, v, line);
-    else if (top.r == role::unit) thermalunit(top.key, v, line);
-    else if (top.r == role::entry) thermalentrykey(entry_, top.key, v, line);
+    const role r = stack_.back();
+    if (r == role::root) thermalkey(t_, key, v, line);
+    else if (r == role::unit) thermalunit(key, v, line);
+    else if (r == role::entry) thermalentrykey(entry_, key, v, line);
   }
 
  private:
   enum class role { root, unit, list, entry, other };
-  struct frame {
-    role r;
-    bool map;
-    bool expectkey;
-    std::string key;
-  };
   thermaltable& t_;
-  std::vector<frame> stack_;
+  std::vector<role> stack_;
   thermalentry entry_;
   long entryline_ = 0;
 

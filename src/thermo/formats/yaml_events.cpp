@@ -51,24 +51,30 @@ std::string quoted(std::string_view v) {
 }
 
 // The open mappings and sequences: how deep, and in each mapping the keys
-// given so far (scalar keys; a collection as a key is passed over) and
-// whether a key comes next.
+// given so far (scalar keys; a collection as a key is passed over), whether
+// a key comes next, and the key whose value does.
 class structure {
  public:
-  void start(long line, bool map) {
+  structure() { open_.reserve(maxdepth); }  // the keys' views stay valid
+
+  // The start of a collection, with `under` the key it is the value of (""
+  // where it is itself a key).
+  void start(long line, bool map, std::string_view& under) {
     if (open_.size() >= maxdepth)
       throw problem{line, "nested too deeply: more than " + std::to_string(maxdepth) + " levels, not phonopy's output"};
-    node(line, nullptr);
-    open_.push_back({map, true, {}});
+    node(line, nullptr, under);
+    open_.push_back({map, true, {}, {}});
   }
   void end() {
     open_.pop_back();
   }
-  void scalar(long line, std::string_view v) {
+  // A scalar: false where it is a mapping's key (kept for the value that
+  // follows), else true with `under` the key it is the value of.
+  bool scalar(long line, std::string_view v, std::string_view& under) {
     if (v.size() > maxscalar)
       throw problem{line, "a value of " + std::to_string(v.size()) + " bytes, more than " + std::to_string(maxscalar) +
                               ": not phonopy's output"};
-    node(line, &v);
+    return node(line, &v, under);
   }
 
  private:
@@ -76,20 +82,32 @@ class structure {
     bool map;
     bool key;  // in a mapping: the next node is a key
     std::unordered_map<std::string, long> keys;  // key -> its line
+    std::string current;  // the key whose value comes next; "" after a collection as a key
   };
   std::vector<level> open_;
 
-  // A node (a scalar, or the start of a collection) in the innermost level.
-  void node(long line, const std::string_view* v) {
-    if (open_.empty() || !open_.back().map) return;
+  // A node (a scalar v, or the start of a collection where v is null) in the
+  // innermost level: a key, or a value with the key it is under ("" in a
+  // sequence and at the top).
+  bool node(long line, const std::string_view* v, std::string_view& under) {
+    under = {};
+    if (open_.empty() || !open_.back().map) return true;
     level& top = open_.back();
-    if (top.key && v != nullptr) {
+    const bool iskey = top.key;
+    top.key = !top.key;
+    if (!iskey) {
+      under = top.current;
+      return true;
+    }
+    top.current.clear();
+    if (v != nullptr) {
       const auto [at, fresh] = top.keys.emplace(*v, line);
       if (!fresh)
         throw problem{line, "the key " + quoted(*v) + " is given twice in one mapping (first on line " +
                                 std::to_string(at->second) + ")"};
+      top.current.assign(*v);
     }
-    top.key = !top.key;
+    return false;
   }
 };
 
@@ -129,8 +147,8 @@ bool parseyaml(source& in, yamlhandler& h, problem& p) {
         switch (event.type) {
           case YAML_SCALAR_EVENT: {
             const std::string_view v(reinterpret_cast<const char*>(event.data.scalar.value), event.data.scalar.length);
-            open.scalar(line, v);
-            h.scalar(line, v);
+            std::string_view under;
+            if (open.scalar(line, v, under)) h.scalar(line, under, v);
             break;
           }
           case YAML_ALIAS_EVENT:
@@ -138,13 +156,13 @@ bool parseyaml(source& in, yamlhandler& h, problem& p) {
                                     quoted("*" + std::string(reinterpret_cast<const char*>(event.data.alias.anchor))) +
                                     ": aliases are not supported (phonopy writes none)"};
           case YAML_MAPPING_START_EVENT:
-            open.start(line, true);
-            h.start(line, true);
+          case YAML_SEQUENCE_START_EVENT: {
+            const bool map = event.type == YAML_MAPPING_START_EVENT;
+            std::string_view under;
+            open.start(line, map, under);
+            h.start(line, map, under);
             break;
-          case YAML_SEQUENCE_START_EVENT:
-            open.start(line, false);
-            h.start(line, false);
-            break;
+          }
           case YAML_MAPPING_END_EVENT:
           case YAML_SEQUENCE_END_EVENT:
             open.end();

@@ -15,10 +15,13 @@ namespace thermo {
 class yamlhandler {
  public:
   virtual ~yamlhandler() = default;
-  // A scalar, with the line it starts on.
-  virtual void scalar(long line, std::string_view value) = 0;
-  // The start of a mapping (map) or a sequence.
-  virtual void start(long line, bool map) = 0;
+  // A scalar value (a mapping's keys are not handed on), with the line it
+  // starts on and the key it is the value of: "" in a sequence, at the top,
+  // and after a key that is not a scalar.
+  virtual void scalar(long line, std::string_view key, std::string_view value) = 0;
+  // The start of a mapping (map) or a sequence, with the key it is the value
+  // of as for a scalar ("" too where the collection is itself a key).
+  virtual void start(long line, bool map, std::string_view key) = 0;
   // The end of the innermost mapping or sequence.
   virtual void end() = 0;
 };
