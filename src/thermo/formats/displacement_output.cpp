@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <vector>
 
 #include "thermo/base/number_text.hpp"
 #include "thermo/formats/output.hpp"
@@ -70,9 +69,7 @@ void appenddisplacementrows(std::string& s, const displacementtable& t, std::siz
   for (std::size_t i = from; i < to; ++i)
     for (std::size_t j = 0; j < t.atoms; ++j) {
       const double msd = t.meansquare(i, j);
-      std::vector<double> u;
-      if (t.matrices) u.assign(t.values.begin() + static_cast<long>((i * t.atoms + j) * 6),
-                               t.values.begin() + static_cast<long>((i * t.atoms + j) * 6 + 6));
+      const double* u = t.matrices ? t.values.data() + (i * t.atoms + j) * 6 : nullptr;
       if (csv) {
         s += prefix;
         appendshortest(s, t.temperatures[i]);
@@ -85,7 +82,7 @@ void appenddisplacementrows(std::string& s, const displacementtable& t, std::siz
         if (matrices)
           for (int k = 0; k < 6; ++k) {
             s += ',';
-            appendshortest(s, t.matrices ? u[static_cast<std::size_t>(k)] : NAN);
+            appendshortest(s, u != nullptr ? u[k] : NAN);
           }
         if (mossbauer > 0.0) {
           s += ',';
@@ -98,7 +95,8 @@ void appenddisplacementrows(std::string& s, const displacementtable& t, std::siz
         pad(s, shortest(t.masses[j]), fixedcolumns[3].width);
         pad(s, tablevalue(msd, 7), fixedcolumns[4].width);
         pad(s, tablevalue(bfactor(msd), 5), fixedcolumns[5].width);
-        for (double v : u) pad(s, tablevalue(v, 7), 12);
+        if (u != nullptr)
+          for (int k = 0; k < 6; ++k) pad(s, tablevalue(u[k], 7), 12);
         if (mossbauer > 0.0) pad(s, tablevalue(lambmossbauer(msd, mossbauer), 6), 10);
       }
       s += '\n';

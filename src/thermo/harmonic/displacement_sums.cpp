@@ -49,26 +49,22 @@ displacementsums::~displacementsums() {
 }
 
 const std::vector<double>& displacementsums::sums() {
-  wait();
-  std::swap(energy_, summing_);
-  std::swap(projections_, summingp_);
-  energy_.clear();
-  projections_.clear();
+  takebatch();
   sum(split_);
   return sums_;
 }
 
-void displacementsums::wait() {
+void displacementsums::takebatch() {
   if (worker_.joinable()) worker_.join();
   if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
-}
-
-void displacementsums::flush() {
-  wait();
   std::swap(energy_, summing_);
   std::swap(projections_, summingp_);
   energy_.clear();
   projections_.clear();
+}
+
+void displacementsums::flush() {
+  takebatch();
   if (split_) {
     try {
       worker_ = std::thread([this] {

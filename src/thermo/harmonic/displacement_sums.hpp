@@ -39,7 +39,9 @@ class displacementsums {
 
  private:
   void flush();  // the batch to the second thread, once it is done with the last
-  void wait();
+  // The gathered batch into summing_, once the second thread is done with
+  // the last (its exception thrown here).
+  void takebatch();
   void sum(bool split);  // the batch in summing_ into the sums
 
   std::vector<double> t_;
