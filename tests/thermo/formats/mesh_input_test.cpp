@@ -93,6 +93,27 @@ TEST(ThermoMeshInput, YamlNoPhonopyFileHolds) {
             "more than 1048576 bytes read without a complete YAML value: not phonopy's output");
 }
 
+// A collection used as a key (YAML allows it, phonopy writes none) takes
+// its value with it: the keys after it are still read as keys. The natom
+// that follows one is read, and a wrong one is told; it used to be taken
+// for a value, and the key after it for natom's.
+TEST(ThermoMeshInput, ACollectionAsAKeyLeavesTheKeysAfterIt) {
+  const std::string mesh = withweight("3");
+  const std::string plain = writefile("mi_plain.yaml", mesh);
+  auto keyed = [&](const std::string& natom) {
+    std::string s = mesh;
+    s.replace(s.find("natom:   1"), 10, "? [ a, b ]\n: 5\nnatom:   " + natom);
+    return writefile("mi_ckey.yaml", s);
+  };
+  const auto wrong = runwith({"--tmax", "100", keyed("2")});
+  EXPECT_EQ(wrong.status, 1);
+  EXPECT_EQ(wrong.err, "lattice_thermo: " + keyed("2") + ": natom: 2 atoms, but 3 frequencies a q-point\n");
+  EXPECT_TRUE(wrong.out.empty()) << wrong.out;
+  const auto right = runwith({"--csv", "--tmax", "100", keyed("1")});
+  ASSERT_EQ(right.status, 0) << right.err;
+  EXPECT_EQ(right.out, runwith({"--csv", "--tmax", "100", plain}).out);
+}
+
 // The readers of phonopy's layouts line by line hand a line with any byte
 // outside printable ASCII to libyaml, which alone refuses invalid UTF-8 and
 // control characters: a file reads the same from its path and from memory.
