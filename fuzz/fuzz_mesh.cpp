@@ -21,7 +21,7 @@
 #include "common/channel.hpp"
 #include "csv_rows.hpp"
 #include "thermo/cli/driver.hpp"
-#include "thermo/formats/mesh.hpp"
+#include "thermo/formats/yaml/mesh.hpp"
 #include "thermo/harmonic/harmonic.hpp"
 
 namespace {

@@ -2,8 +2,9 @@
 """The include rules of the source tree, checked on every #include "...".
 
 Each folder may include only the folders listed for it; the parts of
-src/thermo are layered base <- harmonic <- qha <- formats <- cli, and the
-Python module uses every part but the command line. A file of src/thermo
+src/thermo are layered base <- harmonic <- qha <- formats <- cli, the
+folders of formats among themselves text <- yaml <- inputs <- outputs, and
+the Python module uses every part but the command line. A file of src/thermo
 over 250 lines fails too: one file per job.
 
     layering_test.py SOURCE_DIR
@@ -12,7 +13,10 @@ import pathlib
 import re
 import sys
 
-THERMO_PARTS = ["base", "harmonic", "qha", "formats", "cli"]
+THERMO_PARTS = ["base", "harmonic", "qha", "formats/text", "formats/yaml", "formats/inputs",
+                "formats/outputs", "cli"]
+# Folders of src/thermo that hold folders, not files.
+THERMO_GROUPS = ["formats"]
 
 # Folder (relative to src/) -> the include prefixes it may use.
 ALLOWED = {
@@ -29,6 +33,8 @@ INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)
 
 def folder_of(src, path):
     rel = path.relative_to(src).parts
+    if rel[0] == "thermo" and len(rel) > 3 and rel[1] in THERMO_GROUPS:
+        return "thermo/%s/%s" % (rel[1], rel[2])
     if rel[0] == "thermo" and len(rel) > 2:
         return "thermo/" + rel[1]
     return rel[0]

@@ -7,7 +7,7 @@
 
 #include "interrupts.hpp"
 #include "thermo/base/number_text.hpp"
-#include "thermo/formats/displacement_load.hpp"
+#include "thermo/formats/inputs/displacement_load.hpp"
 #include "thermo/harmonic/displacement.hpp"
 
 namespace pymodule {

@@ -8,7 +8,7 @@
 
 #include "arrays.hpp"
 #include "initialised.hpp"
-#include "thermo/formats/load.hpp"
+#include "thermo/formats/inputs/load.hpp"
 
 namespace pymodule {
 

@@ -8,7 +8,7 @@
 #include "interrupts.hpp"
 #include "thermo/base/number_text.hpp"
 #include "thermo/base/two_threads.hpp"
-#include "thermo/formats/phases_output.hpp"
+#include "thermo/formats/outputs/phases_output.hpp"
 #include "thermo/harmonic/sweep.hpp"
 #include "thermo/qha/qha.hpp"
 #include "thermo/qha/transition_table.hpp"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "thermo/formats/displacement_output.hpp"
+#include "thermo/formats/outputs/displacement_output.hpp"
 
 namespace thermo {
 

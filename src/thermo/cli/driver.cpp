@@ -10,7 +10,7 @@
 #include "thermo/base/number_text.hpp"
 #include "thermo/cli/displacement_run.hpp"
 #include "thermo/cli/options.hpp"
-#include "thermo/formats/output.hpp"
+#include "thermo/formats/outputs/output.hpp"
 #include "thermo/cli/pipeline.hpp"
 #include "thermo/cli/qha_run.hpp"
 #include "thermo/cli/workers.hpp"

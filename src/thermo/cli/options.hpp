@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "common/channel.hpp"
-#include "thermo/formats/displacement_load.hpp"
-#include "thermo/formats/load.hpp"
+#include "thermo/formats/inputs/displacement_load.hpp"
+#include "thermo/formats/inputs/load.hpp"
 #include "thermo/harmonic/sweep.hpp"
 #include "thermo/qha/eos.hpp"
 

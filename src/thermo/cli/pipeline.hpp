@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "thermo/harmonic/harmonic.hpp"
-#include "thermo/formats/load.hpp"
+#include "thermo/formats/inputs/load.hpp"
 #include "thermo/cli/options.hpp"
-#include "thermo/formats/output.hpp"
+#include "thermo/formats/outputs/output.hpp"
 
 namespace thermo {
 

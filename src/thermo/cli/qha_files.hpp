@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "thermo/cli/options.hpp"
-#include "thermo/formats/load.hpp"
-#include "thermo/formats/thermal_properties.hpp"
+#include "thermo/formats/inputs/load.hpp"
+#include "thermo/formats/yaml/thermal_properties.hpp"
 #include "thermo/qha/tabulated.hpp"
 
 namespace thermo {

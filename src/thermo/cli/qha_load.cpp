@@ -7,8 +7,8 @@
 #include "thermo/cli/qha_phase.hpp"
 #include "thermo/cli/qha_files.hpp"
 #include "thermo/cli/qha_temperatures.hpp"
-#include "thermo/formats/efe_file.hpp"
-#include "thermo/formats/ev_file.hpp"
+#include "thermo/formats/inputs/efe_file.hpp"
+#include "thermo/formats/inputs/ev_file.hpp"
 #include "thermo/harmonic/constants.hpp"
 #include "thermo/qha/qha.hpp"
 

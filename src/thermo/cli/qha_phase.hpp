@@ -8,7 +8,7 @@
 
 #include "common/channel.hpp"
 #include "thermo/cli/options.hpp"
-#include "thermo/formats/phases_output.hpp"
+#include "thermo/formats/outputs/phases_output.hpp"
 #include "thermo/qha/checks.hpp"
 #include "thermo/qha/eos_fit.hpp"
 #include "thermo/qha/model.hpp"

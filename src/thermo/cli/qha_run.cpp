@@ -10,10 +10,10 @@
 #include "thermo/cli/pipeline.hpp"
 #include "thermo/cli/qha_phase.hpp"
 #include "thermo/cli/transitions_run.hpp"
-#include "thermo/formats/atomic_write.hpp"
-#include "thermo/formats/fv_output.hpp"
-#include "thermo/formats/phases_output.hpp"
-#include "thermo/formats/qha_output.hpp"
+#include "thermo/formats/outputs/atomic_write.hpp"
+#include "thermo/formats/outputs/fv_output.hpp"
+#include "thermo/formats/outputs/phases_output.hpp"
+#include "thermo/formats/outputs/qha_output.hpp"
 #include "thermo/qha/qha.hpp"
 
 namespace thermo {

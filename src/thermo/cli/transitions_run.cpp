@@ -7,7 +7,7 @@
 #include "thermo/base/problem.hpp"
 #include "thermo/base/two_threads.hpp"
 #include "thermo/cli/pipeline.hpp"
-#include "thermo/formats/phases_output.hpp"
+#include "thermo/formats/outputs/phases_output.hpp"
 #include "thermo/qha/transition_table.hpp"
 
 namespace thermo {

@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "testutil.hpp"
-#include "thermo/formats/atomic_write.hpp"
-#include "thermo/formats/pds.hpp"
-#include "thermo/formats/resample.hpp"
+#include "thermo/formats/outputs/atomic_write.hpp"
+#include "thermo/formats/inputs/pds.hpp"
+#include "thermo/formats/outputs/resample.hpp"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "testutil.hpp"
-#include "thermo/formats/ev_file.hpp"
+#include "thermo/formats/inputs/ev_file.hpp"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "testutil.hpp"
-#include "thermo/formats/displacement_load.hpp"
+#include "thermo/formats/inputs/displacement_load.hpp"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "testutil.hpp"
-#include "thermo/formats/thermal_properties.hpp"
+#include "thermo/formats/yaml/thermal_properties.hpp"
 
 namespace {
 

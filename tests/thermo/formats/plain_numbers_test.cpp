@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/freeform.hpp"
-#include "thermo/formats/plain_numbers.hpp"
+#include "thermo/formats/text/plain_numbers.hpp"
 
 namespace {
 

@@ -1,0 +1,135 @@
+#include "thermo/formats/outputs/phases_output.hpp"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "thermo/base/number_text.hpp"
+#include "thermo/base/problem.hpp"
+#include "thermo/formats/outputs/qha_output.hpp"
+
+namespace thermo {
+
+namespace {
+
+// Each phase's line of a table's header: its files, cell and static fit.
+void appendphaselines(std::string& s, const std::vector<phaseinfo>& phases) {
+  for (const phaseinfo& p : phases) {
+    const double z = p.formulaunits;
+    char buf[512];
+    std::snprintf(buf, sizeof buf,
+                  "# %s: %s, %d volumes from %.6g to %.6g A^3 per cell, %.6g formula unit%s per cell; static fit of "
+                  "E(V) per formula unit: V0 = %.6f A^3, B0 = %.4f GPa, B0' = %.4f, E0 = %.6f eV\n",
+                  p.name.c_str(), showpath(p.evfile).c_str(), p.volumes, p.vmin, p.vmax, z, z == 1.0 ? "" : "s",
+                  p.fit[3] / z, p.fit[1] * gpa, p.fit[2], p.fit[0] / z);
+    s += buf;
+    if (!p.electrons.empty()) s += "#   electrons of " + p.name + ": " + p.electrons + "; S, Cp, Cv and gamma include them\n";
+  }
+}
+
+void appendname(std::string& s, const std::string& name, int width) {
+  s += name;
+  if (static_cast<int>(name.size()) < width) s.append(static_cast<std::size_t>(width) - name.size(), ' ');
+}
+
+}  // namespace
+
+std::string phasescsvheader(bool pressurecolumn) {
+  std::string head = qhacsvheader(pressurecolumn);
+  head.insert(pressurecolumn ? 9 : 0, "phase,");
+  head.back() = ',';
+  return head + "stable\n";
+}
+
+void appendphasecsv(std::string& s, const qharow& r, bool pressurecolumn, double pressure, const std::string& name,
+                    bool stable) {
+  if (pressurecolumn) {
+    appendshortest(s, pressure);
+    s += ',';
+  }
+  s += name;
+  s += ',';
+  appendqhafields(s, r);
+  s += stable ? ",1\n" : ",0\n";
+}
+
+void appendphasestableheader(std::string& s, const std::vector<phaseinfo>& phases, eos form, double pressure) {
+  char buf[256];
+  std::snprintf(buf, sizeof buf, "# quasi-harmonic, %zu phases; equation of state: %s; pressure: %.6g GPa\n",
+                phases.size(), eosname(form), pressure);
+  s += buf;
+  appendphaselines(s, phases);
+  s += "# values per mole of formula units, volume per formula unit; alpha is volumetric, alpha/3 linear (cubic "
+       "or isotropic crystals), B0' the fit's (dB_T/dP), rms its residual;\n# stable: * marks the phase of lowest G "
+       "at each temperature\n";
+  int width = 5;
+  for (const phaseinfo& p : phases) width = std::max(width, static_cast<int>(p.name.size()));
+  s += "# phase";
+  s.append(static_cast<std::size_t>(width - 5), ' ');
+  s += "    T [K]    V [A^3]  G [kJ/mol]  B_T [GPa] alpha [1/K] Cp [J/K/mol] Cv [J/K/mol]    gamma S [J/K/mol]"
+       "  B_S [GPa]     B0' rms [kJ/mol] alpha/3 [1/K] stable\n";
+}
+
+void appendphasestablerow(std::string& s, const qharow& r, const std::string& name, int width, bool stable) {
+  s += "  ";
+  appendname(s, name, width);
+  appendqhatablefields(s, r);
+  s += stable ? "      *\n" : "\n";
+}
+
+std::string transitionscsvheader() {
+  return "temperature,phase_low,phase_high,pressure,volume_change,entropy_change,clapeyron_slope\n";
+}
+
+void appendtransitioncsv(std::string& s, const transitionrow& r) {
+  appendshortest(s, r.temperature);
+  s += ',' + r.low + ',' + r.high + ',';
+  appendshortest(s, r.pressure);
+  for (double v : {r.volumechange, r.entropychange, r.slope}) {
+    s += ',';
+    appendshortest(s, v);
+  }
+  s += '\n';
+}
+
+void appendtransitionstableheader(std::string& s, const std::vector<phaseinfo>& phases, eos form, double pmin,
+                                  double pmax) {
+  char buf[256];
+  std::snprintf(buf, sizeof buf, "# phase transitions from %.6g to %.6g GPa, %zu phases; equation of state: %s\n", pmin,
+                pmax, phases.size(), eosname(form));
+  s += buf;
+  appendphaselines(s, phases);
+  s += "# at each crossing of two phases' G: low has the lower G below p, high above; dV = V_high - V_low\n"
+       "# (A^3 per formula unit) and dS = S_high - S_low (J/K/mol of formula units) there; dp/dT = dS/dV\n";
+  int width = 4;
+  for (const phaseinfo& p : phases) width = std::max(width, static_cast<int>(p.name.size()));
+  s += "#   T [K] low";
+  s.append(static_cast<std::size_t>(width - 3), ' ');
+  s += " high";
+  s.append(static_cast<std::size_t>(width - 4), ' ');
+  s += "         p [GPa]     dV [A^3] dS [J/K/mol] dp/dT [GPa/K]\n";
+}
+
+void appendtransitionstablerow(std::string& s, const transitionrow& r, int width) {
+  char buf[128];
+  std::snprintf(buf, sizeof buf, "%9.2f ", r.temperature);
+  s += buf;
+  appendname(s, r.low, width);
+  s += ' ';
+  appendname(s, r.high, width);
+  std::snprintf(buf, sizeof buf, " %16.10f %12.6f %12.6f %13.6e\n", r.pressure, r.volumechange, r.entropychange, r.slope);
+  s += buf;
+}
+
+std::string pairwarning(const std::string& a, const std::string& b, const pairrecord& r, long temperatures, double pmin,
+                        double pmax) {
+  std::string why = "no crossing from " + significant(pmin) + " to " + significant(pmax) + " GPa";
+  if (!r.lost.empty()) {
+    const pairoutcome::lost& l = r.lost.front();
+    why = "they cross near " + significant(l.pressure) + " GPa, where " +
+          (l.first && l.second ? "both lie" : (l.first ? a : b) + " lies") + " outside the volumes sampled";
+  }
+  return a + " and " + b + ": no row at " + std::to_string(r.missing) + " of " + std::to_string(temperatures) +
+         " temperatures, the first " + significant(r.first) + " K (" + why + ")";
+}
+
+}  // namespace thermo
