@@ -19,10 +19,10 @@
 
 #include "common/channel.hpp"
 #include "thermo/cli/driver.hpp"
-#include "thermo/harmonic/debye.hpp"
 #include "thermo/formats/text/columns.hpp"
 #include "thermo/formats/text/input.hpp"
 #include "thermo/harmonic/constants.hpp"
+#include "thermo/harmonic/debye.hpp"
 #include "thermo/harmonic/dos.hpp"
 #include "thermo/harmonic/harmonic.hpp"
 #include "thermo/harmonic/kernel.hpp"

@@ -21,12 +21,12 @@
 
 #include "common/channel.hpp"
 #include "common/freeform.hpp"
-#include "thermo/formats/text/columns.hpp"
 #include "thermo/cli/driver.hpp"
 #include "thermo/formats/inputs/ev_file.hpp"
-#include "thermo/harmonic/harmonic.hpp"
 #include "thermo/formats/inputs/pds.hpp"
+#include "thermo/formats/text/columns.hpp"
 #include "thermo/formats/text/plain_numbers.hpp"
+#include "thermo/harmonic/harmonic.hpp"
 #include "csv_rows.hpp"
 
 namespace {

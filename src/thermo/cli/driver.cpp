@@ -8,12 +8,12 @@
 #include <sys/stat.h>
 
 #include "thermo/base/number_text.hpp"
+#include "thermo/base/workers.hpp"
 #include "thermo/cli/displacement_run.hpp"
 #include "thermo/cli/options.hpp"
-#include "thermo/formats/outputs/output.hpp"
 #include "thermo/cli/pipeline.hpp"
 #include "thermo/cli/qha_run.hpp"
-#include "thermo/cli/workers.hpp"
+#include "thermo/formats/outputs/output.hpp"
 
 namespace thermo {
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "thermo/formats/outputs/atomic_write.hpp"
-#include "thermo/harmonic/constants.hpp"
 #include "thermo/base/number_text.hpp"
+#include "thermo/formats/outputs/atomic_write.hpp"
 #include "thermo/formats/outputs/resample.hpp"
+#include "thermo/harmonic/constants.hpp"
 #include "thermo/harmonic/sampling.hpp"
 #include "thermo/harmonic/sweep.hpp"
 

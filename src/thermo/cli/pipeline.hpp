@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "thermo/harmonic/harmonic.hpp"
-#include "thermo/formats/inputs/load.hpp"
 #include "thermo/cli/options.hpp"
+#include "thermo/formats/inputs/load.hpp"
 #include "thermo/formats/outputs/output.hpp"
+#include "thermo/harmonic/harmonic.hpp"
 
 namespace thermo {
 

@@ -8,8 +8,8 @@
 
 #include "thermo/base/number_text.hpp"
 #include "thermo/cli/pipeline.hpp"
-#include "thermo/cli/qha_phase.hpp"
 #include "thermo/cli/transitions_run.hpp"
+#include "thermo/formats/inputs/qha_phase.hpp"
 #include "thermo/formats/outputs/atomic_write.hpp"
 #include "thermo/formats/outputs/fv_output.hpp"
 #include "thermo/formats/outputs/phases_output.hpp"
@@ -163,11 +163,30 @@ struct rowrun {
   std::string messages, fvtext;  // not yet written
 };
 
+// Phase k of those the command line describes, to be read.
+qhaphase phaseof(const options& o, std::size_t k) {
+  qhaphase ph;
+  const phaseinput& in = o.qha.phases[k];
+  ph.evfile = in.evfile;
+  ph.efefile = in.efefile;
+  ph.name = in.name;
+  ph.formulaunits = in.formulaunits;
+  ph.files = in.files;
+  ph.dosatfermi = in.dosatfermi;
+  ph.excludeimaginary = o.qha.excludeimaginary;
+  ph.read = o.read;
+  ph.atoms = o.atoms;
+  ph.form = o.qha.form;
+  ph.temps = o.temps;
+  return ph;
+}
+
 }  // namespace
 
 int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
   std::vector<qhaphase> phases;
-  if (const int status = loadphases(o, phases, err); status >= 0) return status;
+  for (std::size_t k = 0; k < o.qha.phases.size(); ++k) phases.push_back(phaseof(o, k));
+  if (const int status = readphases(phases, err); status >= 0) return status;
   if (o.qha.transitions) return runtransitions(o, phases, out, err);
   atomicfile fv;
   rowrun run{o, phases, out, err, o.qha.writefv.empty() ? nullptr : &fv, false, false, false,

@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "common/channel.hpp"
-#include "thermo/cli/qha_phase.hpp"
+#include "thermo/cli/options.hpp"
+#include "thermo/formats/inputs/qha_phase.hpp"
 
 namespace thermo {
 

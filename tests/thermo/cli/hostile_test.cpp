@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "testutil.hpp"
-#include "thermo/formats/outputs/atomic_write.hpp"
 #include "thermo/formats/inputs/pds.hpp"
+#include "thermo/formats/outputs/atomic_write.hpp"
 #include "thermo/formats/outputs/resample.hpp"
 
 namespace {

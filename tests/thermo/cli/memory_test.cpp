@@ -19,7 +19,7 @@
 
 #include "testutil.hpp"
 #include "thermo/base/two_threads.hpp"
-#include "thermo/cli/workers.hpp"
+#include "thermo/base/workers.hpp"
 
 namespace {
 

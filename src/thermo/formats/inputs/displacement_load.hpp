@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "thermo/formats/text/input.hpp"
 #include "thermo/formats/inputs/load.hpp"
+#include "thermo/formats/text/input.hpp"
 
 namespace thermo {
 

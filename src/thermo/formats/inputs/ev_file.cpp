@@ -8,9 +8,9 @@
 #include <string>
 
 #include "common/freeform.hpp"
+#include "thermo/base/number_text.hpp"
 #include "thermo/formats/text/decimal.hpp"
 #include "thermo/formats/text/lines.hpp"
-#include "thermo/base/number_text.hpp"
 
 namespace thermo {
 

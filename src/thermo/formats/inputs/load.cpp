@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "thermo/formats/text/columns.hpp"
-#include "thermo/formats/text/input.hpp"
 #include "thermo/base/number_text.hpp"
 #include "thermo/formats/inputs/pds.hpp"
+#include "thermo/formats/text/columns.hpp"
+#include "thermo/formats/text/input.hpp"
 #include "thermo/formats/yaml/thermal_properties.hpp"
 #include "thermo/harmonic/treatment.hpp"
 

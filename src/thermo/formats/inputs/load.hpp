@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "thermo/harmonic/dos.hpp"
-#include "thermo/harmonic/harmonic.hpp"
 #include "thermo/formats/text/columns.hpp"
 #include "thermo/formats/text/input.hpp"
 #include "thermo/formats/yaml/mesh.hpp"
+#include "thermo/harmonic/dos.hpp"
+#include "thermo/harmonic/harmonic.hpp"
 
 namespace thermo {
 

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "thermo/harmonic/dos.hpp"
 #include "thermo/formats/text/input.hpp"
+#include "thermo/harmonic/dos.hpp"
 
 namespace thermo {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "thermo/harmonic/constants.hpp"
 #include "thermo/base/number_text.hpp"
+#include "thermo/harmonic/constants.hpp"
 
 namespace thermo {
 

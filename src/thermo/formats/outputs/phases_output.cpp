@@ -132,4 +132,21 @@ std::string pairwarning(const std::string& a, const std::string& b, const pairre
          " temperatures, the first " + significant(r.first) + " K (" + why + ")";
 }
 
+std::string electronsof(const qhaphase& ph) {
+  if (!ph.efefile.empty()) return "their free energy from " + showpath(ph.efefile) + " (S and Cv from a spline in T)";
+  if (ph.dosatfermi.empty()) return "";
+  return "Sommerfeld's, N(E_F) " + significant(ph.dosatfermi.front()) + " to " + significant(ph.dosatfermi.back()) +
+         " states/eV per cell";
+}
+
+std::vector<phaseinfo> infoof(const std::vector<qhaphase>& phases) {
+  std::vector<phaseinfo> info;
+  for (const qhaphase& ph : phases) {
+    const qhamodel& m = ph.model;
+    info.push_back({ph.name, ph.evfile, ph.formulaunits, static_cast<int>(m.volume.size()), m.volume.front(),
+                    m.volume.back(), ph.staticfit, electronsof(ph)});
+  }
+  return info;
+}
+
 }  // namespace thermo

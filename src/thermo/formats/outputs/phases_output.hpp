@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "thermo/formats/inputs/qha_phase.hpp"
 #include "thermo/qha/eos_fit.hpp"
 #include "thermo/qha/qha.hpp"
 #include "thermo/qha/transitions.hpp"
@@ -21,6 +22,11 @@ struct phaseinfo {
   parameters fit;         // of E(V) alone, per cell
   std::string electrons;  // empty: none; else what gives them
 };
+
+// What a table's header says of a phase's electrons ("": none), and of
+// each phase.
+std::string electronsof(const qhaphase& ph);
+std::vector<phaseinfo> infoof(const std::vector<qhaphase>& phases);
 
 // The rows: `pressure` (where several run), `phase`, the single phase's
 // columns, and `stable`, 1 for the phase of lowest G at that temperature

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "thermo/base/number_text.hpp"
 #include "thermo/harmonic/constants.hpp"
 #include "thermo/harmonic/harmonic.hpp"
-#include "thermo/base/number_text.hpp"
 #include "thermo/harmonic/treatment.hpp"
 
 namespace thermo {

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "thermo/formats/text/input.hpp"
 #include "thermo/base/problem.hpp"
+#include "thermo/formats/text/input.hpp"
 
 namespace thermo {
 

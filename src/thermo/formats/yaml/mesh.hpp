@@ -13,10 +13,10 @@
 #include <tuple>
 #include <vector>
 
-#include "thermo/harmonic/dos.hpp"
-#include "thermo/harmonic/harmonic.hpp"
 #include "thermo/formats/text/input.hpp"
 #include "thermo/formats/yaml/mesh_values.hpp"
+#include "thermo/harmonic/dos.hpp"
+#include "thermo/harmonic/harmonic.hpp"
 
 namespace thermo {
 

@@ -1,4 +1,4 @@
-#include "thermo/cli/qha_temperatures.hpp"
+#include "thermo/formats/inputs/qha_temperatures.hpp"
 
 #include <cmath>
 #include <limits>

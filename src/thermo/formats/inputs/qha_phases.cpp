@@ -1,39 +1,20 @@
-// lattice_thermo --qha: every phase of a run read and checked, their
-// temperatures compared.
+// lattice_thermo: every quasi-harmonic phase of a run read and checked,
+// their temperatures compared.
 #include <algorithm>
 #include <cmath>
 
 #include "thermo/base/number_text.hpp"
 #include "thermo/base/problem.hpp"
-#include "thermo/cli/qha_phase.hpp"
+#include "thermo/formats/inputs/qha_phase.hpp"
 
 namespace thermo {
 
-std::string electronsof(const qhaphase& ph) {
-  if (!ph.efefile.empty()) return "their free energy from " + showpath(ph.efefile) + " (S and Cv from a spline in T)";
-  if (ph.dosatfermi.empty()) return "";
-  return "Sommerfeld's, N(E_F) " + significant(ph.dosatfermi.front()) + " to " + significant(ph.dosatfermi.back()) +
-         " states/eV per cell";
-}
-
-std::vector<phaseinfo> infoof(const std::vector<qhaphase>& phases) {
-  std::vector<phaseinfo> info;
-  for (const qhaphase& ph : phases) {
-    const qhamodel& m = ph.model;
-    info.push_back({ph.name, ph.evfile, ph.formulaunits, static_cast<int>(m.volume.size()), m.volume.front(),
-                    m.volume.back(), ph.staticfit, electronsof(ph)});
-  }
-  return info;
-}
-
-int loadphases(const options& o, std::vector<qhaphase>& phases, common::outchannel& err) {
+int readphases(std::vector<qhaphase>& phases, common::outchannel& err) {
   // Every phase is read, so that the messages tell of each.
-  phases.clear();
   int failed = -1;
-  for (std::size_t k = 0; k < o.qha.phases.size(); ++k) {
-    phases.push_back(phaseof(o, k));
-    qhaphase& ph = phases.back();
-    const int status = loadphase(o, ph);
+  for (std::size_t k = 0; k < phases.size(); ++k) {
+    qhaphase& ph = phases[k];
+    const int status = readphase(ph);
     err.write(ph.messages.data(), ph.messages.size());
     ph.messages.clear();
     if (failed < 0) failed = status;

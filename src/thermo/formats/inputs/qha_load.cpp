@@ -1,14 +1,16 @@
+// lattice_thermo: a quasi-harmonic phase's files read into its model and
+// checked against each other.
 #include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include "thermo/base/number_text.hpp"
-#include "thermo/cli/qha_phase.hpp"
-#include "thermo/cli/qha_files.hpp"
-#include "thermo/cli/qha_temperatures.hpp"
 #include "thermo/formats/inputs/efe_file.hpp"
 #include "thermo/formats/inputs/ev_file.hpp"
+#include "thermo/formats/inputs/qha_files.hpp"
+#include "thermo/formats/inputs/qha_phase.hpp"
+#include "thermo/formats/inputs/qha_temperatures.hpp"
 #include "thermo/harmonic/constants.hpp"
 #include "thermo/qha/qha.hpp"
 
@@ -32,21 +34,7 @@ void keep(std::vector<T>& x, const std::vector<bool>& kept) {
 
 }  // namespace
 
-qhaphase phaseof(const options& o, std::size_t k) {
-  qhaphase ph;
-  const phaseinput& in = o.qha.phases[k];
-  ph.evfile = in.evfile;
-  ph.efefile = in.efefile;
-  ph.name = in.name;
-  ph.formulaunits = in.formulaunits;
-  ph.files = in.files;
-  ph.dosatfermi = in.dosatfermi;
-  ph.excludeimaginary = o.qha.excludeimaginary;
-  ph.temps = o.temps;
-  return ph;
-}
-
-int loadphase(const options& o, qhaphase& ph) {
+int readphase(qhaphase& ph) {
   std::string& messages = ph.messages;
   const std::string ev = showpath(ph.evfile);
   evdata data;
@@ -69,7 +57,7 @@ int loadphase(const options& o, qhaphase& ph) {
                        ev + " " + std::to_string(n) + " volumes: one for each, in its order\n",
            1;
   std::vector<volumefile> files;
-  if (!readvolumes(ph.files, o, files, messages)) return 1;
+  if (!readvolumes(ph.files, ph.read, ph.atoms, files, messages)) return 1;
   ph.tables = files[0].table;
   for (std::size_t i = 1; i < n; ++i)
     if (files[i].table != ph.tables) {
@@ -79,7 +67,7 @@ int loadphase(const options& o, qhaphase& ph) {
              1;
     }
   qhainput in;
-  in.form = o.qha.form;
+  in.form = ph.form;
   if (!ph.efefile.empty()) {
     source efe;
     std::string why;
@@ -150,7 +138,7 @@ int loadphase(const options& o, qhaphase& ph) {
     }
   }
   const scaling scale = files[0].table ? scaling{static_cast<double>(files[0].tab.natom), 0.0, 1.0}
-                                       : scalingof(files[0].dos, o.atoms, false);
+                                       : scalingof(files[0].dos, ph.atoms, false);
   in.atoms = scale.atoms > 0.0 ? scale.atoms : 1.0;
   if (ph.tables && !tablesof(files, ph.files, in.phonons, messages)) return 1;
   findings found;

@@ -2,7 +2,7 @@
 // tabulate the free energies at temperatures of their own.
 #pragma once
 
-#include "thermo/cli/qha_phase.hpp"
+#include "thermo/formats/inputs/qha_phase.hpp"
 
 namespace thermo {
 

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "thermo/cli/options.hpp"
 #include "thermo/formats/inputs/load.hpp"
 #include "thermo/formats/yaml/thermal_properties.hpp"
 #include "thermo/qha/tabulated.hpp"
@@ -20,10 +19,11 @@ struct volumefile {
   std::string message;  // its error, or its warnings
 };
 
-// Reads the files on two workers, each recognised by its content, their
-// messages appended in file order; false where one of them fails.
-bool readvolumes(const std::vector<std::string>& paths, const options& o, std::vector<volumefile>& files,
-                 std::string& messages);
+// Reads the files on two workers, each recognised by its content (a DOS file
+// as ro and atoms say), their messages appended in file order; false where
+// one of them fails.
+bool readvolumes(const std::vector<std::string>& paths, const readoptions& ro, double atoms,
+                 std::vector<volumefile>& files, std::string& messages);
 
 // Whether a volume has imaginary modes enough to leave it out: phonopy's
 // rule for its thermal properties (more than 3 of its modes not

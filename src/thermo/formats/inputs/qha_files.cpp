@@ -1,10 +1,10 @@
-#include "thermo/cli/qha_files.hpp"
+#include "thermo/formats/inputs/qha_files.hpp"
 
 #include <algorithm>
 #include <cmath>
 
 #include "thermo/base/number_text.hpp"
-#include "thermo/cli/workers.hpp"
+#include "thermo/base/workers.hpp"
 #include "thermo/harmonic/constants.hpp"
 
 namespace thermo {
@@ -14,7 +14,7 @@ namespace {
 constexpr double kjmol = elementary * avogadro / 1000.0;  // kJ/mol per eV
 constexpr double jmol = elementary * avogadro;            // J/mol per eV
 
-volumefile readvolume(const std::string& path, const options& o, filescratch& scratch) {
+volumefile readvolume(const std::string& path, const readoptions& ro, double atoms, filescratch& scratch) {
   volumefile r;
   source in;
   std::string why;
@@ -22,14 +22,14 @@ volumefile readvolume(const std::string& path, const options& o, filescratch& sc
     r.message = "lattice_thermo: " + showpath(path) + ": " + why + "\n";
     return r;
   }
-  if (!o.read.pds && looksthermal(in.peek())) {
+  if (!ro.pds && looksthermal(in.peek())) {
     r.table = true;
     problem p;
     r.ok = readthermalfile(path, in, r.tab, p, scratch.lines);
     if (!r.ok) r.message = messageof(path, p);
     return r;
   }
-  r.ok = readopened(in, path, o.read, o.atoms, scratch, r.dos, r.message);
+  r.ok = readopened(in, path, ro, atoms, scratch, r.dos, r.message);
   if (r.ok) r.message = r.dos.notes;
   return r;
 }
@@ -76,14 +76,14 @@ bool tablesof(const std::vector<volumefile>& v, const std::vector<std::string>& 
   return true;
 }
 
-bool readvolumes(const std::vector<std::string>& paths, const options& o, std::vector<volumefile>& files,
-                 std::string& messages) {
+bool readvolumes(const std::vector<std::string>& paths, const readoptions& ro, double atoms,
+                 std::vector<volumefile>& files, std::string& messages) {
   const std::size_t n = paths.size();
   files.assign(n, volumefile{});
   bool ok = true;
   std::size_t taken = 0;
   inorder<volumefile, filescratch>(
-      n, [&](filescratch& sc, std::size_t i) { return readvolume(paths[i], o, sc); },
+      n, [&](filescratch& sc, std::size_t i) { return readvolume(paths[i], ro, atoms, sc); },
       [&](volumefile r) {
         messages += r.message;
         ok = ok && r.ok;
