@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "thermo/base/number_text.hpp"
+#include "thermo/cli/anisotropic_options.hpp"
 #include "thermo/cli/displacement_options.hpp"
 #include "thermo/cli/option_names.hpp"
 #include "thermo/cli/option_values.hpp"
@@ -28,7 +29,7 @@ template <class Bad>
 int checkoptions(const options& o, const given& g, Bad bad) {
   if (o.files.empty()) return bad("no DOS file given");
   const auto evdashes = std::count_if(o.qha.phases.begin(), o.qha.phases.end(), [](const phaseinput& p) { return p.evfile == "-"; });
-  if (std::count(o.files.begin(), o.files.end(), "-") + evdashes > 1)
+  if (std::count(o.files.begin(), o.files.end(), "-") + evdashes + (o.aniso.gridfile == "-") > 1)
     return bad("standard input ('-') may be given once only" +
                std::string(evdashes > 0 ? ": as the E(V) file or as one DOS file" : ""));
   if (!o.qha.evfile.empty() && (o.yaml || !o.writepds.empty() || o.peratom))
@@ -52,7 +53,9 @@ int checkoptions(const options& o, const given& g, Bad bad) {
   if (!(t.countd() <= maxtemperatures))
     return bad("the options give more than " + significant(maxtemperatures) + " temperatures");
   if (g.atoms && !(o.atoms > 0.0 && std::isfinite(o.atoms))) return bad("--atoms must be positive");
-  if (o.qha.evfile.empty()) {
+  const bool grid = !o.aniso.gridfile.empty();
+  if (grid && g.eos) return bad("--eos goes with --qha: --qha-grid fits a surface of the lengths (--degree)");
+  if (o.qha.evfile.empty() && !grid) {
     if (g.eos || g.pressure || g.qhaonly)
       return bad("--eos, --pressure, --efe, --dos-at-fermi, --exclude-imaginary and --write-fv go with --qha");
   } else {
@@ -128,6 +131,8 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   app.add_flag("--force", o.force);
   displacementflags displacement;
   adddisplacementoptions(app, displacement, o);
+  anisotropicflags anisotropic;
+  addanisotropicoptions(app, anisotropic, o);
   app.add_option("files", o.files);
   // What the parser would take in silence (--tmax= 20) or report without a
   // hint (--t-max).
@@ -174,6 +179,7 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   phases.pressuregiven = g.pressure;
   if (const std::string e = phasesof(argc, argv, known, phases, o); !e.empty()) return bad(e);
   if (const std::string why = checkdisplacementoptions(displacement, o); !why.empty()) return bad(why);
+  if (const std::string why = checkanisotropicoptions(anisotropic, phases, o); !why.empty()) return bad(why);
   if (g.eos && !parseeos(eosname, o.qha.form))
     return bad("unknown equation of state '" + eosname + "'; one of vinet, birch_murnaghan, murnaghan");
   if (g.pressure && !optionlist(pressures, o.qha.pressures, item, why))

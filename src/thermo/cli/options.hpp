@@ -41,10 +41,19 @@ struct qhaoptions {
   double pmin = 0.0, pmax = 0.0;
 };
 
+// The anisotropic modes: a grid of lattice lengths (--qha-grid), or the
+// lengths along --qha's volumes (--lattice).
+struct anisotropicoptions {
+  std::string gridfile;     // --qha-grid GRID; empty: not this mode
+  int degree = 3;           // --degree: the surface's total degree, 3 or 4
+  std::string latticefile;  // --lattice LAT, with --qha; empty: none
+};
+
 // Everything the command line sets; the driver hands it on.
 struct options {
   readoptions read;
   qhaoptions qha;
+  anisotropicoptions aniso;
   temperatures temps;
   double atoms = 0.0;        // atoms per cell; 0: from the DOS
   bool peratom = false;

@@ -22,15 +22,6 @@ bool fitname(const std::string& s) {
   });
 }
 
-// N(E_F) of --dos-at-fermi's text, each value 0 or more.
-std::string fermiof(const std::string& text, std::vector<double>& to) {
-  std::string item, why;
-  if (!optionlist(text, to, item, why)) return "--dos-at-fermi: '" + item + "' " + why;
-  for (double x : to)
-    if (!(x >= 0.0)) return "--dos-at-fermi: " + significant(x) + " states/eV is negative";
-  return "";
-}
-
 // The names given, or the folders' where each is fit and unique, else
 // phase1, phase2, ...
 std::string namesof(const phasetexts& t, std::vector<phaseinput>& phases) {
@@ -110,6 +101,14 @@ std::string split(int argc, const char* const* argv, const std::vector<optionnam
 }
 
 }  // namespace
+
+std::string fermiof(const std::string& text, std::vector<double>& to) {
+  std::string item, why;
+  if (!optionlist(text, to, item, why)) return "--dos-at-fermi: '" + item + "' " + why;
+  for (double x : to)
+    if (!(x >= 0.0)) return "--dos-at-fermi: " + significant(x) + " states/eV is negative";
+  return "";
+}
 
 std::string foldername(const std::string& path) {
   if (path == "-" || path.empty()) return "";

@@ -25,6 +25,10 @@ struct phasetexts {
 std::string phasesof(int argc, const char* const* argv, const std::vector<optionname>& known, const phasetexts& t,
                      options& o);
 
+// N(E_F) of --dos-at-fermi's text, each value 0 or more; "" or the usage
+// error.
+std::string fermiof(const std::string& text, std::vector<double>& to);
+
 // The name of the folder a file is in ("fcc" for fcc/e-v.dat; for e-v.dat,
 // the current folder's), or "" where there is none.
 std::string foldername(const std::string& path);

@@ -34,48 +34,27 @@ void keep(std::vector<T>& x, const std::vector<bool>& kept) {
 
 }  // namespace
 
-int readphase(qhaphase& ph) {
+bool readpoints(qhaphase& ph, evdata& data, qhainput& in, findings& found, std::vector<double>& thetainf) {
   std::string& messages = ph.messages;
-  const std::string ev = showpath(ph.evfile);
-  evdata data;
-  {
-    source in;
-    std::string why;
-    problem p;
-    filescratch scratch;
-    if (!in.open(ph.evfile, why)) return messages += "lattice_thermo: " + ev + ": " + why + "\n", 1;
-    if (!readev(in, data, p, scratch.lines)) return messages += messageof(ph.evfile, p), 1;
-  }
   std::size_t n = data.volume.size();
-  if (n != ph.files.size())
-    return messages += "lattice_thermo: " + ev + ": " + std::to_string(n) + " volumes, but " +
-                       std::to_string(ph.files.size()) + " DOS files are given: one for each volume, in the same order\n",
-           1;
-  if (problem p; !distinctvolumes(data, p)) return messages += messageof(ph.evfile, p), 1;
-  if (!ph.dosatfermi.empty() && ph.dosatfermi.size() != n)
-    return messages += "lattice_thermo: --dos-at-fermi gives " + std::to_string(ph.dosatfermi.size()) + " values, but " +
-                       ev + " " + std::to_string(n) + " volumes: one for each, in its order\n",
-           1;
   std::vector<volumefile> files;
-  if (!readvolumes(ph.files, ph.read, ph.atoms, files, messages)) return 1;
+  if (!readvolumes(ph.files, ph.read, ph.atoms, files, messages)) return false;
   ph.tables = files[0].table;
   for (std::size_t i = 1; i < n; ++i)
     if (files[i].table != ph.tables) {
       const std::size_t t = ph.tables ? 0 : i, d = ph.tables ? i : 0;
       return messages += "lattice_thermo: " + showpath(ph.files[t]) + " is phonopy's thermal_properties.yaml and " +
                          showpath(ph.files[d]) + " a DOS: one run takes either the one or the other, not a mix\n",
-             1;
+             false;
     }
-  qhainput in;
-  in.form = ph.form;
   if (!ph.efefile.empty()) {
     source efe;
     std::string why;
     problem p;
     efedata table;
     filescratch scratch;
-    if (!efe.open(ph.efefile, why)) return messages += "lattice_thermo: " + showpath(ph.efefile) + ": " + why + "\n", 1;
-    if (!readefe(efe, n, table, p, scratch.lines)) return messages += messageof(ph.efefile, p), 1;
+    if (!efe.open(ph.efefile, why)) return messages += "lattice_thermo: " + showpath(ph.efefile) + ": " + why + "\n", false;
+    if (!readefe(efe, n, table, p, scratch.lines)) return messages += messageof(ph.efefile, p), false;
     in.electrons.temperature = std::move(table.temperature);
     in.electrons.f = std::move(table.f);
     in.electronslow = std::move(table.flow);
@@ -108,21 +87,15 @@ int readphase(qhaphase& ph) {
       in.electronslow = std::move(low);
       in.electrons.volumes = data.volume.size();
     }
-    n = data.volume.size();
   }
-  if (n < 5)
-    return messages += "lattice_thermo: " + ev + ": " + std::to_string(n) + " volumes" +
-                       (ph.excludeimaginary ? " without imaginary modes" : "") +
-                       "; the equation of state's four parameters need at least 5\n",
-           1;
+  n = data.volume.size();
   // The model, and what the files tell of their cells.
   in.volume = data.volume;
   in.energy = data.energy;
   in.energylow = data.energylow;
   in.dosatfermi = ph.dosatfermi;
   cellinfo cells;
-  std::vector<double> thetainf;
-  ph.names.ev = ev;
+  ph.names.ev = showpath(ph.evfile);
   ph.names.efe = showpath(ph.efefile);
   for (std::size_t i = 0; i < n; ++i) {
     ph.names.volume.push_back(showpath(ph.files[i]));
@@ -140,10 +113,46 @@ int readphase(qhaphase& ph) {
   const scaling scale = files[0].table ? scaling{static_cast<double>(files[0].tab.natom), 0.0, 1.0}
                                        : scalingof(files[0].dos, ph.atoms, false);
   in.atoms = scale.atoms > 0.0 ? scale.atoms : 1.0;
-  if (ph.tables && !tablesof(files, ph.files, in.phonons, messages)) return 1;
-  findings found;
+  if (ph.tables && !tablesof(files, ph.files, in.phonons, ph.messages)) return false;
   checkcells(in, cells, ph.names, found);
   checkelectrons(in, ph.names, found);
+  ph.kept = std::move(kept);
+  return true;
+}
+
+int readphase(qhaphase& ph) {
+  std::string& messages = ph.messages;
+  const std::string ev = showpath(ph.evfile);
+  evdata data;
+  {
+    source in;
+    std::string why;
+    problem p;
+    filescratch scratch;
+    if (!in.open(ph.evfile, why)) return messages += "lattice_thermo: " + ev + ": " + why + "\n", 1;
+    if (!readev(in, data, p, scratch.lines)) return messages += messageof(ph.evfile, p), 1;
+  }
+  std::size_t n = data.volume.size();
+  if (n != ph.files.size())
+    return messages += "lattice_thermo: " + ev + ": " + std::to_string(n) + " volumes, but " +
+                       std::to_string(ph.files.size()) + " DOS files are given: one for each volume, in the same order\n",
+           1;
+  if (problem p; !distinctvolumes(data, p)) return messages += messageof(ph.evfile, p), 1;
+  if (!ph.dosatfermi.empty() && ph.dosatfermi.size() != n)
+    return messages += "lattice_thermo: --dos-at-fermi gives " + std::to_string(ph.dosatfermi.size()) + " values, but " +
+                       ev + " " + std::to_string(n) + " volumes: one for each, in its order\n",
+           1;
+  qhainput in;
+  in.form = ph.form;
+  findings found;
+  std::vector<double> thetainf;
+  if (!readpoints(ph, data, in, found, thetainf)) return 1;
+  n = data.volume.size();
+  if (n < 5)
+    return messages += "lattice_thermo: " + ev + ": " + std::to_string(n) + " volumes" +
+                       (ph.excludeimaginary ? " without imaginary modes" : "") +
+                       "; the equation of state's four parameters need at least 5\n",
+           1;
   ph.model = makemodel(std::move(in));
   if (found.errors.empty()) checkorder(ph.model, thetainf, ph.names, found);
   // The fits of E(V) alone and at 0 K, the latter's minimum inside.

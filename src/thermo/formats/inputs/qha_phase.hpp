@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/channel.hpp"
+#include "thermo/formats/inputs/ev_file.hpp"
 #include "thermo/formats/inputs/load.hpp"
 #include "thermo/harmonic/temperatures.hpp"
 #include "thermo/qha/checks.hpp"
@@ -34,6 +35,7 @@ struct qhaphase {
   qhanames names;       // of the volumes kept, in e-v.dat's order
   bool tables = false;  // the phonons are phonopy's thermal_properties.yaml
   parameters staticfit{}, zerofit{};
+  std::vector<bool> kept;  // of the lines of e-v.dat (or the grid), those kept (--exclude-imaginary)
   temperatures temps;   // of its rows; on reading, those asked for
   std::string messages;  // for standard error, in the order found
 };
@@ -43,6 +45,14 @@ struct qhaphase {
 // made, else the exit status: 1 on bad input, 2 where the temperatures
 // asked for are not the files' (a usage error).
 int readphase(qhaphase& ph);
+
+// The files of the phase's points (data: e-v.dat's lines, or a grid's), all
+// of one kind, read into the model's input with the electrons, less those
+// --exclude-imaginary leaves out (each named; dropped from data, ph.files
+// and ph.dosatfermi, and marked in ph.kept); ph.names and ph.tables set;
+// the cells and the electrons' table checked into found, each DOS's
+// theta_inf in thetainf. False with the error in ph.messages.
+bool readpoints(qhaphase& ph, evdata& data, qhainput& in, findings& found, std::vector<double>& thetainf);
 
 // Every phase read and checked in turn (all of them, whichever fail), its
 // messages written to err as they come, and every phase's temperatures the

@@ -1,0 +1,131 @@
+#include "thermo/formats/outputs/grid_output.hpp"
+
+#include <cstdio>
+
+#include "thermo/base/number_text.hpp"
+#include "thermo/base/problem.hpp"
+#include "thermo/harmonic/constants.hpp"
+
+namespace thermo {
+
+namespace {
+
+constexpr double kjmol = elementary * avogadro / 1000.0;  // kJ/mol per eV
+
+// The row's values in the columns' order.
+int valuesof(const gridrow& r, int axes, double* v) {
+  int k = 0;
+  v[k++] = r.temperature;
+  v[k++] = r.length[0];
+  if (axes == 3) v[k++] = r.length[1];
+  v[k++] = r.length[2];
+  v[k++] = r.volume;
+  v[k++] = r.alpha[0];
+  if (axes == 3) v[k++] = r.alpha[1];
+  v[k++] = r.alpha[2];
+  for (double x : {r.thermal_expansion, r.heat_capacity_p, r.heat_capacity_v, r.entropy, r.gibbs_energy, r.fit_rms})
+    v[k++] = x;
+  return k;
+}
+
+}  // namespace
+
+std::string gridcsvheader(int axes, bool pressurecolumn) {
+  return std::string(pressurecolumn ? "pressure," : "") + "temperature,a," + (axes == 3 ? "b," : "") + "c,volume,alpha_a," +
+         (axes == 3 ? "alpha_b," : "") +
+         "alpha_c,thermal_expansion,heat_capacity_p,heat_capacity_v,entropy,gibbs_energy,fit_rms\n";
+}
+
+void appendgridcsv(std::string& s, const gridrow& r, int axes, bool pressurecolumn, double pressure) {
+  if (pressurecolumn) {
+    appendshortest(s, pressure);
+    s += ',';
+  }
+  double v[16];
+  const int n = valuesof(r, axes, v);
+  for (int k = 0; k < n; ++k) {
+    if (k > 0) s += ',';
+    appendshortest(s, v[k]);
+  }
+  s += '\n';
+}
+
+void appendgridtableheader(std::string& s, const gridtableinfo& info) {
+  const gridmodel& m = info.model;
+  const surfacebasis& b = m.basis;
+  const char* const* names = axisnames(m.axes);
+  s += "# quasi-harmonic over a grid: " + showpath(info.gridfile) + ", " + std::to_string(m.points.volume.size()) +
+       " cells;";
+  for (int j = 0; j < m.axes; ++j)
+    s += std::string(j > 0 ? "," : "") + " " + names[j] + " from " + significant(b.low[j]) + " to " + significant(b.high[j]);
+  s += " A; V = " + significant(m.k, 9) + (m.axes == 2 ? " a^2 c" : " a b c") + "\n";
+  s += "# surface of total degree " + std::to_string(b.degree) + " (" + std::to_string(b.terms()) +
+       " terms) in the scaled lengths; pressure: " + significant(info.pressure) + " GPa\n";
+  s += "# static surface E(" + std::string(m.axes == 2 ? "a, c" : "a, b, c") + "): ";
+  if (info.fit.where == surfaceminimum::status::inside) {
+    for (int j = 0; j < m.axes; ++j) s += std::string(names[j]) + " = " + fixed(info.fit.x[j], 0, 6) + " A, ";
+  } else {
+    s += "no minimum within the box, ";
+  }
+  s += "rms " + significant(info.staticrms * 1e3, 4) + " meV\n";
+  if (!info.electrons.empty()) s += "# electrons: " + info.electrons + "; S, Cp and Cv include them\n";
+  s += "# values per mole of cells; alpha_x = (1/x) dx/dT, alpha the volumetric sum, rms the fit's residual\n";
+  s += m.axes == 3 ? "#   T [K]      a [A]      b [A]      c [A]    V [A^3]  alpha_a [1/K]  alpha_b [1/K]  alpha_c [1/K]"
+                   : "#   T [K]      a [A]      c [A]    V [A^3]  alpha_a [1/K]  alpha_c [1/K]";
+  s += "  alpha [1/K] Cp [J/K/mol] Cv [J/K/mol] S [J/K/mol]  G [kJ/mol] rms [kJ/mol]\n";
+}
+
+void appendgridtablerow(std::string& s, const gridrow& r, int axes) {
+  char buf[400];
+  int at = std::snprintf(buf, sizeof buf, "%9.2f %10.6f", r.temperature, r.length[0]);
+  if (axes == 3) at += std::snprintf(buf + at, sizeof buf - at, " %10.6f", r.length[1]);
+  at += std::snprintf(buf + at, sizeof buf - at, " %10.6f %10.5f %14.4e", r.length[2], r.volume, r.alpha[0]);
+  if (axes == 3) at += std::snprintf(buf + at, sizeof buf - at, " %14.4e", r.alpha[1]);
+  std::snprintf(buf + at, sizeof buf - at, " %14.4e %12.4e %12.6f %12.6f %11.6f %11.5f %12.4e\n", r.alpha[2],
+                r.thermal_expansion, r.heat_capacity_p, r.heat_capacity_v, r.entropy, r.gibbs_energy, r.fit_rms);
+  s += buf;
+}
+
+std::string gridfvheader(const std::string& gridfile, int axes) {
+  const std::string x = axes == 3 ? "a b c" : "a c";
+  return "# lattice_thermo --qha-grid --write-fv: " + gridfile +
+         "\n# G = E + F_vib + F_el + P V per cell, eV, at lengths in A; a block per pressure and\n"
+         "# temperature (gnuplot: index k): the data `" + x + " G`, a blank line, the fitted surface `a c G` at " +
+         std::to_string(gridfvpoints) + " x " + std::to_string(gridfvpoints) +
+         " points across the box\n# (" + (axes == 3 ? "b at the minimum's, " : "") +
+         "a blank line after each a), two blank lines.\n\n";
+}
+
+void appendgridfvblock(std::string& s, const gridmodel& m, const gridoutcome& r, double pressure) {
+  const surfacebasis& b = m.basis;
+  const int axes = m.axes;
+  const double reference = m.points.reference;
+  auto number = [&](double v, char after) {
+    appendshortest(s, v);
+    s += after;
+  };
+  s += "# pressure: " + shortest(pressure) + " GPa, temperature: " + shortest(r.row.temperature) + " K\n# minimum: a = " +
+       shortest(r.row.length[0]) + (axes == 3 ? " A, b = " + shortest(r.row.length[1]) : std::string()) +
+       " A, c = " + shortest(r.row.length[2]) + " A, G = " + shortest(r.row.gibbs_energy / kjmol) + " eV\n";
+  for (std::size_t i = 0; i < r.g.size(); ++i) {
+    for (int j = 0; j < axes; ++j) number(m.x[i * axes + j], ' ');
+    number(r.g[i] + reference, '\n');
+  }
+  s += '\n';
+  // a and c across the box; b at the minimum's.
+  const int last = axes - 1;
+  double u[3] = {0.0, axes == 3 ? (r.row.length[1] - b.centre[1]) / b.half[1] : 0.0, 0.0};
+  for (int i = 0; i < gridfvpoints; ++i) {
+    u[0] = -1.0 + 2.0 * i / (gridfvpoints - 1);
+    for (int k = 0; k < gridfvpoints; ++k) {
+      u[last] = -1.0 + 2.0 * k / (gridfvpoints - 1);
+      number(b.centre[0] + b.half[0] * u[0], ' ');
+      number(b.centre[last] + b.half[last] * u[last], ' ');
+      number(surfacevalue(b, r.coef.data(), u) + reference, '\n');
+    }
+    s += '\n';
+  }
+  s += '\n';
+}
+
+}  // namespace thermo

@@ -1,0 +1,40 @@
+// lattice_thermo --qha-grid: its rows as CSV and as a table, and
+// --write-fv's blocks: G over the grid at each temperature with the fitted
+// surface.
+#pragma once
+
+#include <string>
+
+#include "thermo/qha/grid_qha.hpp"
+
+namespace thermo {
+
+// The CSV header: [pressure,]temperature,a,[b,]c,volume,alpha_a,[alpha_b,]
+// alpha_c,thermal_expansion,heat_capacity_p,heat_capacity_v,entropy,
+// gibbs_energy,fit_rms (b where the grid has three lengths).
+std::string gridcsvheader(int axes, bool pressurecolumn);
+void appendgridcsv(std::string& s, const gridrow& r, int axes, bool pressurecolumn, double pressure);
+
+// What the table's header says.
+struct gridtableinfo {
+  std::string gridfile;
+  const gridmodel& model;
+  double pressure;             // GPa
+  const surfaceminimum& fit;   // of E(x) alone
+  double staticrms;            // eV
+  std::string electrons;       // empty: none; else what gives them
+};
+void appendgridtableheader(std::string& s, const gridtableinfo& info);
+void appendgridtablerow(std::string& s, const gridrow& r, int axes);
+
+// The surface's mesh for --write-fv: this many lengths on each axis shown.
+inline constexpr int gridfvpoints = 41;
+
+std::string gridfvheader(const std::string& gridfile, int axes);
+// One temperature's block: `# pressure: P GPa, temperature: T K`, the
+// minimum, the data `a c G` (`a b c G`), a blank line, the fitted surface
+// over the box (over a and c, b at the minimum's), a blank line after each
+// a, and two blank lines. r must keep its surface and data.
+void appendgridfvblock(std::string& s, const gridmodel& m, const gridoutcome& r, double pressure);
+
+}  // namespace thermo
