@@ -9,9 +9,11 @@
 #include "thermo/base/number_text.hpp"
 #include "thermo/cli/pipeline.hpp"
 #include "thermo/cli/transitions_run.hpp"
+#include "thermo/formats/inputs/lattice_load.hpp"
 #include "thermo/formats/inputs/qha_phase.hpp"
 #include "thermo/formats/outputs/atomic_write.hpp"
 #include "thermo/formats/outputs/fv_output.hpp"
+#include "thermo/formats/outputs/grid_output.hpp"
 #include "thermo/formats/outputs/phases_output.hpp"
 #include "thermo/formats/outputs/qha_output.hpp"
 #include "thermo/qha/qha.hpp"
@@ -35,6 +37,7 @@ struct rowrun {
   common::outchannel& out;
   common::outchannel& err;
   atomicfile* fv;  // --write-fv's (one phase), or none
+  const axialpath* path;  // --lattice's (one phase), or none
   bool anyrow = false, failed = false, writefailed = false;
   std::vector<char> rowed;  // each phase has had a row
 
@@ -117,6 +120,7 @@ struct rowrun {
         appendqhatableheader(text, {ph.evfile, m.form, pressure, m.volume.front(), m.volume.back(), ph.staticfit,
                                     static_cast<int>(m.volume.size()), electronsof(ph),
                                     o.qha.formulaunits ? ph.formulaunits : 0.0});
+        if (path != nullptr) addpathtableheader(text, o.aniso.latticefile, *path);
       }
     }
     std::vector<char> live(np, 1), stiff(np, 0), loose(np, 0), use(np, 0);
@@ -152,6 +156,7 @@ struct rowrun {
           else if (several) appendphasestablerow(text, r, phases[k].name, width, k == stable);
           else if (o.csv) appendqhacsv(text, r, pressurecolumn, pressure);
           else appendqhatablerow(text, r);
+          if (path != nullptr) addpathfields(text, *path, r.volume * phases[k].formulaunits, r.thermal_expansion, o.csv);
           if (fv != nullptr) appendfvblock(fvtext, phases[k].model, blocks[k][i], pressure);
         }
       }
@@ -188,8 +193,15 @@ int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
   for (std::size_t k = 0; k < o.qha.phases.size(); ++k) phases.push_back(phaseof(o, k));
   if (const int status = readphases(phases, err); status >= 0) return status;
   if (o.qha.transitions) return runtransitions(o, phases, out, err);
+  axialpath path;
+  if (!o.aniso.latticefile.empty()) {
+    std::string messages;
+    if (!readlatticepath(phases[0], o.aniso.latticefile, {}, path, messages))
+      return err.write(messages.data(), messages.size()), 1;
+  }
   atomicfile fv;
-  rowrun run{o, phases, out, err, o.qha.writefv.empty() ? nullptr : &fv, false, false, false,
+  rowrun run{o, phases, out, err, o.qha.writefv.empty() ? nullptr : &fv,
+             o.aniso.latticefile.empty() ? nullptr : &path, false, false, false,
              std::vector<char>(phases.size(), 0), {}, {}};
   const std::string fvname = "lattice_thermo: " + showpath(o.qha.writefv) + ": ";
   std::string why;
@@ -197,8 +209,9 @@ int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
       !(fv.open(o.qha.writefv, o.force, o.newfilemode, why) && fv.write(fvheader(showpath(phases[0].evfile)), why)))
     return run.say(fvname + why + "\n"), 1;
   const bool pressurecolumn = o.qha.pressures.size() > 1;
-  if (o.csv && !run.write(phases.size() > 1 ? phasescsvheader(pressurecolumn) : qhacsvheader(pressurecolumn)))
-    return 1;
+  std::string header = phases.size() > 1 ? phasescsvheader(pressurecolumn) : qhacsvheader(pressurecolumn);
+  if (run.path != nullptr) addpathcsvheader(header);
+  if (o.csv && !run.write(header)) return 1;
   for (std::size_t k = 0; k < o.qha.pressures.size(); ++k) {
     run.run(o.qha.pressures[k], k == 0, pressurecolumn);
     if (run.writefailed) return 1;

@@ -222,3 +222,84 @@ TEST(ThermoGridInput, AGoodFiveByFiveGridGivesNoWarning) {
 
 }  // namespace
 }  // namespace thermotest
+
+namespace thermotest {
+namespace {
+
+TEST(ThermoPathInput, AgainstTheGridOnACubicCrystal) {
+  // The tetragonal example's diagonal, fcc copper relaxed (c/a = 1), as
+  // --qha --lattice: its a(T) against the grid mode's a(T) and c(T).
+  const std::string dir = std::string(LHC_EXAMPLES) + "/cu_tetragonal_emt";
+  const example e = readexample(dir);
+  std::string ev, lat;
+  std::vector<std::string> path = {"--csv", "--tmax", "800", "--tstep", "100"};
+  for (std::size_t i = 0; i < e.lines.size(); i += 10) {
+    double a, c, v, en;
+    std::sscanf(e.lines[i].c_str(), "%lf %lf %lf %lf", &a, &c, &v, &en);
+    ev += e.lines[i].substr(30) + "\n";
+    lat += e.lines[i].substr(0, 15) + e.lines[i].substr(0, 15) + e.lines[i].substr(0, 15) + "\n";
+    path.push_back(e.files[i]);
+  }
+  const std::string evfile = writefile("path_ev.dat", ev), latfile = writefile("path_lat.dat", lat);
+  const outcome plain = runwith([&] {
+    auto a = path;
+    a.insert(a.begin(), {"--qha", evfile});
+    return a;
+  }());
+  path.insert(path.begin(), {"--qha", evfile, "--lattice", latfile});
+  const outcome r = runwith(path);
+  ASSERT_EQ(r.status, 0) << r.err;
+  // The columns without --lattice stay as they are, the new ones after them.
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')), plain.out.substr(0, plain.out.find('\n')) + ",a,b,c,alpha_a,alpha_b,alpha_c");
+  std::vector<std::string> grid = {"--qha-grid", dir + "/grid.dat", "--degree", "4", "--csv", "--tmax", "800", "--tstep", "100"};
+  grid.insert(grid.end(), e.files.begin(), e.files.end());
+  const auto rows = qharows(r.out), onplain = qharows(plain.out), ongrid = qharows(runwith(grid).out);
+  ASSERT_EQ(rows.size(), ongrid.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const auto &p = rows[i], &g = ongrid[i];
+    EXPECT_EQ(p.at("volume"), onplain[i].at("volume"));
+    EXPECT_NEAR(p.at("a"), p.at("c"), 1e-14 * p.at("a"));
+    EXPECT_NEAR(p.at("volume"), p.at("a") * p.at("b") * p.at("c"), 1e-9 * p.at("volume"));  // k, from 8 decimals
+    const double sum = p.at("alpha_a") + p.at("alpha_b") + p.at("alpha_c");
+    EXPECT_NEAR(sum, p.at("thermal_expansion"), 1e-12 * std::fabs(sum) + 1e-300);
+    EXPECT_NEAR(p.at("a"), g.at("a"), 5e-5 * g.at("a")) << p.at("temperature");
+    EXPECT_NEAR(p.at("c"), g.at("c"), 5e-5 * g.at("c")) << p.at("temperature");
+    if (i > 0) EXPECT_NEAR(p.at("alpha_c"), g.at("alpha_c"), 0.02 * g.at("alpha_c")) << p.at("temperature");
+  }
+}
+
+TEST(ThermoPathInput, FollowsTheAxialRatiosAndRefusesBadFiles) {
+  const dataset d = qhadata("path", 2.0);
+  // c/a = 1.6 + 0.01 (V - 12): quadratic in V, followed exactly; k = 0.5.
+  std::string lat;
+  char buf[120];
+  for (double v : d.volume) {
+    const double r = 1.6 + 0.01 * (v - 12.0), a = std::cbrt(v / (0.5 * r));
+    std::snprintf(buf, sizeof buf, "%.17g %.17g %.17g\n", a, a, a * r);
+    lat += buf;
+  }
+  const std::string file = writefile("path_ratio.dat", lat);
+  outcome r = runwith(qhaargs(d, {"--lattice", file, "--csv", "--tmax", "600", "--tstep", "100"}));
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const auto& row : qharows(r.out)) {
+    const double v = row.at("volume");
+    EXPECT_NEAR(row.at("c") / row.at("a"), 1.6 + 0.01 * (v - 12.0), 1e-13);
+    EXPECT_NEAR(v, 0.5 * row.at("a") * row.at("b") * row.at("c"), 1e-13 * v);
+    const double sum = row.at("alpha_a") + row.at("alpha_b") + row.at("alpha_c");
+    EXPECT_NEAR(sum, row.at("thermal_expansion"), 1e-12 * std::fabs(sum) + 1e-300);
+  }
+  // A line short, and a line of another cell's angles.
+  r = runwith(qhaargs(d, {"--lattice", writefile("path_short.dat", lat.substr(0, lat.rfind('\n', lat.size() - 2) + 1))}));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(r.err, "8 lines of lengths, but")) << r.err;
+  std::string skew = lat;
+  skew.insert(0, "2.5 2.5 2.5\n");
+  skew.erase(skew.find('\n', 12) + 1, skew.find('\n', skew.find('\n', 12) + 1) - skew.find('\n', 12));
+  r = runwith(qhaargs(d, {"--lattice", writefile("path_skew.dat", skew)}));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(r.err, "path_skew.dat:")) << r.err;
+  EXPECT_TRUE(has(r.err, "the cell's angles must be the same on every line")) << r.err;
+}
+
+}  // namespace
+}  // namespace thermotest

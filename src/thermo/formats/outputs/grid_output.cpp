@@ -128,4 +128,34 @@ void appendgridfvblock(std::string& s, const gridmodel& m, const gridoutcome& r,
   s += '\n';
 }
 
+void addpathcsvheader(std::string& s) {
+  if (!s.empty() && s.back() == '\n') s.pop_back();
+  s += ",a,b,c,alpha_a,alpha_b,alpha_c\n";
+}
+
+void addpathtableheader(std::string& s, const std::string& latticefile, const axialpath& p) {
+  if (!s.empty() && s.back() == '\n') s.pop_back();
+  const std::size_t last = s.rfind('\n') + 1;
+  s.insert(last, "# lattice: " + showpath(latticefile) + "; b/a and c/a quadratic in V, rms " + significant(p.rmsb, 3) +
+                     " and " + significant(p.rmsc, 3) + "; V = " + significant(p.k, 9) + " a b c\n");
+  s += "      a [A]      b [A]      c [A]  alpha_a [1/K]  alpha_b [1/K]  alpha_c [1/K]\n";
+}
+
+void addpathfields(std::string& s, const axialpath& p, double v, double alpha, bool csv) {
+  if (!s.empty() && s.back() == '\n') s.pop_back();
+  const axialrow r = alongpath(p, v, alpha);
+  if (csv) {
+    for (double x : {r.length[0], r.length[1], r.length[2], r.alpha[0], r.alpha[1], r.alpha[2]}) {
+      s += ',';
+      appendshortest(s, x);
+    }
+  } else {
+    char buf[200];
+    std::snprintf(buf, sizeof buf, " %10.6f %10.6f %10.6f %14.4e %14.4e %14.4e", r.length[0], r.length[1], r.length[2],
+                  r.alpha[0], r.alpha[1], r.alpha[2]);
+    s += buf;
+  }
+  s += '\n';
+}
+
 }  // namespace thermo

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "thermo/qha/axial_path.hpp"
 #include "thermo/qha/grid_qha.hpp"
 
 namespace thermo {
@@ -36,5 +37,19 @@ std::string gridfvheader(const std::string& gridfile, int axes);
 // over the box (over a and c, b at the minimum's), a blank line after each
 // a, and two blank lines. r must keep its surface and data.
 void appendgridfvblock(std::string& s, const gridmodel& m, const gridoutcome& r, double pressure);
+
+}  // namespace thermo
+
+namespace thermo {
+
+// --qha --lattice: the columns a, b, c, alpha_a, alpha_b, alpha_c after
+// --qha's. The CSV header's names, and the table's header with a line on the
+// path's fit, each added to the header s already holds (its last line the
+// columns' names).
+void addpathcsvheader(std::string& s);
+void addpathtableheader(std::string& s, const std::string& latticefile, const axialpath& p);
+// The columns of the row at volume v (A^3 per cell) with volumetric alpha,
+// added to the row s ends with, CSV or table.
+void addpathfields(std::string& s, const axialpath& p, double v, double alpha, bool csv);
 
 }  // namespace thermo
