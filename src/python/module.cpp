@@ -11,6 +11,7 @@
 #include "arrays.hpp"
 #include "displacement_call.hpp"
 #include "dos_object.hpp"
+#include "grid_call.hpp"
 #include "harmonic_calls.hpp"
 #include "phases_call.hpp"
 #include "qha_call.hpp"
@@ -105,7 +106,11 @@ that pressure; and, of shape (pressures,) and (temperatures,):
   pressures          GPa
   temperatures       K
   last_temperature   K, the last temperature within the volumes (NaN: none)
-It cannot be pickled or copied (TypeError); its arrays can.)doc")
+With lattice= (rows a, b, c in A, one for each volume, in their order):
+  a, b, c            A, the lengths along V(T): b/a and c/a quadratic in V
+  alpha_a, alpha_b, alpha_c  1/K, their expansion from the exact dV/dT,
+                     summing to thermal_expansion
+(None without it). It cannot be pickled or copied (TypeError); its arrays can.)doc")
       .def_readonly("pressures", &qharesult::pressures)
       .def_readonly("temperatures", &qharesult::temperatures)
       .def_readonly("volume", &qharesult::volume)
@@ -121,6 +126,12 @@ It cannot be pickled or copied (TypeError); its arrays can.)doc")
       .def_readonly("fit_rms", &qharesult::fit_rms)
       .def_readonly("linear_thermal_expansion", &qharesult::linear_thermal_expansion)
       .def_readonly("last_temperature", &qharesult::last_temperature)
+      .def_readonly("a", &qharesult::a)
+      .def_readonly("b", &qharesult::b)
+      .def_readonly("c", &qharesult::c)
+      .def_readonly("alpha_a", &qharesult::alpha_a)
+      .def_readonly("alpha_b", &qharesult::alpha_b)
+      .def_readonly("alpha_c", &qharesult::alpha_c)
       .def("__repr__", [](const qharesult& r) {
         return "<QhaResult at " + span(r.pressures, "pressures", "GPa") + " and " + span(r.temperatures, "temperatures", "K") + ">";
       })
@@ -228,7 +239,8 @@ array; None for a mesh.yaml.)doc")
           "C, S and theta_D depend on the DOS's lowest energy steps (a mesh's lowest modes) more than on the crystal.")
       .def("__repr__", &reprof);
 
-  m.def("qha", &qha, R"doc(
+  m.def("qha", &qha, py::arg("volumes"), py::arg("energies"), py::arg("doses"), py::arg("temperatures"), py::arg("eos"),
+        py::arg("pressures"), py::arg("lattice") = py::none(), R"doc(
 The quasi-harmonic approximation, as lattice_thermo --qha computes it:
 volumes (A^3 per cell) and static energies (eV per cell), a Dos for each
 volume in the same order, temperatures (K, a number or a 1-D array-like),
@@ -236,6 +248,10 @@ the equation of state (vinet, birch_murnaghan or murnaghan) and one or more
 pressures (GPa). Returns a QhaResult; where V(T) leaves the volumes sampled,
 a warning through the warnings module and NaN from there on at that
 pressure. Runs on both cores without the GIL; Ctrl-C stops it. At most
-1e7 temperatures times pressures in one call, as on the command line.)doc");
+1e7 temperatures times pressures in one call, as on the command line.
+lattice: the lengths a, b, c of each volume's relaxed cell (rows, in the
+volumes' order), as --lattice takes them: the result gains a, b, c and
+their alpha.)doc");
   bindphases(m);
+  bindgrid(m);
 }

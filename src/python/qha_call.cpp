@@ -5,6 +5,7 @@
 #include <limits>
 #include <numeric>
 
+#include "grid_call.hpp"
 #include "interrupts.hpp"
 #include "thermo/base/number_text.hpp"
 #include "thermo/harmonic/sweep.hpp"
@@ -84,16 +85,18 @@ doubles pressuresof(const py::object& pressures) {
 }
 
 qharesult qha(const py::object& volumes, const py::object& energies, const std::vector<const dos*>& doses,
-              const py::object& t, const std::string& form, const py::object& pressures) {
+              const py::object& t, const std::string& form, const py::object& pressures, const py::object& lattice) {
   double modes = 0.0;
   const thermo::qhamodel m = checkedmodel(volumes, energies, doses, form, "", modes);
+  const bool withpath = !lattice.is_none();
+  const thermo::axialpath path = withpath ? pathof(m, lattice) : thermo::axialpath{};
   const doubles temps = temperaturesof(t, true);
   const doubles press = pressuresof(pressures);
   const std::size_t nt = static_cast<std::size_t>(temps.size()), np = static_cast<std::size_t>(press.size());
   if (!(static_cast<double>(nt) * static_cast<double>(np) <= thermo::maxtemperatures))
     throw py::value_error(std::to_string(np) + " pressures times " + std::to_string(nt) + " temperatures in one call; at most " +
                           thermo::significant(thermo::maxtemperatures) + " rows, as on the command line");
-  constexpr int columns = 12;
+  constexpr int columns = 18;
   std::vector<double> out(columns * np * nt, nan), last(np, nan);
   std::vector<std::string> warnings;
   {
@@ -118,10 +121,15 @@ qharesult qha(const py::object& volumes, const py::object& energies, const std::
           break;
         }
         last[k] = r.row.temperature;
-        const double values[columns] = {r.row.volume, r.row.gibbs_energy, r.row.bulk_modulus, r.row.thermal_expansion,
+        double values[columns] = {r.row.volume, r.row.gibbs_energy, r.row.bulk_modulus, r.row.thermal_expansion,
                                         r.row.heat_capacity_p, r.row.heat_capacity_v, r.row.gruneisen, r.row.entropy,
                                         r.row.bulk_modulus_s, r.row.bulk_modulus_prime, r.row.fit_rms,
-                                        r.row.linear_thermal_expansion};
+                                        r.row.linear_thermal_expansion, nan, nan, nan, nan, nan, nan};
+        if (withpath) {
+          const thermo::axialrow x = thermo::alongpath(path, r.row.volume, r.row.thermal_expansion);
+          std::copy(x.length.begin(), x.length.end(), values + 12);
+          std::copy(x.alpha.begin(), x.alpha.end(), values + 15);
+        }
         for (int c = 0; c < columns; ++c) out[(static_cast<std::size_t>(c) * np + k) * nt + i] = values[c];
       }
     }
@@ -139,8 +147,17 @@ qharesult qha(const py::object& volumes, const py::object& energies, const std::
     l.mutable_data()[k] = last[k];
   }
   std::copy(temps.data(), temps.data() + nt, tt.mutable_data());
-  return {frozen(p), frozen(tt), arrays[0], arrays[1], arrays[2], arrays[3], arrays[4], arrays[5], arrays[6], arrays[7],
-          arrays[8], arrays[9], arrays[10], arrays[11], frozen(l)};
+  qharesult result{frozen(p), frozen(tt), arrays[0], arrays[1], arrays[2], arrays[3], arrays[4], arrays[5], arrays[6],
+                   arrays[7], arrays[8], arrays[9], arrays[10], arrays[11], frozen(l)};
+  if (withpath) {
+    result.a = arrays[12];
+    result.b = arrays[13];
+    result.c = arrays[14];
+    result.alpha_a = arrays[15];
+    result.alpha_b = arrays[16];
+    result.alpha_c = arrays[17];
+  }
+  return result;
 }
 
 }  // namespace pymodule

@@ -14,13 +14,17 @@ struct qharesult {
   py::array pressures, temperatures, volume, gibbs_energy, bulk_modulus, thermal_expansion, heat_capacity_p,
       heat_capacity_v, gruneisen, entropy, bulk_modulus_s, bulk_modulus_prime, fit_rms, linear_thermal_expansion,
       last_temperature;
+  // With lattice=: the lengths and their expansion along V(T); else None.
+  py::object a = py::none(), b = py::none(), c = py::none(), alpha_a = py::none(), alpha_b = py::none(),
+             alpha_c = py::none();
 };
 
 // The quasi-harmonic mode: the result's arrays by column name, with shape
 // (pressures, temperatures), NaN from where V(T) leaves the volumes, and the
 // last temperature inside per pressure; warnings as text.
 qharesult qha(const py::object& volumes, const py::object& energies, const std::vector<const dos*>& doses,
-              const py::object& t, const std::string& form, const py::object& pressures);
+              const py::object& t, const std::string& form, const py::object& pressures,
+              const py::object& lattice = py::none());
 
 // The model of one phase's arrays and Dos objects, checked as the program
 // checks its files: ValueError at the first fault, the checks' warnings

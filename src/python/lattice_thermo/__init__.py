@@ -13,6 +13,7 @@ pymatgen's PhononDos units; thermal_properties() gives phonopy's
 ThermalProperties units (kJ/mol, J/K/mol); qha() the program's --qha
 columns (kJ/mol, J/K/mol, GPa, A^3 per cell); with several phases
 (qha(phases=[Phase(...), ...]), transitions()) per mole of formula units;
+qha_grid() the --qha-grid columns (A, A^3, 1/K, kJ/mol, J/K/mol);
 displacements() and Dos's mean_square_displacement and b_factor the thermal
 displacements in A^2, as phonopy gives them. Results are per mole of cells
 unless a Dos is made with per_atom=True.
@@ -21,17 +22,17 @@ A change that breaks callers: helmholtz_free_energy, internal_energy and
 zero_point_energy give J/mol, as pymatgen's do; earlier versions gave kJ/mol
 (thermal_properties() keeps kJ/mol).
 """
-from ._core import QhaPhasesResult, QhaResult, ThermalProperties, TransitionsResult
+from ._core import QhaGridResult, QhaPhasesResult, QhaResult, ThermalProperties, TransitionsResult
 from ._displacements import Displacements, displacements
 from ._dos import Dos
 from ._phases import Phase, transitions
-from ._qha import qha
+from ._qha import qha, qha_grid
 
-for _cls in (QhaResult, QhaPhasesResult, ThermalProperties, TransitionsResult, Dos, Phase, Displacements):
+for _cls in (QhaResult, QhaGridResult, QhaPhasesResult, ThermalProperties, TransitionsResult, Dos, Phase, Displacements):
     _cls.__module__ = __name__
-for _fn in (qha, transitions, displacements):
+for _fn in (qha, qha_grid, transitions, displacements):
     _fn.__module__ = __name__
 del _cls, _fn
 
-__all__ = ["Displacements", "Dos", "Phase", "QhaPhasesResult", "QhaResult", "ThermalProperties", "TransitionsResult",
-           "displacements", "qha", "transitions"]
+__all__ = ["Displacements", "Dos", "Phase", "QhaGridResult", "QhaPhasesResult", "QhaResult", "ThermalProperties",
+           "TransitionsResult", "displacements", "qha", "qha_grid", "transitions"]

@@ -2,7 +2,7 @@
 # classes, which lattice_thermo exports as they are (the Python layer's Dos
 # and qha carry their own annotations). Units: ThermalProperties and
 # QhaResult kJ/mol and J/K/mol, GPa, A^3 per cell.
-from typing import Any
+from typing import Any, Optional
 
 import numpy as np
 import numpy.typing as npt
@@ -56,6 +56,32 @@ class QhaResult:
     def linear_thermal_expansion(self) -> _Array: ...  # 1/K
     @property
     def last_temperature(self) -> _Array: ...  # K, per pressure
+    a: Optional[_Array]  # A, with lattice=; likewise b, c, alpha_a, alpha_b, alpha_c (1/K)
+    b: Optional[_Array]
+    c: Optional[_Array]
+    alpha_a: Optional[_Array]
+    alpha_b: Optional[_Array]
+    alpha_c: Optional[_Array]
+
+class QhaGridResult:
+    """Quasi-harmonic results over a grid of lengths, arrays of shape (pressures, temperatures)."""
+    pressures: _Array  # GPa
+    temperatures: _Array  # K
+    a: _Array  # A; b = a with two lengths
+    b: _Array
+    c: _Array
+    volume: _Array  # A^3 per cell
+    alpha_a: _Array  # 1/K
+    alpha_b: _Array
+    alpha_c: _Array
+    thermal_expansion: _Array  # 1/K, volumetric
+    heat_capacity_p: _Array  # J/K/mol
+    heat_capacity_v: _Array  # J/K/mol
+    entropy: _Array  # J/K/mol
+    gibbs_energy: _Array  # kJ/mol
+    fit_rms: _Array  # kJ/mol
+    last_temperature: _Array  # K, per pressure
+    axes: int
 
 # The compiled Dos, qha, transitions and displacements, used through lattice_thermo's.
 class Dos:
@@ -68,5 +94,6 @@ class Dos:
 
 def qha(*args: Any) -> QhaResult: ...
 def qha_phases(*args: Any) -> QhaPhasesResult: ...
+def qha_grid(*args: Any) -> QhaGridResult: ...
 def transitions(*args: Any) -> TransitionsResult: ...
 def displacements(*args: Any) -> dict: ...

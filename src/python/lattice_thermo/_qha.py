@@ -1,5 +1,6 @@
 """qha: the public face of the compiled quasi-harmonic mode, with its Python
 signature and the checks of argument types."""
+import os
 from typing import Optional, Sequence, Union
 
 from . import _core
@@ -17,8 +18,11 @@ def qha(
     pressures: Union[float, Values] = 0.0,
     *,
     phases: Optional[Sequence[Phase]] = None,
+    lattice: Optional[Values] = None,
 ) -> Union[_core.QhaResult, _core.QhaPhasesResult]:
     if phases is not None:
+        if lattice is not None:
+            raise TypeError("qha() takes lattice= with one phase's volumes, not with phases=")
         if volumes is not None or energies is not None or doses is not None:
             raise TypeError("qha() takes volumes, energies and doses, or phases=, not both")
         if temperatures is None:
@@ -35,7 +39,7 @@ def qha(
             raise TypeError(f"doses[{i}] is {type(d).__name__}, not a Dos")
         made.append(d._made())
     # Called from here alone, so that warnings point at the caller's line.
-    return _core.qha(volumes, energies, made, temperatures, text(eos, "eos"), pressures)
+    return _core.qha(volumes, energies, made, temperatures, text(eos, "eos"), pressures, lattice)
 
 
 qha.__doc__ = _core.qha.__doc__ + """
@@ -43,3 +47,36 @@ qha.__doc__ = _core.qha.__doc__ + """
 With phases=[Phase(...), ...] instead of volumes, energies and doses: several
 phases in one run, as lattice_thermo --qha given more than once; returns a
 QhaPhasesResult (see lattice_thermo.Phase)."""
+
+
+Path = Union[str, bytes, os.PathLike]
+
+
+def qha_grid(
+    grid: Union[Path, Values],
+    files: Sequence[Union[Dos, Path]],
+    temperatures: Temperatures,
+    degree: int = 3,
+    pressures: Union[float, Values] = 0.0,
+) -> _core.QhaGridResult:
+    if isinstance(grid, (str, bytes, os.PathLike)):
+        grid = os.fsencode(grid)
+    if isinstance(files, (str, bytes, os.PathLike)) or not hasattr(files, "__iter__"):
+        raise TypeError(f"files must be a sequence of Dos or of paths, not {type(files).__name__}")
+    made = []
+    for i, f in enumerate(files):
+        if isinstance(f, Dos):
+            made.append(f._made())
+        elif isinstance(f, (str, bytes, os.PathLike)):
+            made.append(os.fsencode(f))
+        else:
+            raise TypeError(f"files[{i}] is {type(f).__name__}, not a Dos or a path")
+    if made and any(isinstance(m, bytes) != isinstance(made[0], bytes) for m in made):
+        raise TypeError("files must be all Dos or all paths, not a mix")
+    if isinstance(degree, bool) or not isinstance(degree, int):
+        raise TypeError(f"degree must be an int, not {type(degree).__name__}")
+    # Called from here alone, so that warnings point at the caller's line.
+    return _core.qha_grid(grid, made, temperatures, degree, pressures)
+
+
+qha_grid.__doc__ = _core.qha_grid.__doc__

@@ -20,6 +20,13 @@ int readgridphase(gridphase& gp) {
     if (!in.open(ph.evfile, why)) return messages += "lattice_thermo: " + name + ": " + why + "\n", 1;
     if (!readgrid(in, gp.grid, p, scratch.lines, gp.units)) return messages += messageof(ph.evfile, p), 1;
   }
+  return loadgridphase(gp);
+}
+
+int loadgridphase(gridphase& gp) {
+  qhaphase& ph = gp.files;
+  std::string& messages = ph.messages;
+  const std::string name = showpath(ph.evfile);
   const griddata& grid = gp.grid;
   const std::size_t n = grid.line.size();
   if (n != ph.files.size())

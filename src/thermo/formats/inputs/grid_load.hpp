@@ -26,4 +26,7 @@ struct gridphase {
 // (as readphase's), the messages in files.messages.
 int readgridphase(gridphase& gp);
 
+// The same with gp.grid read already (from a file or from arrays).
+int loadgridphase(gridphase& gp);
+
 }  // namespace thermo

@@ -1,0 +1,37 @@
+// lattice_thermo._core: the anisotropic modes, as lattice_thermo --qha-grid
+// and --qha --lattice compute them: a grid of cells (a file, or an array)
+// with a Dos or a file of each, and the lengths along qha's volumes.
+#pragma once
+
+#include <vector>
+
+#include "dos_object.hpp"
+#include "thermo/qha/axial_path.hpp"
+#include "thermo/qha/model.hpp"
+
+namespace pymodule {
+
+// What qha_grid returns: arrays of shape (pressures, temperatures), b and
+// alpha_b equal to a and alpha_a where the grid has two lengths.
+struct gridresult {
+  py::array pressures, temperatures, a, b, c, volume, alpha_a, alpha_b, alpha_c, thermal_expansion, heat_capacity_p,
+      heat_capacity_v, entropy, gibbs_energy, fit_rms, last_temperature;
+  int axes;
+};
+
+// grid: a path (bytes) or an array of rows `a c volume energy` or `a b c
+// volume energy`; files: a Dos for each row, or a path (bytes) for each,
+// read as the program reads them. ValueError on bad input, warnings through
+// the warnings module.
+gridresult qhagrid(const py::object& grid, const py::list& files, const py::object& t, int degree,
+                   const py::object& pressures);
+
+// The lengths along a model's volumes from `lattice` (rows a, b, c in the
+// order of the volumes given): ValueError where they do not fit.
+thermo::axialpath pathof(const thermo::qhamodel& m, const py::object& lattice);
+
+void bindgrid(py::module_& m);
+
+}  // namespace pymodule
+
+PYMODULE_INITIALISED(pymodule::gridresult, "QhaGridResult");
