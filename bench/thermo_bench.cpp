@@ -254,6 +254,60 @@ void thermo_transitions(benchmark::State& state) {
 }
 BENCHMARK(thermo_transitions)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The grid mode: a 5 x 5 grid of a and c (a made-up hexagonal crystal, as
+// tools/compare_aniso makes it), a DOS of 3,001 points at each cell, at
+// 1,001 temperatures.
+const std::vector<std::string>& gridfiles() {
+  static const std::vector<std::string> paths = [] {
+    std::vector<std::string> p = {""};
+    std::string grid = "# a c volume energy\n";
+    char buf[160];
+    const double a0 = 2.5, c0 = 4.1, s3 = std::sqrt(3.0) / 2.0;
+    for (int i = 0; i < 25; ++i) {
+      const double sa = 0.97 + 0.02 * (i / 5), sc = 0.97 + 0.02 * (i % 5), a = a0 * sa, c = c0 * sc;
+      const double v = s3 * a * a * c;
+      const double e = 40.0 * ((sa - 1) * (sa - 1) + 0.6 * (sc - 1) * (sc - 1) + 0.5 * (sa - 1) * (sc - 1));
+      std::snprintf(buf, sizeof buf, "%.10f %.10f %.10f %.10f\n", a, c, v, e);
+      grid += buf;
+      const double scale = std::pow(v / (s3 * a0 * a0 * c0), -1.2) * (1.0 + 0.3 * (sc / sa - 1.0));
+      std::vector<double> f(3001), g(3001);
+      double states = 0.0;
+      for (int k = 0; k < 3001; ++k) {
+        f[k] = 10.0 * (k + 1) / 3001;
+        const double x = f[k] / scale, y = (x - 4.0) / 3.0, z = (x - 8.0) / 0.5;
+        g[k] = x * x * std::exp(-y * y) + 1.5 * std::exp(-z * z);
+        if (k > 0) states += 0.5 * (g[k] + g[k - 1]) * (f[k] - f[k - 1]);
+      }
+      std::string dos;
+      for (int k = 0; k < 3001; ++k) {
+        std::snprintf(buf, sizeof buf, "%.10g %.10g\n", f[k], g[k] * 6.0 / states);
+        dos += buf;
+      }
+      p.push_back(files().write("cell" + std::to_string(i) + ".dat", dos));
+    }
+    p[0] = files().write("grid.dat", grid);
+    return p;
+  }();
+  return paths;
+}
+
+// The whole --qha-grid run; beside it, the harmonic mode on the same 25 files.
+void thermo_qha_grid(benchmark::State& state) {
+  std::vector<std::string> args = {"--qha-grid", gridfiles()[0], "--csv", "--tmin", "0", "--tmax", "1000", "--tstep", "1"};
+  args.insert(args.end(), gridfiles().begin() + 1, gridfiles().end());
+  runthermo(state, args);
+  state.SetItemsProcessed(state.iterations() * 1001);  // temperatures
+}
+BENCHMARK(thermo_qha_grid)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void thermo_qha_grid_harmonic(benchmark::State& state) {
+  std::vector<std::string> args = {"--csv", "--tmin", "0", "--tmax", "1000", "--tstep", "1"};
+  args.insert(args.end(), gridfiles().begin() + 1, gridfiles().end());
+  runthermo(state, args);
+  state.SetItemsProcessed(state.iterations() * 1001);
+}
+BENCHMARK(thermo_qha_grid_harmonic)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 }  // namespace
 
 BENCHMARK_MAIN();
