@@ -3,7 +3,9 @@
 // size below and above E_max / 2 k_B, the column reader from memory and from
 // a file, a DOS's preparation, the theta solver, and whole runs on one large
 // DOS (20,001 points at 1..1000 K) and on many files (2,001 points each at
-// 0..1000 K in 10 K steps), with the CSV written to a string.
+// 0..1000 K in 10 K steps), the quasi-harmonic mode, two phases' transitions
+// and the grid mode (25 cells of 3,001 points at 1,001 temperatures, beside the
+// harmonic mode on the same files), with the CSV written to a string.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>

@@ -13,7 +13,7 @@ build=$2
 prefix=$work/prefix
 "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log" >&2; fail "cmake --install failed"; }
 share=$prefix/share/lattice_heat_capacity
-for f in bin/lattice_heat_capacity bin/lattice_thermo bin/plot_heat_capacity bin/plot_thermo bin/plot_qha bin/plot_phases; do
+for f in bin/lattice_heat_capacity bin/lattice_thermo bin/plot_heat_capacity bin/plot_thermo bin/plot_qha bin/plot_phases bin/plot_aniso; do
   [ -x "$prefix/$f" ] || fail "$f is not installed as a program"
 done
 for f in elphon/co_elphon_4.out_ep_PDS examples/cu_emt/e-v.dat examples/cu_emt/v01/total_dos.dat README.md \

@@ -41,6 +41,14 @@ const char* const usage =
     "  --dos-at-fermi LIST  or N(E_F), states/eV per cell, per volume: Sommerfeld's F_el\n"
     "  --exclude-imaginary  leave out the volumes with imaginary modes\n"
     "  --write-fv FILE   also write G(V) at each temperature with its fitted curve\n"
+    "  --lattice LAT     with --qha: the lengths a b c (A) of each volume's relaxed cell, a\n"
+    "                    line each in EV_FILE's order; adds a, b, c and their alpha\n"
+    "Thermal expansion along each axis:\n"
+    "  --qha-grid GRID   a line per cell, `a c volume energy` or `a b c volume energy` (A,\n"
+    "                    A^3, eV per cell), a DOS FILE (or thermal_properties.yaml) each;\n"
+    "                    --pressure, --efe, --dos-at-fermi, --exclude-imaginary,\n"
+    "                    --write-fv and the temperatures as with --qha\n"
+    "  --degree D        the surface's total degree in the lengths, 3 (default) or 4\n"
     "Several phases: --qha EV_FILE FILE... each, its --efe or --dos-at-fermi after it\n"
     "  --phase-names A,B,...  their names; --formula-units Z1,Z2,... per cell (values per\n"
     "                    formula unit, a column 'stable' for the phase of lowest G)\n"
@@ -55,6 +63,7 @@ const char* const usage =
     "Results: free_energy and energy in kJ/mol, entropy and heat_capacity in J/K/mol,\n"
     "debye_temperature in K. --qha: volume in A^3 per cell, gibbs_energy kJ/mol,\n"
     "bulk moduli GPa, thermal_expansion 1/K (volumetric; linear_thermal_expansion is a\n"
-    "third of it, for cubic or isotropic crystals), fit_rms kJ/mol.\n";
+    "third of it, for cubic or isotropic crystals), fit_rms kJ/mol. --qha-grid: a, b, c\n"
+    "in A, alpha_a, alpha_b, alpha_c 1/K.\n";
 
 }  // namespace thermo

@@ -113,6 +113,10 @@ TEST(ThermoGridInput, StopsWhereTheMinimumLeavesTheBox) {
   const double last = rows.back().at("temperature"), stop = last + 50.0;
   EXPECT_TRUE(has(r.err, "at " + significant(stop) + " K and 0 GPa the minimum leaves the box the grid spans: ")) << r.err;
   EXPECT_TRUE(has(r.err, "beyond 2.25 to 2.32 A: no rows from there on at this pressure")) << r.err;
+  // The fit's health warned first, once, where the minimum neared the edge.
+  const std::size_t edge = r.err.find("is within 5 % of the box's width of its edge (2.25 to 2.32 A)");
+  EXPECT_LT(edge, r.err.find("leaves the box")) << r.err;
+  EXPECT_EQ(r.err.find("is within 5 %", edge + 1), std::string::npos) << r.err;
   // The right temperature: the minimum at `last` is inside, at `stop` not.
   EXPECT_LE(rows.back().at("c"), 2.32);
   EXPECT_LE(rows.back().at("a"), 2.32);
@@ -124,6 +128,18 @@ TEST(ThermoGridInput, StopsWhereTheMinimumLeavesTheBox) {
   const outcome two = runwith(gridargs(d, {"--csv", "--tstep", "50", "--tmax", "1500", "--pressure", "0,10"}));
   EXPECT_EQ(two.status, 0);
   EXPECT_TRUE(has(two.out, "pressure,temperature,a,c,volume,")) << two.out.substr(0, 200);
+}
+
+TEST(ThermoGridInput, WarnsWhereTheSurfaceDoesNotFollowTheData) {
+  // A ripple in E that no cubic follows: its rms beyond 1 % of G's spread.
+  crystal x = cubic(1.0);
+  x.energy = [e = x.energy](double a, double b, double c) { return e(a, b, c) + 0.004 * std::sin(90.0 * a); };
+  const griddataset d = makegrid("ripple", x, 2, spaced(2.22, 2.36, 7));
+  const outcome r = runwith(gridargs(d, {"--tmax", "300", "--tstep", "100"}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.err, "at 0 K and 0 GPa the surface's rms residual, ")) << r.err;
+  EXPECT_TRUE(has(r.err, "is more than 1 % of G's spread over the grid")) << r.err;
+  EXPECT_EQ(r.err.find("rms residual", r.err.find("rms residual") + 1), std::string::npos) << r.err;
 }
 
 TEST(ThermoGridInput, StopsWhereTheSurfaceHasNoMinimum) {
