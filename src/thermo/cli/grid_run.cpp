@@ -87,8 +87,8 @@ struct gridrun {
     if (!edge && r.edge < gridedgeshare) {
       edge = true;
       const int j = r.edgeaxis;
-      messages += name + "warning: " + at + " the minimum, " + names[j] + " = " + significant(r.row.length[j == 1 && gp.model.axes == 2 ? 2 : j]) +
-                  " A, is within 5 % of the box's width of its edge (" + significant(gp.model.basis.low[j]) + " to " +
+      const double x = r.row.length[j == 1 && gp.model.axes == 2 ? 2 : j];  // the row's b is a
+      messages += name + "warning: " + at + " the minimum, " + names[j] + " = " + significant(x) + " A, is within 5 % of the box's width of its edge (" + significant(gp.model.basis.low[j]) + " to " +
                   significant(gp.model.basis.high[j]) + " A): the surface is least certain there; widen the grid\n";
     }
     return true;

@@ -73,7 +73,8 @@ surfacebasis makebasis(int axes, int degree, const double* x, std::size_t n) {
     b.low[j] = lo;
     b.high[j] = hi;
     b.centre[j] = 0.5 * (lo + hi);
-    b.half[j] = 0.5 * (hi - lo);
+    // An axis of one value keeps a finite scale: the fit refuses it.
+    b.half[j] = hi > lo ? 0.5 * (hi - lo) : 1.0;
   }
   return b;
 }
@@ -153,7 +154,7 @@ bool surfacefit::make(const surfacebasis& b, const double* u, std::size_t count,
   const std::string degree = "a surface of degree " + std::to_string(b.degree);
   for (int j = 0; j < b.axes; ++j)
     if (const std::size_t d = distinct(u, n, b.axes, j, skip); d < static_cast<std::size_t>(b.degree) + 1) {
-      why = std::string(axisnames[j]) + " takes " + std::to_string(d) + " distinct values; " + degree + " needs " +
+      why = std::string(axisnames[j]) + " takes " + std::to_string(d) + (d == 1 ? " distinct value; " : " distinct values; ") + degree + " needs " +
             std::to_string(b.degree + 1) + " or more on each axis (--degree)";
       return false;
     }

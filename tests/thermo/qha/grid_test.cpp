@@ -103,6 +103,11 @@ TEST(ThermoGridSurface, RefusesGridsThatDoNotDetermineIt) {
   for (int i = 0; i < 5; ++i) x.insert(x.end(), {3.5 + 0.01 * i, 3.5 + 0.01 * ((2 * i) % 5)});
   EXPECT_FALSE(make(2, 3, x));
   EXPECT_NE(why.find("5 points for the 10 terms"), std::string::npos) << why;
+  // One value of a: its scale stays finite, and the axis is named.
+  x.clear();
+  for (int i = 0; i < 12; ++i) x.insert(x.end(), {3.6, 3.5 + 0.01 * i});
+  EXPECT_FALSE(make(2, 3, x));
+  EXPECT_NE(why.find("a takes 1 distinct value; "), std::string::npos) << why;
   // A 4 x 4 grid suits degree 3, not 4.
   x = gridpoints(2, 4, 3.5, 3.7);
   EXPECT_TRUE(make(2, 3, x)) << why;
