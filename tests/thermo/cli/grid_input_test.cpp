@@ -280,7 +280,9 @@ TEST(ThermoPathInput, AgainstTheGridOnACubicCrystal) {
     EXPECT_NEAR(sum, p.at("thermal_expansion"), 1e-12 * std::fabs(sum) + 1e-300);
     EXPECT_NEAR(p.at("a"), g.at("a"), 5e-5 * g.at("a")) << p.at("temperature");
     EXPECT_NEAR(p.at("c"), g.at("c"), 5e-5 * g.at("c")) << p.at("temperature");
-    if (i > 0) EXPECT_NEAR(p.at("alpha_c"), g.at("alpha_c"), 0.02 * g.at("alpha_c")) << p.at("temperature");
+    if (i > 0) {
+      EXPECT_NEAR(p.at("alpha_c"), g.at("alpha_c"), 0.02 * g.at("alpha_c")) << p.at("temperature");
+    }
   }
 }
 
