@@ -17,9 +17,10 @@ constexpr double vanishx = 750.0;
 // The sums over the modes that take part, and their moments.
 void totals(harmonicdos& d) {
   double e2 = 0.0;
-  d.positive = d.zeropoint = 0.0;
+  d.positive = d.zeropoint = d.absweight = 0.0;
   for (std::size_t i = 0; i < d.energy.size(); ++i) {
     d.positive += d.weight[i];
+    d.absweight += std::fabs(d.weight[i]);
     d.zeropoint += 0.5 * d.weight[i] * d.energy[i];
     e2 += d.weight[i] * d.energy[i] * d.energy[i];
   }
@@ -73,19 +74,22 @@ harmonicdos frommodes(std::vector<std::pair<double, double>>& modes, double belo
   return d;
 }
 
-void modesumsof(const harmonicdos& d, double kt, double out[4]) {
+void modesumsof(const harmonicdos& d, double kt, double out[4], const modequadrature* q) {
   const double* e = d.energy.data();
+  const double* g = d.weight.data();
   const std::size_t n = d.energy.size();
   out[0] = out[1] = out[2] = out[3] = 0.0;
-  const std::size_t from = d.moments.sums(split(e, n, kt), kt, out);
-  const std::size_t to =
-      n == 0 || e[n - 1] < vanishx * kt ? n : static_cast<std::size_t>(std::lower_bound(e + from, e + n, vanishx * kt) - e);
+  const std::size_t high = split(e, n, kt);
+  const std::size_t from = d.moments.sums(high, kt, out);
   double rest[4];
-  modesums(e + from, d.weight.data() + from, to - from, kt, rest);
+  modesums(e + from, g + from, high - from, kt, rest);
   for (int k = 0; k < 4; ++k) out[k] += rest[k];
+  const std::size_t to =
+      n == 0 || e[n - 1] < vanishx * kt ? n : static_cast<std::size_t>(std::lower_bound(e + high, e + n, vanishx * kt) - e);
+  highsums(e, g, high, to, kt, d.absweight, q, out);
 }
 
-harmonic evaluate(const harmonicdos& d, double t) {
+harmonic evaluate(const harmonicdos& d, double t, const modequadrature* q) {
   harmonic h;
   if (!(t > 0.0)) {
     h.free_energy = h.energy = d.zeropoint;
@@ -93,7 +97,7 @@ harmonic evaluate(const harmonicdos& d, double t) {
   }
   const double kt = boltzmann * t;
   double sums[4];
-  modesumsof(d, kt, sums);
+  modesumsof(d, kt, sums, q);
   h.heat_capacity = boltzmann * sums[0];
   h.energy = d.zeropoint + sums[1];
   h.free_energy = d.zeropoint + kt * sums[2];

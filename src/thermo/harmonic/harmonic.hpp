@@ -8,6 +8,7 @@
 
 #include "thermo/harmonic/dos.hpp"
 #include "thermo/harmonic/moments.hpp"
+#include "thermo/harmonic/quadrature.hpp"
 
 namespace thermo {
 
@@ -23,6 +24,7 @@ struct harmonicdos {
   double below = 0.0;          // the rest: at or below zero, and the interval across zero
   double zeropoint = 0.0;      // integral of g E / 2 over E > 0 (below the cutoff too), J
   double meansquare = 0.0;     // <E^2> over E > 0, J^2
+  double absweight = 0.0;      // sum of |weight|, which bounds what any modes can add
 };
 // The points of s above `cutoff` (J, 0 or more) take part in the thermal
 // terms; the zero-point energy counts every point above zero, as phonopy
@@ -43,15 +45,16 @@ struct harmonic {
 };
 
 // All four at temperature t >= 0. At t = 0, C = S = 0 and F = U = the
-// zero-point energy.
-harmonic evaluate(const harmonicdos& d, double t);
+// zero-point energy. `q`, where given, holds the bins of d's modes, which
+// make a run of temperatures cheaper (sweep builds them).
+harmonic evaluate(const harmonicdos& d, double t, const modequadrature* q = nullptr);
 
 // The four sums of kernel.hpp over the modes of d at k_B T = kt > 0, as
 // evaluate forms them: the modes below the kernel's split by their moments
-// (up to the last checkpoint before the split), the rest one by one, except
-// those so far above kt that e^-x underflows to 0: they add nothing and are
-// passed over.
-void modesumsof(const harmonicdos& d, double kt, double out[4]);
+// (up to the last checkpoint before the split), the few from there to the
+// split one by one, and those above it by highsums (quadrature.hpp), up to
+// where their terms can no longer reach the sums.
+void modesumsof(const harmonicdos& d, double kt, double out[4], const modequadrature* q = nullptr);
 
 // The high-temperature limit of the effective Debye temperature,
 // sqrt(5 <E^2> / 3) / k_B, kelvin.

@@ -34,11 +34,13 @@ inline constexpr double thetafloor = 1e-12;
 // `divisor` (1, or the atoms per cell for results per mole of atoms), with
 // theta_D matched against a Debye solid of `thetaatoms` atoms. Where `split`
 // and the work is worth it, two threads share the temperatures; each row is
-// computed the same way on either.
+// computed the same way on either. Where several temperatures have many
+// modes above the kernel's split, the bins of quadrature.hpp are built
+// first and sum them.
 void sweep(const harmonicdos& d, double thetaatoms, double divisor, const double* t, std::size_t n, row* out,
            bool split);
 
-// One row, as sweep computes it.
-row rowat(const harmonicdos& d, double thetaatoms, double divisor, double t);
+// One row, as sweep computes it (`q`: the bins of d's modes, where built).
+row rowat(const harmonicdos& d, double thetaatoms, double divisor, double t, const modequadrature* q = nullptr);
 
 }  // namespace thermo
