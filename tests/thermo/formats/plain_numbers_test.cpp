@@ -2,6 +2,7 @@
 // reader it stands in for.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "common/freeform.hpp"
+#include "thermo/base/number_text.hpp"
 #include "thermo/formats/text/plain_numbers.hpp"
 
 namespace {
@@ -73,6 +75,40 @@ TEST(ThermoPlainNumbers, OtherSpellingsGoToTheFreeFormReader) {
   EXPECT_FALSE(thermo::plainnumbers(std::string_view("1 2\0", 4), 2, v));
   EXPECT_TRUE(thermo::plainnumbers("1 2 anything after", 2, v));
   EXPECT_TRUE(thermo::plainnumbers("1 2/3 ,, x", 1, v));  // only the items asked for
+}
+
+}  // namespace
+
+namespace {
+
+// The readers' fromchars against std::from_chars: the same value to the bit,
+// the same end and the same error, on numbers it converts itself (at most
+// 19 digits below 2^53, powers of ten within 22) and on all it hands on.
+TEST(ThermoPlainNumbers, FromcharsIsFromChars) {
+  std::vector<std::string> items = {"0", "-0", "-0.0", "5.", ".5", "-.5", ".", "-", "", "e5", "1e", "1e+", "1.5e-",
+                                    "1e0005", "1e22", "1e23", "3e-22", "3e-23", "9007199254740992", "9007199254740993",
+                                    "1234567890123456789", "12345678901234567890", "0.00000000000000000000001",
+                                    "1.0000000000000000000000", "inf", "-nan", "+1", "12.5x", "1,5", "7 8", "1e5.5",
+                                    "0x10", "00000000000000000000000000012.5", "4.9e-324", "1.7976931348623157e308"};
+  std::mt19937_64 random(2026);
+  for (int i = 0; i < 50000; ++i) {
+    std::string s = random() % 4 == 0 ? "-" : "";
+    const int digits = 1 + static_cast<int>(random() % 21), point = static_cast<int>(random() % (digits + 2));
+    for (int k = 0; k < digits; ++k) {
+      if (k == point) s += '.';
+      s += static_cast<char>('0' + random() % 10);
+    }
+    if (random() % 2) s += (random() % 2 ? "e" : "E") + std::to_string(static_cast<int>(random() % 60) - 30);
+    items.push_back(s);
+  }
+  for (const std::string& s : items) {
+    double mine = 1.5, theirs = 1.5;
+    const auto a = thermo::fromchars(s.data(), s.data() + s.size(), mine);
+    const auto b = std::from_chars(s.data(), s.data() + s.size(), theirs, std::chars_format::general);
+    EXPECT_EQ(a.ptr - s.data(), b.ptr - s.data()) << s;
+    EXPECT_EQ(a.ec, b.ec) << s;
+    if (b.ec == std::errc()) EXPECT_EQ(std::memcmp(&mine, &theirs, sizeof mine), 0) << s << ": " << mine << " " << theirs;
+  }
 }
 
 }  // namespace

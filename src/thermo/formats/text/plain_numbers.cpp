@@ -3,6 +3,8 @@
 #include <charconv>
 #include <system_error>
 
+#include "thermo/base/number_text.hpp"
+
 namespace thermo {
 
 bool plainnumbers(std::string_view line, std::size_t count, double* values) {
@@ -21,7 +23,7 @@ bool plainnumbers(std::string_view line, std::size_t count, double* values) {
     // number: not NaN, Inf, a plus sign or a repeat count.
     const char* digit = p != end && *p == '-' ? p + 1 : p;
     if (digit == end || !((*digit >= '0' && *digit <= '9') || *digit == '.')) return false;
-    const auto [next, ec] = std::from_chars(p, end, values[k], std::chars_format::general);
+    const auto [next, ec] = fromchars(p, end, values[k]);
     if (ec != std::errc() || (next != end && *next != ' ' && *next != '\t' && *next != ',')) return false;
     p = next;
     blanks();

@@ -23,7 +23,7 @@ constexpr double normslack = 1e-5;
 
 bool readnumber(std::string_view v, double& x) {
   const char* end = v.data() + v.size();
-  const auto r = std::from_chars(v.data(), end, x);
+  const auto r = fromchars(v.data(), end, x);
   return !v.empty() && r.ec == std::errc() && r.ptr == end && std::isfinite(x);
 }
 

@@ -24,7 +24,7 @@ std::string escaped(std::string_view v) {
 double number(long line, std::string_view v, const char* what) {
   double x = 0.0;
   const char* end = v.data() + v.size();
-  const auto r = std::from_chars(v.data(), end, x);
+  const auto r = fromchars(v.data(), end, x);
   if (v.empty() || r.ec != std::errc() || r.ptr != end || !std::isfinite(x))
     throw problem{line, std::string(what) + " is not a finite number: " + escaped(v)};
   return x;
