@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "thermo/formats/text/columns.hpp"
+
 #include "testutil.hpp"
 
 namespace {
@@ -304,6 +306,34 @@ TEST(ThermoFormats, TableHeadingsAndDigits) {
   const auto atoms = runwith({"--per-atom", "--tmax", "0", f});
   EXPECT_NE(atoms.out.find("Cv [J/K/mol atoms]"), std::string::npos) << atoms.out;
   EXPECT_NE(atoms.out.find("# values per mole of atoms"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// Line ends of every kind mixed in a file of several blocks, CRs at the
+// ends of blocks among them: the same points as with LF alone, and a
+// problem on the line it is on (the line reader looks for CRs once over
+// the bytes it holds, not once a line).
+TEST(ThermoFormats, LineEndsOfEveryKindAcrossBlocks) {
+  std::string lf, mixed;
+  const char* ends[] = {"\n", "\r\n", "\n", "\r", "\n", "\n", "\r\n"};
+  for (int i = 1; i <= 12000; ++i) {
+    const std::string line = std::to_string(0.001 * i) + " " + std::to_string(1.0 + 0.5 * std::sin(0.01 * i));
+    lf += line + "\n";
+    // Every line near the end of a 65,536-byte block ends in a lone CR.
+    const bool nearedge = (mixed.size() + line.size()) % 65536 > 65500;
+    mixed += line + (nearedge ? "\r" : ends[i % 7]);
+  }
+  spectrum a, b;
+  problem p;
+  ASSERT_TRUE(parsecolumns(lf, unit::thz, a, p)) << p.what;
+  ASSERT_TRUE(parsecolumns(mixed, unit::thz, b, p)) << p.line << ": " << p.what;
+  EXPECT_EQ(a.energy, b.energy);
+  EXPECT_EQ(a.dos, b.dos);
+  ASSERT_FALSE(parsecolumns(mixed + "13 x\r14 1\r\n", unit::thz, b, p));
+  EXPECT_EQ(p.line, 12001);
 }
 
 }  // namespace

@@ -5,17 +5,20 @@
 
 namespace thermo {
 
-namespace {
-
-// The first LF or CR in [from, to), or nullptr.
-const char* lineend(const char* from, const char* to) {
-  const auto n = static_cast<std::size_t>(to - from);
-  const char* lf = static_cast<const char*>(std::memchr(from, '\n', n));
-  const char* cr = static_cast<const char*>(std::memchr(from, '\r', lf != nullptr ? static_cast<std::size_t>(lf - from) : n));
-  return cr != nullptr ? cr : lf;
+// The first LF or CR in [from, to), or nullptr. The CRs are searched for
+// once over all the unread bytes, not once a line: a file without them (all
+// but a few) then costs one search a line.
+const char* linereader::lineend(std::size_t from, std::size_t to) {
+  const char* base = buffer_.data();
+  const char* lf = static_cast<const char*>(std::memchr(base + from, '\n', to - from));
+  const std::size_t stop = lf != nullptr ? static_cast<std::size_t>(lf - base) : to;
+  if (cr_ < from || (cr_ == crend_ && crend_ < stop)) {
+    const void* cr = std::memchr(base + from, '\r', end_ - from);
+    cr_ = cr != nullptr ? static_cast<std::size_t>(static_cast<const char*>(cr) - base) : end_;
+    crend_ = end_;
+  }
+  return cr_ < stop ? base + cr_ : lf;
 }
-
-}  // namespace
 
 linereader::linereader(source& in, std::vector<char>& storage) : in_(in), buffer_(storage) {
   // Two blocks to begin with; more only for a line longer than a block.
@@ -27,6 +30,9 @@ bool linereader::fill() {
   if (begin_ > 0) {  // keep the unread bytes at the front
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
     end_ -= begin_;
+    cr_ = cr_ >= begin_ ? cr_ - begin_ : 0;
+    crend_ = crend_ >= begin_ ? crend_ - begin_ : 0;
+    if (cr_ < crend_ && buffer_[cr_] != '\r') cr_ = crend_ = 0;  // passed over: search again
     begin_ = 0;
   }
   if (end_ + source::blocksize + 1 > buffer_.size())  // a long line: room for it, up to maxline
@@ -63,7 +69,7 @@ linereader::status linereader::next(std::string_view& text) {
   truncated_ = false;
   // The rest of a line cut short, unread.
   while (skiprest_) {
-    if (const char* e = lineend(buffer_.data() + begin_, buffer_.data() + end_); e != nullptr) {
+    if (const char* e = lineend(begin_, end_); e != nullptr) {
       begin_ = static_cast<std::size_t>(e - buffer_.data()) + 1;
       skiprest_ = false;
       crpending_ = *e == '\r';
@@ -85,7 +91,7 @@ linereader::status linereader::next(std::string_view& text) {
     const std::size_t avail = end_ - begin_;
     // A line end right after maxline bytes still ends a whole line.
     const std::size_t limit = avail < maxline + 1 ? avail : maxline + 1;
-    if (const char* e = lineend(base + begin_ + scanned, base + begin_ + limit); e != nullptr) {
+    if (const char* e = lineend(begin_ + scanned, begin_ + limit); e != nullptr) {
       const auto at = static_cast<std::size_t>(e - base);
       text = std::string_view(base + begin_, at - begin_);
       ++number_;

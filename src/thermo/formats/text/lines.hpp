@@ -45,6 +45,7 @@ class linereader {
 
  private:
   bool fill();  // reads one more block; false at the end or on an error
+  const char* lineend(std::size_t from, std::size_t to);
 
   source& in_;
   std::vector<char>& buffer_;
@@ -59,6 +60,9 @@ class linereader {
   char kept_ = 0;
   bool sentinelset_ = false;
   int error_ = 0;
+  // No CR in the buffer from the last search's start to cr_; cr_ holds one
+  // where it is below crend_, the end of the bytes that search covered.
+  std::size_t cr_ = 0, crend_ = 0;
 };
 
 }  // namespace thermo

@@ -28,13 +28,14 @@ std::string_view trimmed(std::string_view s) {
 }
 
 bool splitkey(std::string_view s, std::string_view& key, std::string_view& rest) {
-  const std::size_t colon = s.find(':');
-  if (colon == std::string_view::npos || colon == 0 || s.find('\t') != std::string_view::npos) return false;
+  // The key's characters up to the first colon, in one pass.
+  std::size_t colon = 0;
+  while (colon < s.size() && keychar(s[colon])) ++colon;
+  if (colon == 0 || colon == s.size() || s[colon] != ':') return false;
   key = s.substr(0, colon);
-  for (const char c : key)
-    if (!keychar(c)) return false;
   rest = s.substr(colon + 1);
   if (!rest.empty() && rest[0] != ' ') return false;
+  if (rest.find('\t') != std::string_view::npos) return false;
   rest = trimmed(rest);
   return true;
 }
