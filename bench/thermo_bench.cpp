@@ -3,7 +3,9 @@
 // size below and above E_max / 2 k_B, the column reader from memory and from
 // a file, a DOS's preparation, the theta solver, and whole runs on one large
 // DOS (20,001 points at 1..1000 K) and on many files (2,001 points each at
-// 0..1000 K in 10 K steps), the quasi-harmonic mode, two phases' transitions
+// 0..1000 K in 10 K steps), the same on the oxide-like DOS of
+// tools/compare_pymatgen, the sums above the kernel's split mode by mode and
+// by the quadrature's bins, the quasi-harmonic mode, two phases' transitions
 // and the grid mode (25 cells of 3,001 points at 1,001 temperatures, beside the
 // harmonic mode on the same files), with the CSV written to a string.
 #include <benchmark/benchmark.h>
@@ -47,15 +49,32 @@ std::string dostext(int n, double shift) {
   return s;
 }
 
+// A typical oxide's DOS, f^2 e^(-f/3) (1 + 0.2 sin(3f + 1)) on n points
+// from 0 to 20 `stretch` THz, as phonopy writes total_dos.dat (a Sigma line,
+// %.10f): below about 500 K most of its modes are above the kernel's split.
+std::string oxidetext(int n, double stretch) {
+  std::string s = "# Sigma = 0.100000\n";
+  char buf[80];
+  for (int i = 0; i < n; ++i) {
+    const double f = 20.0 * stretch * i / (n - 1);
+    std::snprintf(buf, sizeof buf, "%.10f %.10f\n", f, f * f * std::exp(-f / 3.0) * (1.0 + 0.2 * std::sin(3.0 * f + 1.0)));
+    s += buf;
+  }
+  return s;
+}
+
 // Files written once per process into a scratch directory.
 struct scratch {
   fs::path dir = fs::temp_directory_path() / ("thermo_bench_" + std::to_string(::getpid()));
-  std::string big;
-  std::vector<std::string> many;
+  std::string big, oxide;
+  std::vector<std::string> many, oxides;
   scratch() {
     fs::create_directories(dir);
     big = write("big.dat", dostext(20001, 0.0));
     for (int i = 0; i < 500; ++i) many.push_back(write("dos" + std::to_string(i) + ".dat", dostext(2001, 0.001 * i)));
+    oxide = write("oxide.dat", oxidetext(20001, 1.0));
+    for (int i = 0; i < 500; ++i)
+      oxides.push_back(write("oxide" + std::to_string(i) + ".dat", oxidetext(2001, 1.0 + 0.0002 * i)));
   }
   ~scratch() { fs::remove_all(dir); }
   std::string write(const std::string& name, const std::string& text) {
@@ -187,6 +206,55 @@ void thermo_many_files(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 500 * 2001 * 101);
 }
 BENCHMARK(thermo_many_files)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same two runs on the oxide-like DOS of tools/compare_pymatgen, whose
+// modes lie mostly above the split below 500 K.
+void thermo_one_oxide_dos(benchmark::State& state) {
+  runthermo(state, {"--csv", "--tmin", "1", "--tmax", "1000", "--tstep", "1", files().oxide});
+  state.SetItemsProcessed(state.iterations() * 20001 * 1000);
+}
+BENCHMARK(thermo_one_oxide_dos)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void thermo_many_oxide_files(benchmark::State& state) {
+  std::vector<std::string> args = {"--csv"};
+  args.insert(args.end(), files().oxides.begin(), files().oxides.end());
+  runthermo(state, args);
+  state.SetItemsProcessed(state.iterations() * 500 * 2001 * 101);
+}
+BENCHMARK(thermo_many_oxide_files)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The sums above the split over the oxide-like DOS's 20,001 modes at one
+// temperature, mode by mode (0) and by the bins of quadrature.hpp (1), per
+// mode; and the bins' making (per mode).
+void thermo_high_sums(benchmark::State& state) {
+  thermo::spectrum sp;
+  thermo::problem p;
+  if (!thermo::parsecolumns(oxidetext(20001, 1.0), thermo::unit::thz, sp, p)) std::abort();
+  const thermo::harmonicdos d = thermo::prepare(sp);
+  thermo::modequadrature q;
+  if (state.range(1)) q.build(d.energy.data(), d.weight.data(), d.energy.size());
+  double kt = thermo::boltzmann * static_cast<double>(state.range(0));
+  double out[4];
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kt);
+    thermo::modesumsof(d, kt, out, state.range(1) ? &q : nullptr);
+    benchmark::DoNotOptimize(out);
+  }
+  state.SetItemsProcessed(state.iterations() * 20001);
+  state.SetLabel(state.range(1) ? "bins" : "mode by mode");
+}
+BENCHMARK(thermo_high_sums)->ArgsProduct({{10, 100, 300}, {0, 1}});
+
+void thermo_quadrature_build(benchmark::State& state) {
+  const thermo::harmonicdos d = preparedos(20001);
+  for (auto _ : state) {
+    thermo::modequadrature q;
+    q.build(d.energy.data(), d.weight.data(), d.energy.size());
+    benchmark::DoNotOptimize(q.bytes());
+  }
+  state.SetItemsProcessed(state.iterations() * 20001);
+}
+BENCHMARK(thermo_quadrature_build)->Unit(benchmark::kMicrosecond);
 
 // The copper example's 11 volumes, each DOS resampled to 500 points.
 const std::vector<std::string>& qhafiles() {

@@ -39,37 +39,54 @@ const chebyshev& table() {
   return c;
 }
 
-// a + b into sum and its rounding error into error (Knuth's two-sum).
-void addexactly(double& sum, double& error, double a) {
-  const double t = sum + a, z = t - sum;
+// Four doubles, as two or one vector registers hold them.
+typedef double v4 __attribute__((vector_size(32)));
+
+// a + b into sum and its rounding error into error (Knuth's two-sum), for
+// doubles or four at a time.
+template <class V>
+void addexactly(V& sum, V& error, const V& a) {
+  const V t = sum + a, z = t - sum;
   error += (sum - (t - z)) + (a - z);
   sum = t;
 }
 
 // mu[k] = sum_i w[i] T_k(t_i) over the points x[i] of [a, b], t = (x - mid) /
-// half: the Chebyshev moments of the points' weights on the span. mu_0 and
+// half: the Chebyshev moments of the points' weights on the span, four
+// points at a time (each point's recurrence in k is a chain of dependent
+// operations; four of them side by side keep the processor busy). mu_0 and
 // mu_1 are summed with their rounding errors: the virtual weights add up to
 // mu_0 and carry its error whole into every sum, while an error in a higher
 // moment reaches the sums only times the term's Chebyshev coefficient of
 // that degree, which falls fast.
 void moments(const double* x, const double* w, std::size_t count, double mid, double half, double mu[np]) {
-  std::fill(mu, mu + np, 0.0);
-  double low[2] = {0.0, 0.0};
+  v4 acc[np] = {}, low[2] = {};
   const double inv = 1.0 / half;
-  for (std::size_t i = 0; i < count; ++i) {
-    const double t = (x[i] - mid) * inv, twice = 2.0 * t;
-    double previous = 1.0, current = t;
-    addexactly(mu[0], low[0], w[i]);
-    addexactly(mu[1], low[1], w[i] * t);
+  for (std::size_t i = 0; i < count; i += 4) {
+    v4 xv = {mid, mid, mid, mid}, wv = {};  // past the end: weight 0 at the middle
+    for (std::size_t q = 0; q < 4 && i + q < count; ++q) {
+      xv[q] = x[i + q];
+      wv[q] = w[i + q];
+    }
+    const v4 t = (xv - mid) * inv, twice = t + t;
+    v4 previous = {1.0, 1.0, 1.0, 1.0}, current = t;
+    addexactly(acc[0], low[0], wv);
+    addexactly(acc[1], low[1], wv * t);
     for (std::size_t k = 2; k < np; ++k) {
-      const double next = twice * current - previous;
+      const v4 next = twice * current - previous;
       previous = current;
       current = next;
-      mu[k] += w[i] * next;
+      acc[k] += wv * next;
     }
   }
-  mu[0] += low[0];
-  mu[1] += low[1];
+  for (std::size_t k = 0; k < np; ++k) {
+    double sum = 0.0, error = 0.0;
+    for (int q = 0; q < 4; ++q) {
+      addexactly(sum, error, acc[k][q]);
+      if (k < 2) error += low[k][q];
+    }
+    mu[k] = sum + error;
+  }
 }
 
 // A bin's virtual modes from the Chebyshev moments of its weights on [a, b]
@@ -78,10 +95,11 @@ void moments(const double* x, const double* w, std::size_t count, double mid, do
 void virtualmodes(const double mu[np], double a, double b, double* energy, double* weight) {
   const chebyshev& ch = table();
   const double mid = 0.5 * (a + b), half = 0.5 * (b - a);
+  double s[np] = {};
+  for (std::size_t k = np - 1; k >= 1; --k)
+    for (std::size_t j = 0; j < np; ++j) s[j] += ch.c[k][j] * mu[k];
   for (std::size_t j = 0; j < np; ++j) {
-    double s = 0.0;
-    for (std::size_t k = np - 1; k >= 1; --k) s += ch.c[k][j] * mu[k];
-    weight[j] = (mu[0] + 2.0 * s) / static_cast<double>(np);
+    weight[j] = (mu[0] + 2.0 * s[j]) / static_cast<double>(np);
     energy[j] = mid + half * ch.t[j];
   }
 }
@@ -105,7 +123,7 @@ void modequadrature::build(const double* e, const double* g, std::size_t n) {
       double* weight = &here.weight[b * np];
       if (!(z > a)) {  // every mode at one energy: one virtual mode holds them all
         double total = 0.0, error = 0.0;
-        for (std::size_t i = b * size; i < (b + 1) * size; ++i) addexactly(total, error, g[i]);
+        for (std::size_t i = b * size; i < (b + 1) * size; ++i) addexactly<double>(total, error, g[i]);
         std::fill(energy, energy + np, a);
         std::fill(weight, weight + np, 0.0);
         weight[0] = total + error;
