@@ -1,12 +1,21 @@
 #include "thermo/formats/yaml/yaml_lines.hpp"
 
+#include <array>
+
 namespace thermo {
 
 namespace {
 
-bool keychar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
-}
+// The characters of a key, by table (a key is read a character at a time
+// on every line).
+constexpr auto keychars = [] {
+  std::array<bool, 256> t{};
+  for (int c = 0; c < 256; ++c)
+    t[static_cast<std::size_t>(c)] =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+  return t;
+}();
+bool keychar(char c) { return keychars[static_cast<unsigned char>(c)]; }
 
 bool itemchar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '+' ||
@@ -42,15 +51,20 @@ bool splitkey(std::string_view s, std::string_view& key, std::string_view& rest)
 
 bool plainvalue(std::string_view rest, std::string_view& value) {
   // One pass: a tab or a further `: ` sends the line to libyaml, ` #` ends it.
+  bool cut = false;
   for (std::size_t i = 0; i < rest.size(); ++i) {
+    // Digits, '-', '.' and '/', which most values are made of, need no look.
+    if (static_cast<unsigned char>(rest[i] - '-') <= '9' - '-') continue;
     const char c = rest[i], before = i > 0 ? rest[i - 1] : ' ';
     if (c == '\t' || (c == ' ' && before == ':')) return false;
     if (c == '#' && before == ' ') {
       rest = rest.substr(0, i);
+      cut = true;
       break;
     }
   }
-  value = trimmed(rest);
+  // Already trimmed (as splitkey leaves it) unless a comment was cut off.
+  value = !cut && !rest.empty() && rest.front() != ' ' && rest.back() != ' ' ? rest : trimmed(rest);
   if (value.empty()) return true;
   switch (value[0]) {
     case '[': case ']': case '{': case '}': case '&': case '*': case '!': case '|': case '>': case '\'': case '"':
