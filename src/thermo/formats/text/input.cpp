@@ -37,18 +37,18 @@ bool source::open(const std::string& path, std::string& why) {
 std::string_view source::peek() {
   if (!peeked_) {
     peeked_ = true;
-    ahead_.resize(blocksize);
-    const long k = readraw(ahead_.data(), blocksize);
-    ahead_.resize(k > 0 ? static_cast<std::size_t>(k) : 0);
+    ahead_ = std::make_unique_for_overwrite<char[]>(blocksize);  // not cleared: read over at once
+    const long k = readraw(ahead_.get(), blocksize);
+    aheadsize_ = k > 0 ? static_cast<std::size_t>(k) : 0;
     if (k < 0) peekstatus_ = k;
   }
-  return std::string_view(ahead_).substr(aheadat_);
+  return std::string_view(ahead_.get(), aheadsize_).substr(aheadat_);
 }
 
 long source::read(char* buffer, std::size_t capacity) {
-  if (aheadat_ < ahead_.size()) {
-    const std::size_t n = std::min(capacity, ahead_.size() - aheadat_);
-    std::memcpy(buffer, ahead_.data() + aheadat_, n);
+  if (aheadat_ < aheadsize_) {
+    const std::size_t n = std::min(capacity, aheadsize_ - aheadat_);
+    std::memcpy(buffer, ahead_.get() + aheadat_, n);
     aheadat_ += n;
     return static_cast<long>(n);
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -44,8 +45,8 @@ class source {
   std::size_t size_ = 0;
   std::string_view memory_;
   bool inmemory_ = false;
-  std::string ahead_;      // bytes read by peek() and not yet handed out
-  std::size_t aheadat_ = 0;
+  std::unique_ptr<char[]> ahead_;  // bytes read by peek(), handed out from aheadat_
+  std::size_t aheadsize_ = 0, aheadat_ = 0;
   bool peeked_ = false;
   long peekstatus_ = 0;    // a negated errno from peek()'s read
 };

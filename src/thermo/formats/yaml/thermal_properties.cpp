@@ -132,11 +132,11 @@ class thermalhandler : public yamlhandler {
 }  // namespace
 
 bool looksthermal(std::string_view head) {
-  for (std::size_t i = 0; i < head.size();) {
-    const std::size_t e = std::min(head.find('\n', i), head.size());
-    if (head.substr(i, e - i).rfind("thermal_properties:", 0) == 0) return true;
-    i = e + 1;
-  }
+  // Each place the key is written, where a line starts there (a DOS file,
+  // which has none, costs one search).
+  constexpr std::string_view key = "thermal_properties:";
+  for (std::size_t at = head.find(key); at != std::string_view::npos; at = head.find(key, at + 1))
+    if (at == 0 || head[at - 1] == '\n') return true;
   return false;
 }
 
