@@ -98,7 +98,10 @@ TEST(ThermoPlainNumbers, FromcharsIsFromChars) {
       if (k == point) s += '.';
       s += static_cast<char>('0' + random() % 10);
     }
-    if (random() % 2) s += (random() % 2 ? "e" : "E") + std::to_string(static_cast<int>(random() % 60) - 30);
+    if (random() % 2) {
+      s += random() % 2 ? "e" : "E";
+      s += std::to_string(static_cast<int>(random() % 60) - 30);
+    }
     items.push_back(s);
   }
   for (const std::string& s : items) {
@@ -107,7 +110,9 @@ TEST(ThermoPlainNumbers, FromcharsIsFromChars) {
     const auto b = std::from_chars(s.data(), s.data() + s.size(), theirs, std::chars_format::general);
     EXPECT_EQ(a.ptr - s.data(), b.ptr - s.data()) << s;
     EXPECT_EQ(a.ec, b.ec) << s;
-    if (b.ec == std::errc()) EXPECT_EQ(std::memcmp(&mine, &theirs, sizeof mine), 0) << s << ": " << mine << " " << theirs;
+    if (b.ec == std::errc()) {
+      EXPECT_EQ(std::memcmp(&mine, &theirs, sizeof mine), 0) << s << ": " << mine << " " << theirs;
+    }
   }
 }
 
