@@ -16,15 +16,12 @@
 #include "thermo/formats/outputs/grid_output.hpp"
 #include "thermo/formats/outputs/phases_output.hpp"
 #include "thermo/formats/outputs/qha_output.hpp"
+#include "thermo/qha/fit_health.hpp"
 #include "thermo/qha/qha.hpp"
 
 namespace thermo {
 
 namespace {
-
-// B0' outside these bounds, or a residual beyond this share of G's spread
-// over the volumes: too few volumes, or badly placed ones.
-constexpr double lowestb0prime = 1.0, highestb0prime = 10.0, rmsshare = 0.01;
 
 // The rows of the phases, pressure by pressure and block by block, with
 // their warnings: where a phase's V(T) leaves its volumes (its rows of that
@@ -88,19 +85,8 @@ struct rowrun {
       live = false;
       return false;
     }
-    if (!stiff && !(r.row.bulk_modulus_prime >= lowestb0prime && r.row.bulk_modulus_prime <= highestb0prime)) {
-      stiff = true;
-      messages += "lattice_thermo: " + ev + ": warning: at " + where() + " the fit's B0' is " +
-                  significant(r.row.bulk_modulus_prime) + ", outside 1 to 10: too few volumes, or badly placed "
-                  "ones, for this equation of state (see --write-fv)\n";
-    }
-    if (!loose && r.row.fit_rms > rmsshare * r.spread) {
-      loose = true;
-      messages += "lattice_thermo: " + ev + ": warning: at " + where() + " the fit's rms residual, " +
-                  significant(r.row.fit_rms) + " kJ/mol, is more than 1 % of G's spread over the volumes (" +
-                  significant(r.spread) + " kJ/mol): the equation of state does not follow the data "
-                  "(see --write-fv)\n";
-    }
+    for (const std::string& w : fithealth(r, stiff, loose, " (see --write-fv)"))
+      messages += "lattice_thermo: " + ev + ": warning: at " + where() + " " + w + "\n";
     return true;
   }
 
