@@ -9,7 +9,9 @@
 #include "thermo/base/number_text.hpp"
 #include "thermo/harmonic/constants.hpp"
 #include "thermo/harmonic/harmonic.hpp"
+#include "thermo/harmonic/sampling.hpp"
 #include "thermo/harmonic/treatment.hpp"
+#include "thermo/formats/yaml/thermal_properties.hpp"
 
 namespace pymodule {
 
@@ -144,14 +146,34 @@ dos fromfile(const py::bytes& path, const std::optional<std::string>& unit, std:
   thermo::filescratch scratch;
   std::string message;
   bool ok;
+  bool table = false;
   {
     py::gil_scoped_release unlocked;
-    ok = thermo::readfile(name, ro, atoms.value_or(0.0), scratch, d.file, message);
+    thermo::source in;
+    std::string why;
+    if (!in.open(name, why)) {
+      ok = false;
+      message = "lattice_thermo: " + d.source + ": " + why;
+    } else if (!pds && thermo::looksthermal(in.peek())) {
+      ok = false;
+      table = true;
+    } else {
+      ok = thermo::readopened(in, name, ro, atoms.value_or(0.0), scratch, d.file, message);
+    }
   }
+  // phonopy's thermal properties, in Python's words.
+  if (table)
+    throw py::value_error("lattice_thermo: " + d.source + ": phonopy's thermal_properties.yaml holds thermal properties, "
+                          "not a DOS: give it, one for each volume, to lattice_thermo.qha_files(ev, files) with its "
+                          "e-v.dat, or read the mesh.yaml or total_dos.dat it was made from");
   if (!ok) throw py::value_error(trim(message));
   keeptable(d);
   finish(d, atoms, peratom);
   return d;
+}
+
+double samplinglimitof(const dos& d) {
+  return thermo::samplinglimit(d.file.d, d.file.cutoffthz * thermo::joules(thermo::unit::thz), d.file.mesh);
 }
 
 std::string reprof(const dos& d) {

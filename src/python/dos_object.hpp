@@ -45,6 +45,10 @@ thermo::readoptions readoptionsof(const std::optional<std::string>& unit, bool p
 // directory.
 void checkopens(const std::string& path, const py::bytes& shown);
 
+// The lowest temperature (K) the DOS's sampling resolves, as the program's
+// header gives it.
+double samplinglimitof(const dos& d);
+
 // "<Dos ...>": where it came from, its points, unit, states, atoms and
 // theta_inf.
 std::string reprof(const dos& d);

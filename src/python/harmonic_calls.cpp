@@ -1,6 +1,7 @@
 #include "harmonic_calls.hpp"
 
 #include "interrupts.hpp"
+#include "thermo/harmonic/harmonic.hpp"
 
 namespace pymodule {
 
@@ -30,7 +31,15 @@ thermalprops thermalproperties(const dos& d, const py::object& t) {
     u.mutable_data()[i] = r.energy;
     theta.mutable_data()[i] = r.debye_temperature;
   }
-  return {frozen(temps), frozen(f), frozen(s), frozen(c), frozen(u), frozen(theta)};
+  return {frozen(temps), frozen(f), frozen(s), frozen(c), frozen(u), frozen(theta), samplinglimitof(d),
+          thermo::thetainfinity(d.file.d)};
+}
+
+py::array resolvedof(const thermalprops& t) {
+  const doubles temps = doubles::ensure(t.temperatures);
+  py::array_t<bool> out(temps.size());
+  for (py::ssize_t i = 0; i < temps.size(); ++i) out.mutable_data()[i] = !(temps.data()[i] < t.samplinglimit);
+  return frozen(out);
 }
 
 }  // namespace pymodule

@@ -2,15 +2,22 @@
 // a number or any array-like, computed on both cores without the GIL.
 #pragma once
 
+#include <limits>
+
 #include "dos_object.hpp"
 #include "thermo/harmonic/sweep.hpp"
 
 namespace pymodule {
 
-// What thermal_properties returns.
+// What thermal_properties returns, with the Dos's sampling limit and
+// theta_inf (K; NaN where unknown).
 struct thermalprops {
   py::array temperatures, free_energy, entropy, heat_capacity, internal_energy, debye_temperature;
+  double samplinglimit = std::numeric_limits<double>::quiet_NaN(), thetainfinity = std::numeric_limits<double>::quiet_NaN();
 };
+
+// A read-only bool per temperature: false below the sampling limit.
+py::array resolvedof(const thermalprops& t);
 
 // The rows at every temperature of t, Ctrl-C heard between runs of them.
 std::vector<thermo::row> rowsof(const dos& d, const doubles& t);

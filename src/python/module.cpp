@@ -14,6 +14,8 @@
 #include "grid_call.hpp"
 #include "harmonic_calls.hpp"
 #include "phases_call.hpp"
+#include "pickled.hpp"
+#include "qha_files_call.hpp"
 #include "qha_call.hpp"
 #include "thermo/base/number_text.hpp"
 #include "thermo/harmonic/constants.hpp"
@@ -33,9 +35,11 @@ std::string span(const py::array& a, const char* what, const char* unit) {
   return s;
 }
 
-// A ThermalProperties from its pickled state, each array checked.
+// A ThermalProperties from its pickled state, each array checked; a state
+// of six arrays (pickled before the sampling limit and theta_inf were kept)
+// leaves both NaN.
 thermalprops unpickled(const py::tuple& state) {
-  if (state.size() != 6) throw py::type_error("not a pickled ThermalProperties");
+  if (state.size() != 6 && state.size() != 8) throw py::value_error("not a pickled ThermalProperties");
   py::array a[6];
   py::ssize_t n = 0;
   for (std::size_t i = 0; i < 6; ++i) {
@@ -44,12 +48,20 @@ thermalprops unpickled(const py::tuple& state) {
     if (v.ndim() != 1 || v.size() != n) throw py::value_error("not a pickled ThermalProperties");
     a[i] = frozen(py::array_t<double>(v.size(), v.data()));
   }
-  return {a[0], a[1], a[2], a[3], a[4], a[5]};
+  thermalprops t{a[0], a[1], a[2], a[3], a[4], a[5]};
+  if (state.size() == 8) {
+    t.samplinglimit = state[6].cast<double>();
+    t.thetainfinity = state[7].cast<double>();
+  }
+  return t;
 }
 
-constexpr const char* notpickled =
-    "QhaResult cannot be pickled or copied; its arrays can, e.g. "
-    "numpy.savez(file, volume=result.volume, gibbs_energy=result.gibbs_energy)";
+std::array<py::object*, 21> arraysof(qharesult& r) {
+  return {&r.pressures, &r.temperatures, &r.volume, &r.gibbs_energy, &r.bulk_modulus, &r.thermal_expansion,
+          &r.heat_capacity_p, &r.heat_capacity_v, &r.gruneisen, &r.entropy, &r.bulk_modulus_s,
+          &r.bulk_modulus_prime, &r.fit_rms, &r.linear_thermal_expansion, &r.last_temperature,
+          &r.a, &r.b, &r.c, &r.alpha_a, &r.alpha_b, &r.alpha_c};
+}
 
 }  // namespace
 
@@ -69,23 +81,30 @@ them, where the Dos methods named like pymatgen's give J/mol):
   heat_capacity      J/K/mol  Cv
   internal_energy    kJ/mol
   debye_temperature  K        theta_D(T), NaN where there is none
-per mole of cells (or of atoms, for a Dos made with per_atom=True). It can
-be pickled and copied.)doc")
+per mole of cells (or of atoms, for a Dos made with per_atom=True); and of
+the Dos they come from:
+  sampling_limit     K, below which its sampling decides C, S and theta_D
+  theta_infinity     K, theta_D's high-temperature limit
+  resolved           bool per temperature, False below the sampling limit
+It can be pickled and copied.)doc")
       .def_readonly("temperatures", &thermalprops::temperatures)
       .def_readonly("free_energy", &thermalprops::free_energy)
       .def_readonly("entropy", &thermalprops::entropy)
       .def_readonly("heat_capacity", &thermalprops::heat_capacity)
       .def_readonly("internal_energy", &thermalprops::internal_energy)
       .def_readonly("debye_temperature", &thermalprops::debye_temperature)
+      .def_readonly("sampling_limit", &thermalprops::samplinglimit)
+      .def_readonly("theta_infinity", &thermalprops::thetainfinity)
+      .def_property_readonly("resolved", &resolvedof)
       .def("__repr__", [](const thermalprops& t) { return "<ThermalProperties at " + span(t.temperatures, "temperatures", "K") + ">"; })
       .def(py::pickle(
           [](const thermalprops& t) {
             return py::make_tuple(t.temperatures, t.free_energy, t.entropy, t.heat_capacity, t.internal_energy,
-                                  t.debye_temperature);
+                                  t.debye_temperature, t.samplinglimit, t.thetainfinity);
           },
           &unpickled));
 
-  py::class_<qharesult>(m, "QhaResult", R"doc(
+  py::class_<qharesult> qhacls(m, "QhaResult", R"doc(
 The quasi-harmonic results, read-only numpy arrays of shape
 (pressures, temperatures), named like lattice_thermo --qha --csv's columns
 and per mole of cells:
@@ -110,8 +129,8 @@ With lattice= (rows a, b, c in A, one for each volume, in their order):
   a, b, c            A, the lengths along V(T): b/a and c/a quadratic in V
   alpha_a, alpha_b, alpha_c  1/K, their expansion from the exact dV/dT,
                      summing to thermal_expansion
-(None without it). It cannot be pickled or copied (TypeError); its arrays can.)doc")
-      .def_readonly("pressures", &qharesult::pressures)
+(None without it). It can be pickled and copied.)doc");
+  qhacls.def_readonly("pressures", &qharesult::pressures)
       .def_readonly("temperatures", &qharesult::temperatures)
       .def_readonly("volume", &qharesult::volume)
       .def_readonly("gibbs_energy", &qharesult::gibbs_energy)
@@ -134,10 +153,8 @@ With lattice= (rows a, b, c in A, one for each volume, in their order):
       .def_readonly("alpha_c", &qharesult::alpha_c)
       .def("__repr__", [](const qharesult& r) {
         return "<QhaResult at " + span(r.pressures, "pressures", "GPa") + " and " + span(r.temperatures, "temperatures", "K") + ">";
-      })
-      .def("__reduce_ex__", [](const qharesult&, py::object) -> py::object { throw py::type_error(notpickled); })
-      .def("__copy__", [](const qharesult&) -> py::object { throw py::type_error(notpickled); })
-      .def("__deepcopy__", [](const qharesult&, py::object) -> py::object { throw py::type_error(notpickled); });
+      });
+  picklable(qhacls, &arraysof);
 
   py::class_<dos> doscls(m, "Dos", R"doc(
 A phonon density of states, checked as lattice_thermo checks it, ready for
@@ -231,10 +248,7 @@ changed the table) or read; None for a mesh.yaml, which holds modes.)doc")
 The DOS at each of frequencies, states per `unit` per cell, a read-only
 array; None for a mesh.yaml.)doc")
       .def_property_readonly(
-          "sampling_limit",
-          [](const dos& d) {
-            return thermo::samplinglimit(d.file.d, d.file.cutoffthz * thermo::joules(thermo::unit::thz), d.file.mesh);
-          },
+          "sampling_limit", &samplinglimitof,
           "The lowest temperature (K) the DOS's sampling resolves, as lattice_thermo's header gives it: below it, "
           "C, S and theta_D depend on the DOS's lowest energy steps (a mesh's lowest modes) more than on the crystal.")
       .def("__repr__", &reprof);
@@ -254,4 +268,5 @@ volumes' order), as --lattice takes them: the result gains a, b, c and
 their alpha.)doc");
   bindphases(m);
   bindgrid(m);
+  bindqhafiles(m);
 }

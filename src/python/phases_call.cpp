@@ -6,10 +6,13 @@
 #include <limits>
 
 #include "interrupts.hpp"
+#include "phase_inputs.hpp"
+#include "pickled.hpp"
 #include "thermo/base/number_text.hpp"
 #include "thermo/base/two_threads.hpp"
 #include "thermo/formats/outputs/phases_output.hpp"
 #include "thermo/harmonic/sweep.hpp"
+#include "thermo/qha/fit_health.hpp"
 #include "thermo/qha/qha.hpp"
 #include "thermo/qha/transition_table.hpp"
 
@@ -19,33 +22,6 @@ namespace {
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 constexpr int columns = 12;
-
-// The phases as the Python layer hands them over: (volumes, energies, [Dos],
-// name, formula units) each, checked as the program checks its files.
-struct phases {
-  std::vector<thermo::qhamodel> models;
-  std::vector<std::string> names;
-  std::vector<double> units;
-  double modes = 0.0;  // DOS points summed over at one temperature, all phases
-};
-phases phasesof(const std::vector<py::tuple>& given, const std::string& form) {
-  phases p;
-  if (given.empty()) throw py::value_error("phases is empty: give one phase or more");
-  for (std::size_t k = 0; k < given.size(); ++k) {
-    const py::tuple& t = given[k];
-    const std::string in = "phases[" + std::to_string(k) + "].";
-    double modes = 0.0;
-    p.models.push_back(checkedmodel(t[0], t[1], t[2].cast<std::vector<const dos*>>(), form, in, modes));
-    p.modes += modes;
-    p.names.push_back(t[3].cast<std::string>());
-    p.units.push_back(t[4].cast<double>());
-    if (!(p.units.back() >= 1.0 && p.units.back() <= 1e6 && p.units.back() == std::floor(p.units.back())))
-      throw py::value_error(in + "formula_units " + thermo::shortest(p.units.back()) + " is not a positive whole number");
-    for (std::size_t j = 0; j < k; ++j)
-      if (p.names[j] == p.names[k]) throw py::value_error("two phases are named '" + p.names[k] + "'");
-  }
-  return p;
-}
 
 py::array values(const std::vector<double>& v, std::vector<py::ssize_t> shape) {
   py::array_t<double> a(shape);
@@ -60,10 +36,10 @@ py::array texts(const std::vector<std::string>& v) {
 
 phasesresult qhaphases(const std::vector<py::tuple>& given, const py::object& t, const std::string& form,
                        const py::object& pressures) {
-  const phases ph = phasesof(given, form);
-  const doubles temps = temperaturesof(t, true);
   const doubles press = pressuresof(pressures);
-  const std::size_t nt = static_cast<std::size_t>(temps.size()), np = static_cast<std::size_t>(press.size()),
+  const phases ph = phasesof(given, form, t);
+  const std::vector<double>& temps = ph.temperatures;
+  const std::size_t nt = temps.size(), np = static_cast<std::size_t>(press.size()),
                     nph = ph.models.size();
   if (!(static_cast<double>(nt) * static_cast<double>(np) * static_cast<double>(nph) <= thermo::maxtemperatures))
     throw py::value_error(std::to_string(nph) + " phases times " + std::to_string(np) + " pressures times " +
@@ -86,10 +62,11 @@ phasesresult qhaphases(const std::vector<py::tuple>& given, const py::object& t,
           thermo::qharows(m, temps.data() + b, end - b, p, rows.data() + b);
         });
         const std::string where = "phase " + ph.names[f] + ": at ";
+        char stiff = 0, loose = 0;
         for (std::size_t i = 0; i < nt; ++i) {
           const thermo::qhaoutcome& r = rows[i];
           if (!r.ok) {
-            warnings.push_back(where + thermo::shortest(temps.data()[i]) + " K and " + thermo::shortest(p) + " GPa: " + r.why);
+            warnings.push_back(where + thermo::shortest(temps[i]) + " K and " + thermo::shortest(p) + " GPa: " + r.why);
             continue;
           }
           if (!(r.row.volume >= m.volume.front() && r.row.volume <= m.volume.back())) {
@@ -98,6 +75,8 @@ phasesresult qhaphases(const std::vector<py::tuple>& given, const py::object& t,
                                " to " + thermo::shortest(m.volume.back()) + " A^3): NaN from there on at this pressure");
             break;
           }
+          for (const std::string& w : thermo::fithealth(r, stiff, loose, ""))
+            warnings.push_back(where + thermo::shortest(temps[i]) + " K and " + thermo::shortest(p) + " GPa " + w);
           last[f * np + k] = r.row.temperature;
           const thermo::qharow x = thermo::performula(r.row, ph.units[f]);
           const double v[columns] = {x.volume, x.gibbs_energy, x.bulk_modulus, x.thermal_expansion, x.heat_capacity_p,
@@ -127,20 +106,20 @@ phasesresult qhaphases(const std::vector<py::tuple>& given, const py::object& t,
   r.phase = texts(ph.names);
   r.formula_units = values(ph.units, {static_cast<py::ssize_t>(nph)});
   r.pressures = values(std::vector<double>(press.data(), press.data() + np), {static_cast<py::ssize_t>(np)});
-  r.temperatures = values(std::vector<double>(temps.data(), temps.data() + nt), {static_cast<py::ssize_t>(nt)});
+  r.temperatures = values(temps, {static_cast<py::ssize_t>(nt)});
   r.last_temperature = values(last, {static_cast<py::ssize_t>(nph), static_cast<py::ssize_t>(np)});
   return r;
 }
 
 transitionsresult transitions(const std::vector<py::tuple>& given, const py::object& t, double pmin, double pmax,
                               const std::string& form) {
-  const phases ph = phasesof(given, form);
+  const phases ph = phasesof(given, form, t);
   if (ph.models.size() < 2) throw py::value_error("transitions need two phases or more");
   if (!std::isfinite(pmin) || !std::isfinite(pmax) || !(pmin < pmax))
     throw py::value_error("pressure_range (" + thermo::shortest(pmin) + ", " + thermo::shortest(pmax) +
                           " GPa) must be two finite pressures, the first below the second");
-  const doubles temps = temperaturesof(t, true);
-  const std::size_t nt = static_cast<std::size_t>(temps.size()), nph = ph.models.size();
+  const std::vector<double>& temps = ph.temperatures;
+  const std::size_t nt = temps.size(), nph = ph.models.size();
   std::vector<const thermo::qhamodel*> models;
   for (const thermo::qhamodel& m : ph.models) models.push_back(&m);
   const auto pairs = thermo::pairsof(nph);
@@ -154,10 +133,10 @@ transitionsresult transitions(const std::vector<py::tuple>& given, const py::obj
     inruns(nt, runof(80.0 * ph.modes), [&](std::size_t b, std::size_t end) {
       block.assign(end - b, thermo::transitionsat{});
       thermo::alternateruns(end - b, end - b >= 8, [&](std::size_t i) {
-        thermo::transitionsof(models, ph.units, temps.data()[b + i], pmin, pmax, block[i]);
+        thermo::transitionsof(models, ph.units, temps[b + i], pmin, pmax, block[i]);
       });
       for (std::size_t i = 0; i < end - b; ++i) {
-        const double tt = temps.data()[b + i];
+        const double tt = temps[b + i];
         const thermo::transitionsat& r = block[i];
         for (std::size_t f = 0; f < nph; ++f)
           if (!r.failed[f].empty()) warnings.push_back("phase " + ph.names[f] + ": at " + thermo::shortest(tt) + " K: " + r.failed[f]);
@@ -190,7 +169,16 @@ transitionsresult transitions(const std::vector<py::tuple>& given, const py::obj
           values(slope, n1)};
 }
 
-constexpr const char* notpickled = "this result cannot be pickled or copied; its arrays can";
+std::array<py::object*, 18> arraysof(phasesresult& r) {
+  std::array<py::object*, 18> a{&r.phase, &r.formula_units, &r.pressures, &r.temperatures, &r.stable, &r.last_temperature};
+  for (int c = 0; c < columns; ++c) a[6 + static_cast<std::size_t>(c)] = &r.columns[c];
+  return a;
+}
+
+std::array<py::object*, 7> arraysof(transitionsresult& r) {
+  return {&r.temperature, &r.phase_low, &r.phase_high, &r.pressure, &r.volume_change, &r.entropy_change,
+          &r.clapeyron_slope};
+}
 
 const char* const names[columns] = {"volume", "gibbs_energy", "bulk_modulus", "thermal_expansion", "heat_capacity_p",
                                     "heat_capacity_v", "gruneisen", "entropy", "bulk_modulus_s", "bulk_modulus_prime",
@@ -212,7 +200,7 @@ leaves that phase's volumes sampled, at that pressure; and
   phase              the phases' names, formula_units theirs
   pressures          GPa, temperatures K
   last_temperature   K, of shape (phases, pressures): the last within the volumes
-It cannot be pickled or copied (TypeError); its arrays can.)doc");
+It can be pickled and copied.)doc");
   result.def_readonly("phase", &phasesresult::phase)
       .def_readonly("formula_units", &phasesresult::formula_units)
       .def_readonly("pressures", &phasesresult::pressures)
@@ -227,11 +215,9 @@ It cannot be pickled or copied (TypeError); its arrays can.)doc");
              return "<QhaPhasesResult of " + std::to_string(r.phase.size()) + " phases at " +
                     std::to_string(r.pressures.size()) + " pressures and " + std::to_string(r.temperatures.size()) +
                     " temperatures>";
-           })
-      .def("__reduce_ex__", [](const phasesresult&, py::object) -> py::object { throw py::type_error(notpickled); })
-      .def("__copy__", [](const phasesresult&) -> py::object { throw py::type_error(notpickled); })
-      .def("__deepcopy__", [](const phasesresult&, py::object) -> py::object { throw py::type_error(notpickled); });
-  py::class_<transitionsresult>(m, "TransitionsResult", R"doc(
+           });
+  picklable<phasesresult, 18>(result, &arraysof);
+  py::class_<transitionsresult> table(m, "TransitionsResult", R"doc(
 The transitions among several phases, as lattice_thermo --transitions --csv
 gives them: read-only numpy arrays with one entry per row, in its order
 (temperature by temperature, pair by pair, each pair's crossings in
@@ -244,8 +230,8 @@ increasing pressure):
                      high-pressure phase is denser)
   entropy_change     J/K/mol of formula units, S_high - S_low
   clapeyron_slope    GPa/K, dp/dT = dS/dV
-It cannot be pickled or copied (TypeError); its arrays can.)doc")
-      .def_readonly("temperature", &transitionsresult::temperature)
+It can be pickled and copied.)doc");
+  table.def_readonly("temperature", &transitionsresult::temperature)
       .def_readonly("phase_low", &transitionsresult::phase_low)
       .def_readonly("phase_high", &transitionsresult::phase_high)
       .def_readonly("pressure", &transitionsresult::pressure)
@@ -254,10 +240,8 @@ It cannot be pickled or copied (TypeError); its arrays can.)doc")
       .def_readonly("clapeyron_slope", &transitionsresult::clapeyron_slope)
       .def("__len__", [](const transitionsresult& r) { return r.temperature.size(); })
       .def("__repr__",
-           [](const transitionsresult& r) { return "<TransitionsResult of " + std::to_string(r.temperature.size()) + " rows>"; })
-      .def("__reduce_ex__", [](const transitionsresult&, py::object) -> py::object { throw py::type_error(notpickled); })
-      .def("__copy__", [](const transitionsresult&) -> py::object { throw py::type_error(notpickled); })
-      .def("__deepcopy__", [](const transitionsresult&, py::object) -> py::object { throw py::type_error(notpickled); });
+           [](const transitionsresult& r) { return "<TransitionsResult of " + std::to_string(r.temperature.size()) + " rows>"; });
+  picklable<transitionsresult, 7>(table, &arraysof);
   m.def("qha_phases", &qhaphases, R"doc(
 Several phases in one quasi-harmonic run, as lattice_thermo --qha given more
 than once computes them: each phase's rows per formula unit at every

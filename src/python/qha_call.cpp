@@ -11,6 +11,7 @@
 #include "thermo/harmonic/sweep.hpp"
 #include "thermo/qha/checks.hpp"
 #include "thermo/qha/eos.hpp"
+#include "thermo/qha/fit_health.hpp"
 #include "thermo/qha/qha.hpp"
 
 namespace pymodule {
@@ -84,15 +85,9 @@ doubles pressuresof(const py::object& pressures) {
   return press;
 }
 
-qharesult qha(const py::object& volumes, const py::object& energies, const std::vector<const dos*>& doses,
-              const py::object& t, const std::string& form, const py::object& pressures, const py::object& lattice) {
-  double modes = 0.0;
-  const thermo::qhamodel m = checkedmodel(volumes, energies, doses, form, "", modes);
-  const bool withpath = !lattice.is_none();
-  const thermo::axialpath path = withpath ? pathof(m, lattice) : thermo::axialpath{};
-  const doubles temps = temperaturesof(t, true);
-  const doubles press = pressuresof(pressures);
-  const std::size_t nt = static_cast<std::size_t>(temps.size()), np = static_cast<std::size_t>(press.size());
+qharesult qhatable(const thermo::qhamodel& m, const std::vector<double>& temps, const std::vector<double>& press,
+                   double modes, const thermo::axialpath* path) {
+  const std::size_t nt = temps.size(), np = press.size();
   if (!(static_cast<double>(nt) * static_cast<double>(np) <= thermo::maxtemperatures))
     throw py::value_error(std::to_string(np) + " pressures times " + std::to_string(nt) + " temperatures in one call; at most " +
                           thermo::significant(thermo::maxtemperatures) + " rows, as on the command line");
@@ -104,29 +99,31 @@ qharesult qha(const py::object& volumes, const py::object& energies, const std::
     std::vector<thermo::qhaoutcome> rows(nt);
     const double vmin = m.volume.front(), vmax = m.volume.back();
     for (std::size_t k = 0; k < np; ++k) {
-      const double p = press.data()[k];
+      const double p = press[k];
       inruns(nt, runof(8.0 * modes), [&](std::size_t b, std::size_t end) {
         thermo::qharows(m, temps.data() + b, end - b, p, rows.data() + b);
       });
+      char stiff = 0, loose = 0;
       for (std::size_t i = 0; i < nt; ++i) {
         const thermo::qhaoutcome& r = rows[i];
+        auto at = [&] { return "at " + thermo::shortest(temps[i]) + " K and " + thermo::shortest(p) + " GPa"; };
         if (!r.ok) {
-          warnings.push_back("at " + thermo::shortest(temps.data()[i]) + " K and " + thermo::shortest(p) + " GPa: " + r.why);
+          warnings.push_back(at() + ": " + r.why);
           continue;
         }
         if (!(r.row.volume >= vmin && r.row.volume <= vmax)) {
-          warnings.push_back("at " + thermo::shortest(r.row.temperature) + " K and " + thermo::shortest(p) +
-                             " GPa the volume leaves the volumes sampled (" + thermo::shortest(vmin) + " to " +
+          warnings.push_back(at() + " the volume leaves the volumes sampled (" + thermo::shortest(vmin) + " to " +
                              thermo::shortest(vmax) + " A^3): NaN from there on at this pressure");
           break;
         }
+        for (const std::string& w : thermo::fithealth(r, stiff, loose, "")) warnings.push_back(at() + " " + w);
         last[k] = r.row.temperature;
         double values[columns] = {r.row.volume, r.row.gibbs_energy, r.row.bulk_modulus, r.row.thermal_expansion,
-                                        r.row.heat_capacity_p, r.row.heat_capacity_v, r.row.gruneisen, r.row.entropy,
-                                        r.row.bulk_modulus_s, r.row.bulk_modulus_prime, r.row.fit_rms,
-                                        r.row.linear_thermal_expansion, nan, nan, nan, nan, nan, nan};
-        if (withpath) {
-          const thermo::axialrow x = thermo::alongpath(path, r.row.volume, r.row.thermal_expansion);
+                                  r.row.heat_capacity_p, r.row.heat_capacity_v, r.row.gruneisen, r.row.entropy,
+                                  r.row.bulk_modulus_s, r.row.bulk_modulus_prime, r.row.fit_rms,
+                                  r.row.linear_thermal_expansion, nan, nan, nan, nan, nan, nan};
+        if (path != nullptr) {
+          const thermo::axialrow x = thermo::alongpath(*path, r.row.volume, r.row.thermal_expansion);
           std::copy(x.length.begin(), x.length.end(), values + 12);
           std::copy(x.alpha.begin(), x.alpha.end(), values + 15);
         }
@@ -142,14 +139,12 @@ qharesult qha(const py::object& volumes, const py::object& energies, const std::
     arrays[c] = frozen(a);
   }
   py::array_t<double> p(static_cast<py::ssize_t>(np)), tt(static_cast<py::ssize_t>(nt)), l(static_cast<py::ssize_t>(np));
-  for (std::size_t k = 0; k < np; ++k) {
-    p.mutable_data()[k] = press.data()[k];
-    l.mutable_data()[k] = last[k];
-  }
-  std::copy(temps.data(), temps.data() + nt, tt.mutable_data());
+  std::copy(press.begin(), press.end(), p.mutable_data());
+  std::copy(last.begin(), last.end(), l.mutable_data());
+  std::copy(temps.begin(), temps.end(), tt.mutable_data());
   qharesult result{frozen(p), frozen(tt), arrays[0], arrays[1], arrays[2], arrays[3], arrays[4], arrays[5], arrays[6],
                    arrays[7], arrays[8], arrays[9], arrays[10], arrays[11], frozen(l)};
-  if (withpath) {
+  if (path != nullptr) {
     result.a = arrays[12];
     result.b = arrays[13];
     result.c = arrays[14];
@@ -158,6 +153,18 @@ qharesult qha(const py::object& volumes, const py::object& energies, const std::
     result.alpha_c = arrays[17];
   }
   return result;
+}
+
+qharesult qha(const py::object& volumes, const py::object& energies, const std::vector<const dos*>& doses,
+              const py::object& t, const std::string& form, const py::object& pressures, const py::object& lattice) {
+  double modes = 0.0;
+  const thermo::qhamodel m = checkedmodel(volumes, energies, doses, form, "", modes);
+  const bool withpath = !lattice.is_none();
+  const thermo::axialpath path = withpath ? pathof(m, lattice) : thermo::axialpath{};
+  const doubles temps = temperaturesof(t, true);
+  const doubles press = pressuresof(pressures);
+  return qhatable(m, std::vector<double>(temps.data(), temps.data() + temps.size()),
+                  std::vector<double>(press.data(), press.data() + press.size()), modes, withpath ? &path : nullptr);
 }
 
 }  // namespace pymodule

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dos_object.hpp"
+#include "thermo/qha/axial_path.hpp"
 #include "thermo/qha/model.hpp"
 
 namespace pymodule {
@@ -25,6 +26,14 @@ struct qharesult {
 qharesult qha(const py::object& volumes, const py::object& energies, const std::vector<const dos*>& doses,
               const py::object& t, const std::string& form, const py::object& pressures,
               const py::object& lattice = py::none());
+
+// The rows of model m at the temperatures (K) and pressures (GPa), as
+// QhaResult's arrays, NaN from where V(T) leaves the volumes; the fits'
+// warnings through Python's, and a ValueError past the command line's 1e7
+// rows. modes: the DOS points summed over at one temperature, for the
+// runs' length; path: the lengths along the volumes (or none).
+qharesult qhatable(const thermo::qhamodel& m, const std::vector<double>& temps, const std::vector<double>& press,
+                   double modes, const thermo::axialpath* path = nullptr);
 
 // The model of one phase's arrays and Dos objects, checked as the program
 // checks its files: ValueError at the first fault, the checks' warnings

@@ -26,13 +26,13 @@ from ._core import QhaGridResult, QhaPhasesResult, QhaResult, ThermalProperties,
 from ._displacements import Displacements, displacements
 from ._dos import Dos
 from ._phases import Phase, transitions
-from ._qha import qha, qha_grid
+from ._qha import qha, qha_files, qha_grid
 
 for _cls in (QhaResult, QhaGridResult, QhaPhasesResult, ThermalProperties, TransitionsResult, Dos, Phase, Displacements):
     _cls.__module__ = __name__
-for _fn in (qha, qha_grid, transitions, displacements):
+for _fn in (qha, qha_files, qha_grid, transitions, displacements):
     _fn.__module__ = __name__
 del _cls, _fn
 
 __all__ = ["Displacements", "Dos", "Phase", "QhaGridResult", "QhaPhasesResult", "QhaResult", "ThermalProperties",
-           "TransitionsResult", "displacements", "qha", "qha_grid", "transitions"]
+           "TransitionsResult", "displacements", "qha", "qha_files", "qha_grid", "transitions"]

@@ -13,6 +13,13 @@ Temperatures = Union[float, Sequence[float], np.ndarray]
 Path = Union[str, bytes, os.PathLike]
 
 
+def _options(unit, atoms, normalize, per_atom, cutoff_frequency, pretend_real):
+    """The options of a Dos made of arrays, checked, as the compiled part
+    takes them."""
+    return (text(unit, "unit", True), real(atoms, "atoms", True), flag(normalize, "normalize"),
+            flag(per_atom, "per_atom"), real(cutoff_frequency, "cutoff_frequency"), flag(pretend_real, "pretend_real"))
+
+
 class Dos:
     __slots__ = ("_core",)
 
@@ -36,9 +43,8 @@ class Dos:
         if frequencies is None or densities is None:
             raise TypeError("Dos() needs frequencies and densities")
         # Called from here alone, so that warnings point at the caller's line.
-        self._core = _core.Dos(frequencies, densities, text(unit, "unit", True), real(atoms, "atoms", True),
-                               flag(normalize, "normalize"), flag(per_atom, "per_atom"),
-                               real(cutoff_frequency, "cutoff_frequency"), flag(pretend_real, "pretend_real"))
+        self._core = _core.Dos(frequencies, densities,
+                               *_options(unit, atoms, normalize, per_atom, cutoff_frequency, pretend_real))
 
     @classmethod
     def from_file(

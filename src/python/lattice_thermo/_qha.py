@@ -5,8 +5,8 @@ from typing import Optional, Sequence, Union
 
 from . import _core
 from ._arguments import text
-from ._dos import Dos, Temperatures, Values
-from ._phases import Phase, handed
+from ._dos import Dos, Path, Temperatures, Values
+from ._phases import Phase, filesof, handed
 
 
 def qha(
@@ -25,10 +25,11 @@ def qha(
             raise TypeError("qha() takes lattice= with one phase's volumes, not with phases=")
         if volumes is not None or energies is not None or doses is not None:
             raise TypeError("qha() takes volumes, energies and doses, or phases=, not both")
-        if temperatures is None:
-            raise TypeError("qha() needs temperatures")
+        given = handed(phases)
+        if temperatures is None and not any(len(g) == 7 for g in given):
+            raise TypeError("qha() needs temperatures (or a Phase from files, whose temperatures are taken)")
         # Called from here alone, so that warnings point at the caller's line.
-        return _core.qha_phases(handed(phases), temperatures, text(eos, "eos"), pressures)
+        return _core.qha_phases(given, temperatures, text(eos, "eos"), pressures)
     if volumes is None or energies is None or doses is None or temperatures is None:
         raise TypeError("qha() needs volumes, energies, doses and temperatures (or phases= and temperatures)")
     if isinstance(doses, (str, bytes)) or not hasattr(doses, "__iter__"):
@@ -47,9 +48,6 @@ qha.__doc__ = _core.qha.__doc__ + """
 With phases=[Phase(...), ...] instead of volumes, energies and doses: several
 phases in one run, as lattice_thermo --qha given more than once; returns a
 QhaPhasesResult (see lattice_thermo.Phase)."""
-
-
-Path = Union[str, bytes, os.PathLike]
 
 
 def qha_grid(
@@ -80,3 +78,22 @@ def qha_grid(
 
 
 qha_grid.__doc__ = _core.qha_grid.__doc__
+
+
+def qha_files(
+    ev: Path,
+    files: Sequence[Path],
+    *,
+    efe: Optional[Path] = None,
+    dos_at_fermi: Optional[Values] = None,
+    eos: str = "vinet",
+    pressures: Union[float, Values] = (0.0,),
+    temperatures: Optional[Temperatures] = None,
+    exclude_imaginary: bool = False,
+) -> _core.QhaResult:
+    ev, files, efe, fermi, exclude = filesof(ev, files, efe, dos_at_fermi, exclude_imaginary)
+    # Called from here alone, so that warnings point at the caller's line.
+    return _core.qha_files(ev, files, efe, fermi, text(eos, "eos"), pressures, temperatures, exclude)
+
+
+qha_files.__doc__ = _core.qha_files.__doc__
