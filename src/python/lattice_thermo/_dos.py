@@ -47,6 +47,70 @@ class Dos:
                                *_options(unit, atoms, normalize, per_atom, cutoff_frequency, pretend_real))
 
     @classmethod
+    def from_pymatgen(
+        cls,
+        dos,
+        atoms: Optional[float] = None,
+        normalize: bool = False,
+        per_atom: bool = False,
+        cutoff_frequency: float = 0.0,
+        pretend_real: bool = False,
+    ) -> "Dos":
+        """pymatgen's PhononDos (or CompletePhononDos): the same Dos as
+        Dos(dos.frequencies, dos.densities, "THz", ...) makes of its arrays
+        (THz, states per THz per cell), checked as the program checks a file.
+        pymatgen is imported here alone: it is no dependency of this module."""
+        try:
+            from pymatgen.phonon.dos import PhononDos
+        except ImportError:
+            PhononDos = None
+        if PhononDos is None or not isinstance(dos, PhononDos):
+            raise TypeError(f"dos must be pymatgen's PhononDos, not {type(dos).__name__}")
+        self = cls.__new__(cls)
+        # Called from here alone, so that warnings point at the caller's line.
+        self._core = _core.Dos(dos.frequencies, dos.densities,
+                               *_options("THz", atoms, normalize, per_atom, cutoff_frequency, pretend_real))
+        return self
+
+    @classmethod
+    def from_phonopy(
+        cls,
+        phonon,
+        unit: Optional[str] = None,
+        atoms: Optional[float] = None,
+        normalize: bool = False,
+        per_atom: bool = False,
+        cutoff_frequency: float = 0.0,
+        pretend_real: bool = False,
+    ) -> "Dos":
+        """phonopy's total DOS: a Phonopy object on which run_total_dos() has
+        run, or its TotalDos (phonon.total_dos). The same Dos as
+        Dos(total_dos.frequency_points, total_dos.dos, unit, ...) makes of its
+        arrays: THz (phonopy's unit unless its factor was changed; unit=None
+        warns where they look like cm-1), states per unit per cell. phonopy is
+        imported here alone: it is no dependency of this module."""
+        try:
+            from phonopy import Phonopy
+            from phonopy.phonon.dos import TotalDos
+        except ImportError:
+            Phonopy = TotalDos = None
+        if Phonopy is not None and isinstance(phonon, Phonopy):
+            total = phonon.total_dos
+            if total is None:
+                raise ValueError("this Phonopy object has no total DOS: call its run_mesh() and run_total_dos() first")
+        elif TotalDos is not None and isinstance(phonon, TotalDos):
+            total = phonon
+        else:
+            raise TypeError(f"phonon must be a Phonopy object or its TotalDos, not {type(phonon).__name__}")
+        if total.frequency_points is None or total.dos is None:
+            raise ValueError("this TotalDos has not run: call its run() (or the Phonopy object's run_total_dos()) first")
+        self = cls.__new__(cls)
+        # Called from here alone, so that warnings point at the caller's line.
+        self._core = _core.Dos(total.frequency_points, total.dos,
+                               *_options(unit, atoms, normalize, per_atom, cutoff_frequency, pretend_real))
+        return self
+
+    @classmethod
     def from_file(
         cls,
         path: Path,
