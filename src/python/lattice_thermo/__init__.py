@@ -22,6 +22,7 @@ A change that breaks callers: helmholtz_free_energy, internal_energy and
 zero_point_energy give J/mol, as pymatgen's do; earlier versions gave kJ/mol
 (thermal_properties() keeps kJ/mol).
 """
+from . import _results  # noqa: F401 (to_dict, to_dataframe and plot of the results)
 from ._core import QhaGridResult, QhaPhasesResult, QhaResult, ThermalProperties, TransitionsResult
 from ._displacements import Displacements, displacements
 from ._dos import Dos

@@ -2,14 +2,20 @@
 # classes, which lattice_thermo exports as they are (the Python layer's Dos
 # and qha carry their own annotations). Units: ThermalProperties and
 # QhaResult kJ/mol and J/K/mol, GPa, A^3 per cell.
-from typing import Any, Optional
+from typing import Any, Dict, Optional, Sequence, Union
 
 import numpy as np
 import numpy.typing as npt
 
 _Array = npt.NDArray[np.float64]
 
-class ThermalProperties:
+class _Table:
+    """What every result has: the program's CSV as columns, and its panels."""
+    def to_dict(self) -> Dict[str, npt.NDArray[Any]]: ...
+    def to_dataframe(self) -> Any: ...  # a pandas DataFrame
+    def plot(self, ax: Any = None, panels: Optional[Union[str, Sequence[str]]] = None) -> Any: ...  # Axes
+
+class ThermalProperties(_Table):
     """The harmonic functions at a run of temperatures (read-only arrays)."""
     @property
     def temperatures(self) -> _Array: ...  # K
@@ -23,9 +29,15 @@ class ThermalProperties:
     def internal_energy(self) -> _Array: ...  # kJ/mol
     @property
     def debye_temperature(self) -> _Array: ...  # K, NaN where there is none
+    @property
+    def sampling_limit(self) -> float: ...  # K
+    @property
+    def theta_infinity(self) -> float: ...  # K
+    @property
+    def resolved(self) -> npt.NDArray[np.bool_]: ...  # False below the sampling limit
 
-class QhaResult:
-    """Quasi-harmonic results, arrays of shape (pressures, temperatures)."""
+class _QhaColumns(_Table):
+    """The quasi-harmonic columns (of QhaResult and QhaPhasesResult)."""
     @property
     def pressures(self) -> _Array: ...  # GPa
     @property
@@ -55,7 +67,10 @@ class QhaResult:
     @property
     def linear_thermal_expansion(self) -> _Array: ...  # 1/K
     @property
-    def last_temperature(self) -> _Array: ...  # K, per pressure
+    def last_temperature(self) -> _Array: ...  # K, per pressure (and phase)
+
+class QhaResult(_QhaColumns):
+    """Quasi-harmonic results, arrays of shape (pressures, temperatures)."""
     a: Optional[_Array]  # A, with lattice=; likewise b, c, alpha_a, alpha_b, alpha_c (1/K)
     b: Optional[_Array]
     c: Optional[_Array]
@@ -63,7 +78,35 @@ class QhaResult:
     alpha_b: Optional[_Array]
     alpha_c: Optional[_Array]
 
-class QhaGridResult:
+class QhaPhasesResult(_QhaColumns):
+    """Several phases' results, arrays of shape (phases, pressures, temperatures);
+    last_temperature (phases, pressures)."""
+    @property
+    def phase(self) -> npt.NDArray[np.str_]: ...
+    @property
+    def formula_units(self) -> _Array: ...
+    @property
+    def stable(self) -> npt.NDArray[np.bool_]: ...
+
+class TransitionsResult(_Table):
+    """The transitions, one entry per row."""
+    @property
+    def temperature(self) -> _Array: ...  # K
+    @property
+    def phase_low(self) -> npt.NDArray[np.str_]: ...
+    @property
+    def phase_high(self) -> npt.NDArray[np.str_]: ...
+    @property
+    def pressure(self) -> _Array: ...  # GPa
+    @property
+    def volume_change(self) -> _Array: ...  # A^3 per formula unit
+    @property
+    def entropy_change(self) -> _Array: ...  # J/K/mol
+    @property
+    def clapeyron_slope(self) -> _Array: ...  # GPa/K
+    def __len__(self) -> int: ...
+
+class QhaGridResult(_Table):
     """Quasi-harmonic results over a grid of lengths, arrays of shape (pressures, temperatures)."""
     pressures: _Array  # GPa
     temperatures: _Array  # K
@@ -93,6 +136,7 @@ class Dos:
     def __getattr__(self, name: str) -> Any: ...
 
 def qha(*args: Any) -> QhaResult: ...
+def qha_files(*args: Any) -> QhaResult: ...
 def qha_phases(*args: Any) -> QhaPhasesResult: ...
 def qha_grid(*args: Any) -> QhaGridResult: ...
 def transitions(*args: Any) -> TransitionsResult: ...

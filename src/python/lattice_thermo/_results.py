@@ -1,0 +1,32 @@
+"""The module's results given to_dict(), to_dataframe() and plot(): how each
+becomes a table (its axes, as the program's CSV shows them) and its panels.
+A new result class is one tabulate() and one drawable() here."""
+from . import _core
+from ._displacements import Displacements
+from ._plots import QHA, THERMAL, drawable
+from ._plots_phases import DISPLACEMENTS, PHASES, TRANSITIONS
+from ._tables import Axis, Layout, tabulate
+
+TEMPERATURES = Axis("temperatures", "temperature")
+PRESSURES = Axis("pressures", "pressure", several=True)
+
+tabulate(_core.ThermalProperties, Layout([TEMPERATURES], renamed={"internal_energy": "energy"},
+                                         constants=["sampling_limit"], skip=["resolved"]))
+drawable(_core.ThermalProperties, THERMAL)
+
+tabulate(_core.QhaResult, Layout([PRESSURES, TEMPERATURES]))
+drawable(_core.QhaResult, QHA)
+
+# The CSV's rows: pressure by pressure, temperature by temperature, a row
+# per phase; its columns pressure, phase, temperature, ..., stable.
+tabulate(_core.QhaPhasesResult, Layout([Axis("phase", "phase"), PRESSURES, TEMPERATURES], rows=[1, 2, 0],
+                                       lead=["pressure", "phase", "temperature"], last=["stable"]))
+drawable(_core.QhaPhasesResult, PHASES)
+
+tabulate(_core.TransitionsResult, Layout([Axis(None, None, count=len)]))
+drawable(_core.TransitionsResult, TRANSITIONS)
+
+tabulate(Displacements, Layout([TEMPERATURES, Axis(None, "atom", count=lambda r: len(r.elements),
+                                                   attached={"element": "elements", "mass": "masses"})],
+                               skip=["thermal_displacement_matrices"]))
+drawable(Displacements, DISPLACEMENTS)
