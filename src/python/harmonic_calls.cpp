@@ -35,6 +35,24 @@ thermalprops thermalproperties(const dos& d, const py::object& t) {
           thermo::thetainfinity(d.file.d)};
 }
 
+thermalprops unpickled(const py::tuple& state) {
+  if (state.size() != 6 && state.size() != 8) throw py::value_error("not a pickled ThermalProperties");
+  py::array a[6];
+  py::ssize_t n = 0;
+  for (std::size_t i = 0; i < 6; ++i) {
+    const doubles v = numbers(state[i], "a pickled ThermalProperties");
+    if (i == 0) n = v.size();
+    if (v.ndim() != 1 || v.size() != n) throw py::value_error("not a pickled ThermalProperties");
+    a[i] = frozen(py::array_t<double>(v.size(), v.data()));
+  }
+  thermalprops t{a[0], a[1], a[2], a[3], a[4], a[5]};
+  if (state.size() == 8) {
+    t.samplinglimit = state[6].cast<double>();
+    t.thetainfinity = state[7].cast<double>();
+  }
+  return t;
+}
+
 py::array resolvedof(const thermalprops& t) {
   const doubles temps = doubles::ensure(t.temperatures);
   py::array_t<bool> out(temps.size());

@@ -16,6 +16,11 @@ struct thermalprops {
   double samplinglimit = std::numeric_limits<double>::quiet_NaN(), thetainfinity = std::numeric_limits<double>::quiet_NaN();
 };
 
+// A ThermalProperties from its pickled state, each array checked; a state
+// of six arrays (pickled before the sampling limit and theta_inf were kept)
+// leaves both NaN.
+thermalprops unpickled(const py::tuple& state);
+
 // A read-only bool per temperature: false below the sampling limit.
 py::array resolvedof(const thermalprops& t);
 

@@ -35,34 +35,6 @@ std::string span(const py::array& a, const char* what, const char* unit) {
   return s;
 }
 
-// A ThermalProperties from its pickled state, each array checked; a state
-// of six arrays (pickled before the sampling limit and theta_inf were kept)
-// leaves both NaN.
-thermalprops unpickled(const py::tuple& state) {
-  if (state.size() != 6 && state.size() != 8) throw py::value_error("not a pickled ThermalProperties");
-  py::array a[6];
-  py::ssize_t n = 0;
-  for (std::size_t i = 0; i < 6; ++i) {
-    const doubles v = numbers(state[i], "a pickled ThermalProperties");
-    if (i == 0) n = v.size();
-    if (v.ndim() != 1 || v.size() != n) throw py::value_error("not a pickled ThermalProperties");
-    a[i] = frozen(py::array_t<double>(v.size(), v.data()));
-  }
-  thermalprops t{a[0], a[1], a[2], a[3], a[4], a[5]};
-  if (state.size() == 8) {
-    t.samplinglimit = state[6].cast<double>();
-    t.thetainfinity = state[7].cast<double>();
-  }
-  return t;
-}
-
-std::array<py::object*, 21> arraysof(qharesult& r) {
-  return {&r.pressures, &r.temperatures, &r.volume, &r.gibbs_energy, &r.bulk_modulus, &r.thermal_expansion,
-          &r.heat_capacity_p, &r.heat_capacity_v, &r.gruneisen, &r.entropy, &r.bulk_modulus_s,
-          &r.bulk_modulus_prime, &r.fit_rms, &r.linear_thermal_expansion, &r.last_temperature,
-          &r.a, &r.b, &r.c, &r.alpha_a, &r.alpha_b, &r.alpha_c};
-}
-
 }  // namespace
 
 PYBIND11_MODULE(_core, m) {

@@ -7,8 +7,6 @@
 
 #include "common/channel.hpp"
 #include "thermo/base/number_text.hpp"
-#include "thermo/harmonic/sweep.hpp"
-#include "thermo/qha/eos.hpp"
 
 namespace pymodule {
 
@@ -89,8 +87,7 @@ double modesof(const thermo::qhamodel& m) {
 phases phasesof(const std::vector<py::tuple>& given, const std::string& form, const py::object& t) {
   phases p;
   if (given.empty()) throw py::value_error("phases is empty: give one phase or more");
-  thermo::eos e;
-  if (!thermo::parseeos(form, e)) throw py::value_error("unknown equation of state '" + form + "'; one of vinet, birch_murnaghan, murnaghan");
+  const thermo::eos e = eosof(form);
   // Names and formula units first, before any file is read.
   std::vector<phasefiles> files;
   for (std::size_t k = 0; k < given.size(); ++k) {

@@ -34,8 +34,7 @@ thermo::qhamodel checkedmodel(const py::object& volumes, const py::object& energ
   if (n < 5) throw py::value_error(at + std::to_string(n) + " volumes; the equation of state's four parameters need at least 5");
   if (doses.size() != n)
     throw py::value_error(at + std::to_string(n) + " volumes, but " + std::to_string(doses.size()) + " Dos are given: one for each volume, in the same order");
-  thermo::eos e;
-  if (!thermo::parseeos(form, e)) throw py::value_error("unknown equation of state '" + form + "'; one of vinet, birch_murnaghan, murnaghan");
+  const thermo::eos e = eosof(form);
   std::vector<double> v(vs.data(), vs.data() + n), en(es.data(), es.data() + n);
   for (std::size_t i = 0; i < n; ++i)
     if (!(v[i] > 0.0) || !std::isfinite(v[i]) || !std::isfinite(en[i]))
@@ -74,6 +73,19 @@ thermo::qhamodel checkedmodel(const py::object& volumes, const py::object& energ
   if (!(zero[3] >= m.volume.front() && zero[3] <= m.volume.back()))
     throw py::value_error(at + "E(V) with the zero-point energy has no minimum within the volumes");
   return m;
+}
+
+std::array<py::object*, 21> arraysof(qharesult& r) {
+  return {&r.pressures, &r.temperatures, &r.volume, &r.gibbs_energy, &r.bulk_modulus, &r.thermal_expansion,
+          &r.heat_capacity_p, &r.heat_capacity_v, &r.gruneisen, &r.entropy, &r.bulk_modulus_s,
+          &r.bulk_modulus_prime, &r.fit_rms, &r.linear_thermal_expansion, &r.last_temperature,
+          &r.a, &r.b, &r.c, &r.alpha_a, &r.alpha_b, &r.alpha_c};
+}
+
+thermo::eos eosof(const std::string& form) {
+  thermo::eos e;
+  if (!thermo::parseeos(form, e)) throw py::value_error("unknown equation of state '" + form + "'; one of vinet, birch_murnaghan, murnaghan");
+  return e;
 }
 
 doubles pressuresof(const py::object& pressures) {

@@ -2,6 +2,7 @@
 // computes it, on arrays and Dos objects.
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "dos_object.hpp"
@@ -41,6 +42,12 @@ qharesult qhatable(const thermo::qhamodel& m, const std::vector<double>& temps, 
 // "phases[1]."); modes: the DOS points summed over, for the runs' length.
 thermo::qhamodel checkedmodel(const py::object& volumes, const py::object& energies, const std::vector<const dos*>& doses,
                               const std::string& form, const std::string& in, double& modes);
+
+// Its arrays, in the order of its pickled state.
+std::array<py::object*, 21> arraysof(qharesult& r);
+
+// The equation of state of its name (ValueError naming those there are).
+thermo::eos eosof(const std::string& form);
 
 // One or more pressures, GPa, finite (ValueError otherwise).
 doubles pressuresof(const py::object& pressures);

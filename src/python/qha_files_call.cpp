@@ -3,7 +3,6 @@
 #include <pybind11/stl.h>
 
 #include "phase_inputs.hpp"
-#include "thermo/qha/eos.hpp"
 
 namespace pymodule {
 
@@ -12,8 +11,7 @@ namespace {
 qharesult qhafiles(const py::bytes& ev, const std::vector<py::bytes>& files, const std::optional<py::bytes>& efe,
                    const std::vector<double>& dosatfermi, const std::string& form, const py::object& pressures,
                    const py::object& t, bool excludeimaginary) {
-  thermo::eos e;
-  if (!thermo::parseeos(form, e)) throw py::value_error("unknown equation of state '" + form + "'; one of vinet, birch_murnaghan, murnaghan");
+  const thermo::eos e = eosof(form);
   const doubles press = pressuresof(pressures);
   std::optional<std::vector<double>> temps;
   if (!t.is_none()) {

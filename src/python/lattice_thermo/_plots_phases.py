@@ -23,9 +23,11 @@ def shade(ax, t, p, which, names):
     if len(p) >= 3:
         ax.pcolormesh(edges(t), edges(p), which + 1, cmap=ListedColormap(colours), vmin=-0.5,
                       vmax=len(names) + 0.5, shading="flat")
-    else:  # too few pressures for a plane: a band at each
+    else:  # too few pressures for a plane: a row of marks at each
         for k, pk in enumerate(p):
-            ax.scatter(t, np.full(len(t), pk), c=[colours[f + 1] for f in which[k]], marker="s", s=30)
+            for f in sorted(set(which[k]) - {-1}):
+                ax.plot(np.asarray(t)[which[k] == f], np.full(np.sum(which[k] == f), pk), "s", markersize=5,
+                        color=colours[f + 1])
         ax.set_ylim(min(p) - 1.0, max(p) + 1.0)
     shown = sorted(set(np.ravel(which)) - {-1})
     return [Patch(color=colours[f + 1], label=f"{names[f]} stable") for f in shown]
@@ -38,7 +40,17 @@ def note(ax, text):
 # QhaPhasesResult: one colour per phase, one line style per pressure.
 def stable(ax, r):
     which = np.where(r.stable.any(axis=0), r.stable.argmax(axis=0), -1)
-    handles = shade(ax, r.temperatures, r.pressures, which, list(r.phase))
+    names = list(r.phase)
+    handles = shade(ax, r.temperatures, r.pressures, which, names)
+    if len(r.pressures) >= 3:  # where the stable phase changes, between two pressures
+        bounds = {}
+        for k in range(len(r.pressures) - 1):
+            for j in np.flatnonzero((which[k] != which[k + 1]) & (which[k] >= 0) & (which[k + 1] >= 0)):
+                bounds.setdefault((which[k, j], which[k + 1, j]), []).append(
+                    (r.temperatures[j], (r.pressures[k] + r.pressures[k + 1]) / 2))
+        for (low, high), points in bounds.items():
+            t, p = np.array(sorted(points)).T
+            handles += ax.plot(t, p, ".", markersize=3, color="k", label=f"{names[low]} → {names[high]}")
     ax.legend(handles=handles, fontsize="small")
     labels(ax, "p (GPa)", title="the stable phase (white: none has a row)")
 
