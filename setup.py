@@ -3,10 +3,14 @@ setuptools asks for the extension lattice_thermo._core, and this runs
 `cmake --build` for that one target and copies what it makes. The sources
 are CMake's alone.
 
-LATTICE_THERMO_BUILD=DIR (relative to this folder, or absolute) takes a
-build tree this project's CMake has configured already, such as
-build/release, and builds the target there instead of configuring a tree of
-its own: where the project is built, pip compiles nothing again."""
+Where the project is built already, pip compiles nothing again: it builds
+the target in that build tree, which is up to date (seconds). The tree is
+build/release where the release preset has configured it for the Python
+that runs pip (a virtual environment's counts as the interpreter it was
+made from), or LATTICE_THERMO_BUILD=DIR (relative to this folder, or
+absolute), any tree of this project's CMake. Otherwise pip configures a tree
+of its own and compiles the library and the module from scratch: minutes
+(see the README)."""
 import os
 import re
 import shutil
@@ -31,6 +35,8 @@ class CMakeBuild(build_ext):
             build = os.path.join(root, given)
             if not os.path.isfile(os.path.join(build, "CMakeCache.txt")):
                 sys.exit(f"LATTICE_THERMO_BUILD={given}: {build} is not a CMake build tree")
+        elif reusable(os.path.join(root, "build", "release")):
+            build = os.path.join(root, "build", "release")
         else:
             build = os.path.abspath(os.path.join(self.build_temp, "cmake"))
             self.configure(build)
@@ -55,6 +61,27 @@ class CMakeBuild(build_ext):
         except ImportError:
             pass
         subprocess.run(configure, check=True)
+
+
+def cached(build):
+    """The variables of a build tree's CMakeCache.txt ({} where it has none)."""
+    try:
+        with open(os.path.join(build, "CMakeCache.txt")) as f:
+            return dict(re.findall(r"^([A-Za-z_0-9]+):[A-Z]+=(.*)$", f.read(), re.M))
+    except OSError:
+        return {}
+
+
+def reusable(build):
+    """Whether the build tree has the module, for the Python that runs this."""
+    cache = cached(build)
+    python = cache.get("Python3_EXECUTABLE") or cache.get("_Python3_EXECUTABLE")
+    if not python or not cache.get("pybind11_DIR") or cache["pybind11_DIR"].endswith("NOTFOUND"):
+        return False
+    if os.path.realpath(python) != os.path.realpath(sys.executable):
+        print(f"{build} was configured for {python}, not {sys.executable}: the module is built from scratch")
+        return False
+    return True
 
 
 def version():
