@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "interrupts.hpp"
+#include "pickled.hpp"
 #include "qha_call.hpp"
 #include "thermo/base/number_text.hpp"
 #include "thermo/formats/inputs/grid_load.hpp"
@@ -185,10 +186,20 @@ thermo::axialpath pathof(const thermo::qhamodel& m, const py::object& lattice) {
 
 namespace pymodule {
 
+namespace {
+
+std::array<py::object*, 16> arraysof(gridresult& r) {
+  return {&r.pressures, &r.temperatures, &r.a, &r.b, &r.c, &r.volume, &r.alpha_a, &r.alpha_b, &r.alpha_c,
+          &r.thermal_expansion, &r.heat_capacity_p, &r.heat_capacity_v, &r.entropy, &r.gibbs_energy, &r.fit_rms,
+          &r.last_temperature};
+}
+
+std::array<int*, 1> intsof(gridresult& r) { return {&r.axes}; }
+
+}  // namespace
+
 void bindgrid(py::module_& m) {
-  constexpr const char* notpickled =
-      "QhaGridResult cannot be pickled or copied; its arrays can, e.g. numpy.savez(file, a=result.a, c=result.c)";
-  py::class_<gridresult>(m, "QhaGridResult", R"doc(
+  py::class_<gridresult> grid(m, "QhaGridResult", R"doc(
 The quasi-harmonic results over a grid of lattice lengths, read-only numpy
 arrays of shape (pressures, temperatures), named like lattice_thermo
 --qha-grid --csv's columns and per mole of cells:
@@ -207,8 +218,8 @@ NaN from the first temperature whose minimum leaves the box the grid spans
   axes               2 (a, c) or 3 (a, b, c)
   pressures          GPa, temperatures K
   last_temperature   K, per pressure: the last within the box (NaN: none)
-It cannot be pickled or copied (TypeError); its arrays can.)doc")
-      .def_readonly("pressures", &gridresult::pressures)
+It can be pickled and copied.)doc");
+  grid.def_readonly("pressures", &gridresult::pressures)
       .def_readonly("temperatures", &gridresult::temperatures)
       .def_readonly("a", &gridresult::a)
       .def_readonly("b", &gridresult::b)
@@ -229,10 +240,8 @@ It cannot be pickled or copied (TypeError); its arrays can.)doc")
            [](const gridresult& r) {
              return "<QhaGridResult of " + std::to_string(r.axes) + " lengths at " + std::to_string(r.pressures.size()) +
                     " pressures and " + std::to_string(r.temperatures.size()) + " temperatures>";
-           })
-      .def("__reduce_ex__", [=](const gridresult&, py::object) -> py::object { throw py::type_error(notpickled); })
-      .def("__copy__", [=](const gridresult&) -> py::object { throw py::type_error(notpickled); })
-      .def("__deepcopy__", [=](const gridresult&, py::object) -> py::object { throw py::type_error(notpickled); });
+           });
+  picklable(grid, &arraysof, &intsof);
   m.def("qha_grid", &qhagrid, R"doc(
 The quasi-harmonic approximation over a grid of lattice lengths, as
 lattice_thermo --qha-grid computes it: grid, a path to the grid file or an

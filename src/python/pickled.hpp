@@ -10,24 +10,29 @@
 namespace pymodule {
 
 // Makes class c, whose every member is one of the arrays (or None) that
-// `arraysof` lists, picklable (and so copyable): its state is the tuple of
-// them, each array taken back as a read-only copy. A state of another
-// length, or one that holds something other than an array or None, is a
-// ValueError.
-template <class T, std::size_t N>
-void picklable(py::class_<T>& c, std::array<py::object*, N> (*arraysof)(T&)) {
-  static_assert(sizeof(T) == N * sizeof(py::object), "every member of a result is in its pickled state");
+// `arraysof` lists or one of the whole numbers `intsof` lists, picklable (and
+// so copyable): its state is the tuple of them, each array taken back as a
+// read-only copy. A state of another length, or one that holds something
+// else in an array's place, is a ValueError.
+template <class T, std::size_t N, std::size_t M = 0>
+void picklable(py::class_<T>& c, std::array<py::object*, N> (*arraysof)(T&),
+               std::array<int*, M> (*intsof)(T&) = nullptr) {
+  constexpr std::size_t size = N * sizeof(py::object) + M * sizeof(int);
+  static_assert(sizeof(T) == (size + alignof(T) - 1) / alignof(T) * alignof(T),
+                "every member of a result is in its pickled state");
   const std::string name = "not a pickled " + std::string(py::str(c.attr("__name__")));
   c.def(py::pickle(
-      [arraysof](const T& r) {
+      [arraysof, intsof](const T& r) {
         T held = r;
-        py::tuple state(N);
+        py::tuple state(N + M);
         std::size_t i = 0;
         for (py::object* a : arraysof(held)) state[i++] = *a;
+        if constexpr (M > 0)
+          for (int* k : intsof(held)) state[i++] = *k;
         return state;
       },
-      [arraysof, name](const py::tuple& state) {
-        if (state.size() != N) throw py::value_error(name);
+      [arraysof, intsof, name](const py::tuple& state) {
+        if (state.size() != N + M) throw py::value_error(name);
         T r;
         std::size_t i = 0;
         for (py::object* a : arraysof(r)) {
@@ -36,6 +41,8 @@ void picklable(py::class_<T>& c, std::array<py::object*, N> (*arraysof)(T&)) {
           else if (py::isinstance<py::array>(item)) *a = frozen(py::array(item.attr("copy")()));
           else throw py::value_error(name);
         }
+        if constexpr (M > 0)
+          for (int* k : intsof(r)) *k = state[i++].cast<int>();
         return r;
       }));
 }

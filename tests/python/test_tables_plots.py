@@ -2,10 +2,12 @@
 program's CSV columns, rows and numbers, for one pressure and several;
 plot() draws labelled panels under Agg and returns their Axes; resolved
 flips at the sampling limit; pandas and matplotlib are asked for only there,
-and their absence is said."""
+and their absence is said; the lattice lengths' results likewise."""
 import csv
+import glob
 import io
 import os
+import pickle
 import subprocess
 import sys
 
@@ -131,3 +133,29 @@ def test_plots_draw_labelled_panels(results, monkeypatch):
     monkeypatch.setitem(sys.modules, "matplotlib.pyplot", None)
     with pytest.raises(ImportError, match="plot.. needs matplotlib .*python3-matplotlib"):
         props.plot()
+
+
+@needs_program
+def test_the_lattice_lengths_as_tables_and_pictures(tmp_path):
+    # qha_grid's result and qha's with lattice=: the CSV's columns (b and
+    # alpha_b left out where the grid has two lengths, as the CSV does; the
+    # lengths after --qha's own), their panels, and their pickles.
+    pytest.importorskip("matplotlib").use("Agg")
+    import matplotlib.pyplot as plt
+    hcp = os.path.join(EXAMPLE, os.pardir, "cu_hcp_grid_emt")
+    grid, cells = os.path.join(hcp, "grid.dat"), sorted(glob.glob(os.path.join(hcp, "g*", "total_dos.dat")))
+    t = np.arange(0.0, 1001.0, 250.0)
+    aniso = lattice_thermo.qha_grid(grid, cells, t, pressures=[0.0, 3.0])
+    as_csv(aniso.to_dict(), program(["--qha-grid", grid, *cells, "--tstep", "250", "--pressure", "0,3"]))
+    ev = os.path.join(EXAMPLE, "e-v.dat")
+    v = np.loadtxt(ev, unpack=True)[0]
+    lat = tmp_path / "lattice.dat"
+    np.savetxt(lat, np.repeat(np.cbrt(4.0 * v)[:, None], 3, axis=1), fmt="%.17g")
+    path = lattice_thermo.qha(*np.loadtxt(ev, unpack=True), [Dos.from_file(p) for p in doses(EXAMPLE)], t,
+                              lattice=np.loadtxt(lat))
+    as_csv(path.to_dict(), program(["--qha", ev, "--lattice", str(lat), *doses(EXAMPLE), "--tstep", "250"]))
+    assert len(aniso.plot()) == 3 and len(path.plot()) == 8
+    plt.close("all")
+    back = pickle.loads(pickle.dumps(aniso))
+    assert back.axes == 2 and np.array_equal(back.alpha_c, aniso.alpha_c, equal_nan=True)
+    assert np.array_equal(pickle.loads(pickle.dumps(path)).alpha_a, path.alpha_a)

@@ -4,6 +4,7 @@ A new result class is one tabulate() and one drawable() here."""
 from . import _core
 from ._displacements import Displacements
 from ._plots import QHA, THERMAL, drawable
+from ._plots_axes import GRID, PATH
 from ._plots_phases import DISPLACEMENTS, PHASES, TRANSITIONS
 from ._tables import Axis, Layout, tabulate
 
@@ -14,8 +15,14 @@ tabulate(_core.ThermalProperties, Layout([TEMPERATURES], renamed={"internal_ener
                                          constants=["sampling_limit"], skip=["resolved"]))
 drawable(_core.ThermalProperties, THERMAL)
 
+# With lattice=, the lengths and their expansions after the CSV's columns,
+# as --lattice adds them.
 tabulate(_core.QhaResult, Layout([PRESSURES, TEMPERATURES]))
-drawable(_core.QhaResult, QHA)
+drawable(_core.QhaResult, QHA + PATH)
+
+# b and alpha_b are a's where the grid has two lengths; the CSV leaves them out.
+tabulate(_core.QhaGridResult, Layout([PRESSURES, TEMPERATURES], omit=lambda r: {"b", "alpha_b"} if r.axes == 2 else ()))
+drawable(_core.QhaGridResult, GRID)
 
 # The CSV's rows: pressure by pressure, temperature by temperature, a row
 # per phase; its columns pressure, phase, temperature, ..., stable.

@@ -36,15 +36,17 @@ class Layout:
     start (default the rows'); `renamed`: {attribute: column} where the CSV
     names a column otherwise; `last`: columns moved to the end; `constants`:
     numbers of the result repeated on every row, at the end; `skip`:
-    attributes of the axes' shape that are not columns."""
+    attributes of the axes' shape that are not columns; `omit(result)`: those
+    a result leaves out, as the CSV does."""
 
-    __slots__ = ("axes", "rows", "lead", "renamed", "last", "constants", "skip")
+    __slots__ = ("axes", "rows", "lead", "renamed", "last", "constants", "skip", "omit")
 
-    def __init__(self, axes, rows=None, lead=None, renamed=(), last=(), constants=(), skip=()):
+    def __init__(self, axes, rows=None, lead=None, renamed=(), last=(), constants=(), skip=(), omit=None):
         self.axes = tuple(axes)
         self.rows = tuple(rows) if rows is not None else tuple(range(len(self.axes)))
         self.lead, self.renamed, self.last = lead, dict(renamed), tuple(last)
         self.constants, self.skip = tuple(constants), set(skip)
+        self.omit = omit if omit is not None else (lambda result: ())
 
     def attributes(self, cls):
         """The public attributes of cls in the order it defines them (its
@@ -81,7 +83,10 @@ class Layout:
         out = {c: lead.pop(c) for c in order if c in lead}
         out.update(lead)
         found, moved = {}, {}
+        omitted = set(self.omit(result))
         for name in self.attributes(type(result)):
+            if name in omitted:
+                continue
             v = getattr(result, name)
             if isinstance(v, np.ndarray) and v.shape == shape:
                 (moved if name in self.last else found)[self.renamed.get(name, name)] = rows(v)
