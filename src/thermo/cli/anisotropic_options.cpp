@@ -18,7 +18,7 @@ std::string checkanisotropicoptions(const anisotropicflags& f, const phasetexts&
     if (o.qha.phases.size() > 1 || o.qha.transitions)
       return "--lattice takes one phase: give it with a single --qha, without --transitions";
   }
-  if (f.grid->count() == 0) return f.degree->count() > 0 ? "--degree goes with --qha-grid" : "";
+  if (f.grid->count() == 0) return "";  // --degree is --debye's or --eos strain's then, checked with them
   if (a.gridfile.empty()) return "--qha-grid needs a file name, not ''";
   if (!o.qha.evfile.empty()) return "--qha-grid and --qha do not go together: one quasi-harmonic mode a run";
   if (o.yaml || !o.writepds.empty() || o.peratom || o.displacements)

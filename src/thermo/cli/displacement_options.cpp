@@ -15,8 +15,10 @@ void adddisplacementoptions(CLI::App& app, displacementflags& f, options& o) {
 }
 
 std::string checkdisplacementoptions(const displacementflags& f, options& o) {
-  const bool any = f.masses->count() + f.mass->count() + f.mossbauer->count() > 0;
-  if (!o.displacements) return any ? "--masses, --mass and --mossbauer-energy go with --displacements" : "";
+  // --mass is --debye's too: the molar mass of its cell.
+  const bool any = f.masses->count() + (o.debye.on ? 0 : f.mass->count()) + f.mossbauer->count() > 0;
+  if (!o.displacements)
+    return any ? "--masses, --mass and --mossbauer-energy go with --displacements (--mass with --debye too)" : "";
   if (!o.qha.evfile.empty() || o.yaml || o.peratom || !o.writepds.empty() || o.read.normalize)
     return "--displacements does not go with --qha, --yaml, --per-atom, --write-pds or --normalize (each DOS column "
            "is normalised to an atom's 3 states)";

@@ -9,6 +9,7 @@
 
 #include "thermo/base/number_text.hpp"
 #include "thermo/base/workers.hpp"
+#include "thermo/cli/debye_run.hpp"
 #include "thermo/cli/displacement_run.hpp"
 #include "thermo/cli/grid_run.hpp"
 #include "thermo/cli/options.hpp"
@@ -28,6 +29,7 @@ int runall(int argc, const char* const* argv, common::outchannel& out, common::o
   const mode_t mask = ::umask(0);
   ::umask(mask);
   o.newfilemode = 0666 & ~mask;
+  if (o.debye.on) return rundebye(o, out, err);
   if (!o.aniso.gridfile.empty()) return rungrid(o, out, err);
   if (!o.qha.evfile.empty()) return runqha(o, out, err);
   if (o.displacements) return rundisplacements(o, out, err);

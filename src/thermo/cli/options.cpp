@@ -7,6 +7,7 @@
 
 #include "thermo/base/number_text.hpp"
 #include "thermo/cli/anisotropic_options.hpp"
+#include "thermo/cli/debye_options.hpp"
 #include "thermo/cli/displacement_options.hpp"
 #include "thermo/cli/option_names.hpp"
 #include "thermo/cli/option_values.hpp"
@@ -22,17 +23,18 @@ void say(common::outchannel& ch, const std::string& s) { ch.write(s.data(), s.si
 struct given {
   bool atoms = false, writepds = false, cutoff = false, list = false, eos = false, pressure = false;
   bool qhaonly = false, writefv = false;  // an option of --qha alone; --write-fv
+  bool debye = false;                     // --debye, which takes no DOS files
 };
 
 // What the options must satisfy together; `bad` reports a usage error.
 template <class Bad>
 int checkoptions(const options& o, const given& g, Bad bad) {
-  if (o.files.empty()) return bad("no DOS file given");
+  if (o.files.empty() && !g.debye) return bad("no DOS file given");
   const auto evdashes = std::count_if(o.qha.phases.begin(), o.qha.phases.end(), [](const phaseinput& p) { return p.evfile == "-"; });
   if (std::count(o.files.begin(), o.files.end(), "-") + evdashes + (o.aniso.gridfile == "-") > 1)
     return bad("standard input ('-') may be given once only" +
                std::string(evdashes > 0 ? ": as the E(V) file or as one DOS file" : ""));
-  if (!o.qha.evfile.empty() && (o.yaml || !o.writepds.empty() || o.peratom))
+  if (!o.qha.evfile.empty() && !g.debye && (o.yaml || !o.writepds.empty() || o.peratom))
     return bad("--yaml, --write-pds and --per-atom do not go with --qha");
   if (g.writepds && o.writepds.empty()) return bad("--write-pds needs a file name, not ''");
   if (!o.writepds.empty() && o.files.size() != 1) return bad("--write-pds takes exactly one DOS file");
@@ -52,7 +54,8 @@ int checkoptions(const options& o, const given& g, Bad bad) {
   }
   if (!(t.countd() <= maxtemperatures))
     return bad("the options give more than " + significant(maxtemperatures) + " temperatures");
-  if (g.atoms && !(o.atoms > 0.0 && std::isfinite(o.atoms))) return bad("--atoms must be positive");
+  if (g.atoms && !g.debye && !(o.atoms > 0.0 && std::isfinite(o.atoms))) return bad("--atoms must be positive");
+  if (g.debye) return -1;  // checked with its own options
   const bool grid = !o.aniso.gridfile.empty();
   if (grid && g.eos) return bad("--eos goes with --qha: --qha-grid fits a surface of the lengths (--degree)");
   if (o.qha.evfile.empty() && !grid) {
@@ -133,6 +136,8 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   adddisplacementoptions(app, displacement, o);
   anisotropicflags anisotropic;
   addanisotropicoptions(app, anisotropic, o);
+  debyeflags debye;
+  adddebyeoptions(app, debye, o);
   app.add_option("files", o.files);
   // What the parser would take in silence (--tmax= 20) or report without a
   // hint (--t-max).
@@ -154,8 +159,9 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   if (help) return print(usage, "usage");
   if (version) return print(std::string("lattice_thermo ") + LATTICE_VERSION + "\n", "version");
   std::string why, item;
+  g.debye = !debye.evfiles.empty();
   for (numeric& n : numbers)
-    if (n.opt->count() > 0 && !optionnumber(n.text, *n.to, why))
+    if (n.opt->count() > 0 && !(g.debye && n.opt == atomsopt) && !optionnumber(n.text, *n.to, why))
       return bad(std::string(n.name) + ": '" + n.text + "' " + why);
   if (columnopt->count() > 0) {
     if (column != std::floor(column)) return bad("--column: '" + numbers[0].text + "' is not a whole number");
@@ -177,11 +183,20 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   phases.unitsgiven = unitsopt->count() > 0;
   phases.transitionsgiven = transitionsopt->count() > 0;
   phases.pressuregiven = g.pressure;
+  if (const std::string e = debyephases(debye, phases, o); !e.empty()) return bad(e);
   if (const std::string e = phasesof(argc, argv, known, phases, o); !e.empty()) return bad(e);
   if (const std::string why = checkdisplacementoptions(displacement, o); !why.empty()) return bad(why);
-  if (const std::string why = checkanisotropicoptions(anisotropic, phases, o); !why.empty()) return bad(why);
   if (g.eos && !parseeos(eosname, o.qha.form))
-    return bad("unknown equation of state '" + eosname + "'; one of vinet, birch_murnaghan, murnaghan");
+    return bad("unknown equation of state '" + eosname + "'; one of vinet, birch_murnaghan, murnaghan, strain");
+  o.qha.formgiven = g.eos;
+  const bool dosoptions = o.read.unitgiven || o.read.columngiven || o.read.pds || o.read.sumcolumns ||
+                          o.read.normalize || o.read.pretendreal || cutoffopt->count() > 0;
+  sharedtexts shared;
+  if (displacement.mass->count() > 0) shared.mass = &displacement.masstext;
+  if (g.atoms) shared.atoms = &numbers[5].text;
+  if (anisotropic.degree->count() > 0) shared.degree = &anisotropic.degreetext;
+  if (const std::string why = checkdebyeoptions(debye, shared, dosoptions, o); !why.empty()) return bad(why);
+  if (const std::string why = checkanisotropicoptions(anisotropic, phases, o); !why.empty()) return bad(why);
   if (g.pressure && !optionlist(pressures, o.qha.pressures, item, why))
     return bad("--pressure: '" + item + "' " + why);
   if (o.read.unitgiven && !parseunit(unitname, o.read.u))

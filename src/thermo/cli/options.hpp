@@ -12,6 +12,7 @@
 #include "thermo/harmonic/sweep.hpp"
 #include "thermo/harmonic/temperatures.hpp"
 #include "thermo/qha/eos.hpp"
+#include "thermo/qha/strain_basis.hpp"
 
 namespace thermo {
 
@@ -27,6 +28,7 @@ struct phaseinput {
 struct qhaoptions {
   std::string evfile;  // --qha EV_FILE; empty: the harmonic mode
   eos form = eos::vinet;
+  bool formgiven = false;                 // --eos given
   std::vector<double> pressures = {0.0};  // GPa, in the order given
   std::string efefile;                    // --efe FILE: the electrons' free energy; empty: none
   std::vector<double> dosatfermi;         // --dos-at-fermi LIST: N(E_F), states/eV per cell
@@ -39,6 +41,24 @@ struct qhaoptions {
   bool formulaunits = false;              // --formula-units given
   bool transitions = false;               // --transitions PMIN,PMAX (GPa)
   double pmin = 0.0, pmax = 0.0;
+  strainkind strain = strainkind::eulerian;  // --strain bm|pt, of --eos strain
+  int degree = 0;                         // --degree D, of --eos strain; 0: the average
+};
+
+// The Debye models: --debye EV_FILE given once per phase (the phases, their
+// --dos-at-fermi, names and formula units in qhaoptions::phases, with the
+// pressures, the strain and the transitions), and their own options.
+struct debyeoptions {
+  bool on = false;                    // --debye
+  std::vector<double> mass, atoms;    // --mass (g/mol), --atoms per cell: one for all phases, or one each
+  double poisson = 0.25;              // --poisson
+  bool gruneisen = false;             // --gruneisen: gamma = a + b B'
+  double a = -1.0 / 6.0, b = 0.5;
+  std::string variant;                // its name as given
+  bool codata2006 = false;            // --constants codata2006
+  bool statictable = false, fits = false, errorbars = false;  // --static, --fits, --error-bars
+  // The E(V) file's units as factors to eV and A^3.
+  double energyunit = 1.0, volumeunit = 1.0;
 };
 
 // The anisotropic modes: a grid of lattice lengths (--qha-grid), or the
@@ -64,6 +84,7 @@ struct options {
   std::vector<std::string> files;
   bool displacements = false;    // --displacements
   displacementoptions displace;  // its masses and gamma ray
+  debyeoptions debye;
   mode_t newfilemode = 0644;  // for --write-pds: 0666 less the umask, read by the driver
 };
 

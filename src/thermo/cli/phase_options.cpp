@@ -74,26 +74,27 @@ std::string unitsof(const phasetexts& t, std::vector<phaseinput>& phases) {
 std::string split(int argc, const char* const* argv, const std::vector<optionname>& known, const phasetexts& t,
                   options& o) {
   std::vector<phaseinput>& phases = o.qha.phases;
-  const placed at = placesof(argc, argv, known, "--qha", {"--efe", "--dos-at-fermi"});
-  const std::string each = ": with several --qha, each takes what follows it";
+  const std::string& lead = t.leader;
+  const placed at = placesof(argc, argv, known, lead, {"--efe", "--dos-at-fermi"});
+  const std::string each = ": with several " + lead + ", each takes what follows it";
   for (std::size_t i = 0; i < at.files.size() && i < o.files.size(); ++i) {
-    if (at.files[i] < 0) return std::string("'").append(showpath(o.files[i])) + "' comes before the first --qha" + each;
+    if (at.files[i] < 0) return std::string("'").append(showpath(o.files[i])) + "' comes before the first " + lead + each;
     phases[static_cast<std::size_t>(at.files[i])].files.push_back(o.files[i]);
   }
   for (std::size_t k = 0; k < 2; ++k) {
     const char* name = k == 0 ? "--efe" : "--dos-at-fermi";
     const std::vector<std::string>& given = k == 0 ? t.efefiles : t.fermis;
     for (std::size_t i = 0; i < given.size() && i < at.options[k].size(); ++i) {
-      if (at.options[k][i] < 0) return std::string(name) + " comes before the first --qha" + each;
+      if (at.options[k][i] < 0) return std::string(name) + " comes before the first " + lead + each;
       phaseinput& p = phases[static_cast<std::size_t>(at.options[k][i])];
       if (k == 0 ? !p.efefile.empty() : !p.dosatfermi.empty())
-        return std::string(name) + " is given twice after --qha " + showpath(p.evfile);
+        return std::string(name) + " is given twice after " + lead + " " + showpath(p.evfile);
       if (k == 0) p.efefile = given[i];
       else if (const std::string e = fermiof(given[i], p.dosatfermi); !e.empty()) return e;
     }
   }
   for (const phaseinput& p : phases) {
-    if (p.files.empty()) return "--qha " + showpath(p.evfile) + " has no DOS files after it" + each;
+    if (p.files.empty() && lead == "--qha") return "--qha " + showpath(p.evfile) + " has no DOS files after it" + each;
     if (!p.efefile.empty() && !p.dosatfermi.empty())
       return "--efe and --dos-at-fermi do not go together: fe-v.dat holds the electrons' whole free energy";
   }
@@ -124,10 +125,10 @@ std::string phasesof(int argc, const char* const* argv, const std::vector<option
     if (f.empty()) return "--efe needs a file name, not ''";
   const std::size_t n = t.evfiles.size();
   for (const std::string& f : t.evfiles)
-    if (f.empty()) return "--qha needs a file name, not ''";
+    if (f.empty()) return t.leader + " needs a file name, not ''";
   if (n == 0) {
     if (t.namesgiven || t.unitsgiven || t.transitionsgiven)
-      return "--phase-names, --formula-units and --transitions go with --qha";
+      return "--phase-names, --formula-units and --transitions go with --qha or --debye";
     return "";
   }
   std::vector<phaseinput>& phases = o.qha.phases;
@@ -144,8 +145,8 @@ std::string phasesof(int argc, const char* const* argv, const std::vector<option
     phases[0].efefile = o.qha.efefile;
     phases[0].dosatfermi = o.qha.dosatfermi;
     phases[0].files = o.files;
-    if (t.namesgiven) return "--phase-names names the phases of several --qha";
-    if (t.transitionsgiven) return "--transitions needs two phases or more: give --qha for each";
+    if (t.namesgiven) return "--phase-names names the phases of several " + t.leader;
+    if (t.transitionsgiven) return "--transitions needs two phases or more: give " + t.leader + " for each";
   } else {
     if (const std::string e = split(argc, argv, known, t, o); !e.empty()) return e;
     o.qha.evfile = phases[0].evfile;

@@ -17,6 +17,7 @@ struct phasetexts {
   std::vector<std::string> evfiles, efefiles, fermis;
   std::string names, units, transitions;
   bool namesgiven = false, unitsgiven = false, transitionsgiven = false, pressuregiven = false;
+  std::string leader = "--qha";  // the option each phase begins with (--debye: no DOS files follow it)
 };
 
 // Fills o.qha.phases (with one --qha, the single-phase fields too, as they

@@ -14,19 +14,29 @@ namespace thermo {
 
 int runtransitions(const options& o, const std::vector<qhaphase>& phases, common::outchannel& out,
                    common::outchannel& err) {
-  const std::size_t np = phases.size();
-  const auto pairs = pairsof(np);
-  std::vector<pairrecord> records(pairs.size());
+  transitionsource src;
   std::vector<const qhamodel*> models;
   std::vector<double> units;
   for (const qhaphase& ph : phases) {
+    src.names.push_back(ph.name);
+    src.files.push_back(ph.evfile);
     models.push_back(&ph.model);
     units.push_back(ph.formulaunits);
   }
+  src.temps = phases[0].temps;
+  appendtransitionstableheader(src.header, infoof(phases), o.qha.form, o.qha.pmin, o.qha.pmax);
+  src.at = [&](double t, transitionsat& r) { transitionsof(models, units, t, o.qha.pmin, o.qha.pmax, r); };
+  return runtransitions(o, src, out, err);
+}
+
+int runtransitions(const options& o, const transitionsource& src, common::outchannel& out, common::outchannel& err) {
+  const std::size_t np = src.names.size();
+  const auto pairs = pairsof(np);
+  std::vector<pairrecord> records(pairs.size());
   int width = 4;
-  for (const qhaphase& ph : phases) width = std::max(width, static_cast<int>(ph.name.size()));
-  std::string text = o.csv ? transitionscsvheader() : std::string(), messages;
-  if (!o.csv) appendtransitionstableheader(text, infoof(phases), o.qha.form, o.qha.pmin, o.qha.pmax);
+  for (const std::string& name : src.names) width = std::max(width, static_cast<int>(name.size()));
+  std::string text = o.csv ? transitionscsvheader() : src.header, messages;
+  if (!o.csv) appendtransitionscolumns(text, width);
   bool failed = false;
   auto write = [&] {
     err.write(messages.data(), messages.size());
@@ -39,7 +49,7 @@ int runtransitions(const options& o, const std::vector<qhaphase>& phases, common
     text.clear();
     return true;
   };
-  const temperatures& temps = phases[0].temps;
+  const temperatures& temps = src.temps;
   const long count = temps.count();
   std::vector<double> t;
   std::vector<transitionsat> block;
@@ -49,15 +59,13 @@ int runtransitions(const options& o, const std::vector<qhaphase>& phases, common
     for (long i = from; i < to; ++i) t[static_cast<std::size_t>(i - from)] = temps.at(i);
     block.assign(t.size(), transitionsat{});
     // Each temperature on its own, on two threads.
-    alternateruns(t.size(), t.size() >= 8, [&](std::size_t i) {
-      transitionsof(models, units, t[i], o.qha.pmin, o.qha.pmax, block[i]);
-    });
+    alternateruns(t.size(), t.size() >= 8, [&](std::size_t i) { src.at(t[i], block[i]); });
     for (std::size_t i = 0; i < t.size(); ++i) {
       const transitionsat& r = block[i];
       const std::string at = ": at " + significant(t[i]) + " K: ";
       for (std::size_t k = 0; k < np; ++k)
         if (!r.failed[k].empty()) {
-          messages += "lattice_thermo: " + showpath(phases[k].evfile) + at + r.failed[k] + "\n";
+          messages += "lattice_thermo: " + showpath(src.files[k]) + at + r.failed[k] + "\n";
           failed = true;
         }
       for (std::size_t p = 0; p < pairs.size(); ++p) {
@@ -65,13 +73,13 @@ int runtransitions(const options& o, const std::vector<qhaphase>& phases, common
         const pairoutcome& c = r.pairs[p];
         if (!r.failed[a].empty() || !r.failed[b].empty()) continue;
         if (c.failed) {
-          messages += "lattice_thermo: " + phases[a].name + " and " + phases[b].name + at + c.why + "\n";
+          messages += "lattice_thermo: " + src.names[a] + " and " + src.names[b] + at + c.why + "\n";
           failed = true;
         }
         records[p].note(t[i], c);
       }
       for (const transition& x : r.rows) {
-        const transitionrow row{t[i], phases[x.low].name, phases[x.high].name, x.pressure, x.volumechange,
+        const transitionrow row{t[i], src.names[x.low], src.names[x.high], x.pressure, x.volumechange,
                                 x.entropychange, x.slope};
         if (o.csv) appendtransitioncsv(text, row);
         else appendtransitionstablerow(text, row, width);
@@ -83,7 +91,7 @@ int runtransitions(const options& o, const std::vector<qhaphase>& phases, common
   for (std::size_t p = 0; p < pairs.size(); ++p)
     if (records[p].missing > 0)
       messages += "lattice_thermo: warning: " +
-                  pairwarning(phases[pairs[p].first].name, phases[pairs[p].second].name, records[p], count,
+                  pairwarning(src.names[pairs[p].first], src.names[pairs[p].second], records[p], count,
                               o.qha.pmin, o.qha.pmax) +
                   "\n";
   err.write(messages.data(), messages.size());

@@ -66,6 +66,22 @@ double debyecv(double y) {
   return 3.0 * integral / (y * y * y);
 }
 
+double debyefunction(double y) {
+  if (!(y >= 0.0)) return std::numeric_limits<double>::quiet_NaN();
+  if (y == 0.0) return 1.0;
+  // 3y / (e^y - 1), 0 beyond e^y's range.
+  const double bose = y > 700.0 ? 0.0 : 3.0 * y / std::expm1(y);
+  return 0.25 * (debyecv(y) + bose);
+}
+
+debyereduced debyereducedat(double y) {
+  if (std::isinf(y) && y > 0.0) return {0.0, 0.0, 0.0, 0.0};
+  const double d = debyefunction(y);
+  // ln(1 - e^-y) < 0: log1p where 1 - e^-y would round away e^-y's digits.
+  const double log = y > 0.693 ? std::log1p(-std::exp(-y)) : std::log(-std::expm1(-y));
+  return {debyecv(y), 4.0 / 3.0 * d - log, log - d / 3.0, d};
+}
+
 double debyetemperature(double r, double t) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   if (!(t > 0.0) || !(r > 0.0) || !(r < 1.0)) return nan;

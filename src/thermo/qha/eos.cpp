@@ -8,6 +8,7 @@ bool parseeos(std::string_view name, eos& form) {
   if (name == "vinet") form = eos::vinet;
   else if (name == "birch_murnaghan") form = eos::birch_murnaghan;
   else if (name == "murnaghan") form = eos::murnaghan;
+  else if (name == "strain") form = eos::strain;
   else return false;
   return true;
 }
@@ -16,6 +17,7 @@ const char* eosname(eos form) {
   switch (form) {
     case eos::birch_murnaghan: return "birch_murnaghan";
     case eos::murnaghan: return "murnaghan";
+    case eos::strain: return "strain";
     case eos::vinet: break;
   }
   return "vinet";
@@ -40,7 +42,8 @@ void eospressure(eos form, double v, const double p[4], double& pressure, double
       bulk = b0 * std::exp(b * l);
       return;
     }
-    case eos::vinet: break;
+    case eos::vinet:
+    case eos::strain: break;
   }
   // x = (V/V0)^(1/3), xi = 3/2 (B0' - 1): P = 3 B0 (1 - x) / x^2 e^{xi (1 - x)},
   // B = B0 e^{xi (1 - x)} / x^2 [2 - x + xi x (1 - x)].

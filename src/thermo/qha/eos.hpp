@@ -14,9 +14,11 @@
 
 namespace thermo {
 
-enum class eos { vinet, birch_murnaghan, murnaghan };
+// strain: the averaged strain polynomials (strain_fit), fitted apart from
+// the three forms here.
+enum class eos { vinet, birch_murnaghan, murnaghan, strain };
 
-// Parses vinet, birch_murnaghan or murnaghan; false if unknown.
+// Parses vinet, birch_murnaghan, murnaghan or strain; false if unknown.
 bool parseeos(std::string_view name, eos& form);
 const char* eosname(eos form);
 
@@ -185,7 +187,8 @@ S shape(eos form, const volumepoint& pt, const S& b, const S& v0, const shapebas
   switch (form) {
     case eos::birch_murnaghan: return birchmurnaghan(pt, b, v0, base);
     case eos::murnaghan: return murnaghan(pt, b, v0, base);
-    case eos::vinet: break;
+    case eos::vinet:
+    case eos::strain: break;
   }
   return vinet(pt, b, v0, base);
 }

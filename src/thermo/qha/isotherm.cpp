@@ -124,4 +124,11 @@ void guiderange(const isotherm& it, double& atsmallest, double& atlargest) {
   atlargest = pressureof(it, it.model->volume.back());
 }
 
+bool isotherm::at(double p, phasestate& out, std::string& why) { return isothermat(*this, p, out, why); }
+double isotherm::entropy() const { return lastentropy(*this); }
+bool isotherm::guideat(double p, double& v, double& g, double& bulk) const { return thermo::guideat(*this, p, v, g, bulk); }
+void isotherm::guiderange(double& atsmallest, double& atlargest) const {
+  thermo::guiderange(*this, atsmallest, atlargest);
+}
+
 }  // namespace thermo

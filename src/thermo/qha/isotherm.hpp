@@ -12,12 +12,12 @@
 
 #include "thermo/qha/eos_fit.hpp"
 #include "thermo/qha/model.hpp"
+#include "thermo/qha/phase_curve.hpp"
 
 namespace thermo {
 
-struct isotherm {
+struct isotherm : phasecurve {
   const qhamodel* model = nullptr;
-  double units = 1.0;  // formula units per cell
   double temperature = 0.0;
   // At each volume: G_i at zero pressure less the reference, dG_i/dT and
   // d2G_i/dT2 (eV, eV/K, eV/K^2 per cell), G_i at the pressure of the
@@ -26,17 +26,23 @@ struct isotherm {
   // The guide: the fit at guidepressure (GPa).
   parameters guide{};
   double guidepressure = 0.0;
-  // A volume per formula unit (A^3) that every phase compared shares: each
-  // fit at P is of G_i + P (V_i - units common), whose E0 is G less
-  // P units common, far smaller than G at high pressure and so rounded
-  // less; the term cancels exactly in differences of G per formula unit.
-  double common = 0.0;
+  // Each fit at P is of G_i + P (V_i - units common) (phasecurve::common).
   // The last fit, at lastpressure and lastcommon, with its pressure
   // derivative (per eV/A^3), where the next one starts.
   parameters last{}, lastslope{};
   hessian lasthessian{};
-  double lastpressure = 0.0, lastcommon = 0.0;
+  double lastcommon = 0.0;
   bool started = false;
+
+  bool at(double p, phasestate& out, std::string& why) override;
+  double entropy() const override;
+  bool guideat(double p, double& v, double& g, double& bulk) const override;
+  double guidevolume() const override { return guide[3]; }
+  void guiderange(double& atsmallest, double& atlargest) const override;
+  double smallest() const override { return model->volume.front(); }
+  double largest() const override { return model->volume.back(); }
+  double reference() const override { return model->reference; }
+  double referencelow() const override { return model->referencelow; }
 };
 
 // The phase of model m, with `units` formula units per cell, at temperature
@@ -44,16 +50,7 @@ struct isotherm {
 // tabulated or the guide's fit fails.
 bool makeisotherm(const qhamodel& m, double units, double t, isotherm& it, std::string& why);
 
-// The phase at pressure p (GPa), per formula unit.
-struct phasestate {
-  double gibbs = 0.0;    // eV, G less reference/units and P common
-  double volume = 0.0;   // A^3, dG/dP of the fitted model
-  double entropy = 0.0;  // eV/K, -dG/dT of the fitted model (lastentropy)
-  double fitted = 0.0;   // A^3 per cell, the fit's V0, as a row gives it
-  double bulk = 0.0;     // eV/A^3, the fit's B0
-  bool inside = false;   // fitted within the volumes sampled
-  double size = 0.0;     // eV, the largest |G_i less P common| fitted: gibbs's rounding is some ulp of it
-};
+// The phase at pressure p (GPa), per formula unit: the fit there.
 bool isothermat(isotherm& it, double p, phasestate& out, std::string& why);
 // S (eV/K per formula unit) of the last fit.
 double lastentropy(const isotherm& it);

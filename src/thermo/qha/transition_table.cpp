@@ -13,20 +13,27 @@ std::vector<std::pair<std::size_t, std::size_t>> pairsof(std::size_t n) {
 
 void transitionsof(const std::vector<const qhamodel*>& models, const std::vector<double>& units, double t, double pmin,
                    double pmax, transitionsat& out) {
-  constexpr double jmol = elementary * avogadro;  // J/mol per eV
   const std::size_t n = models.size();
   std::vector<isotherm> its(n);
+  std::vector<phasecurve*> curves(n, nullptr);
   out.failed.assign(n, "");
+  for (std::size_t k = 0; k < n; ++k) {
+    if (makeisotherm(*models[k], units[k], t, its[k], out.failed[k])) curves[k] = &its[k];
+    else if (out.failed[k].empty()) out.failed[k] = "the fit fails";
+  }
+  transitionsamong(curves, pmin, pmax, out);
+}
+
+void transitionsamong(const std::vector<phasecurve*>& curves, double pmin, double pmax, transitionsat& out) {
+  constexpr double jmol = elementary * avogadro;  // J/mol per eV
+  out.failed.resize(curves.size());
   out.rows.clear();
-  for (std::size_t k = 0; k < n; ++k)
-    if (!makeisotherm(*models[k], units[k], t, its[k], out.failed[k]) && out.failed[k].empty())
-      out.failed[k] = "the fit fails";
-  const auto pairs = pairsof(n);
+  const auto pairs = pairsof(curves.size());
   out.pairs.assign(pairs.size(), pairoutcome{});
   for (std::size_t p = 0; p < pairs.size(); ++p) {
     const auto [a, b] = pairs[p];
-    if (!out.failed[a].empty() || !out.failed[b].empty()) continue;
-    out.pairs[p] = crossings(its[a], its[b], pmin, pmax);
+    if (curves[a] == nullptr || curves[b] == nullptr) continue;
+    out.pairs[p] = crossings(*curves[a], *curves[b], pmin, pmax);
     for (const crossing& x : out.pairs[p].crossings) {
       const phasestate &low = x.firstlow ? x.first : x.second, &high = x.firstlow ? x.second : x.first;
       const double dv = high.volume - low.volume, ds = high.entropy - low.entropy;

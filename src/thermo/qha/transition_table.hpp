@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "thermo/qha/isotherm.hpp"
 #include "thermo/qha/transitions.hpp"
 
 namespace thermo {
@@ -33,5 +34,9 @@ std::vector<std::pair<std::size_t, std::size_t>> pairsof(std::size_t n);
 // temperature t: every pair's crossings in [pmin, pmax] GPa.
 void transitionsof(const std::vector<const qhamodel*>& models, const std::vector<double>& units, double t, double pmin,
                    double pmax, transitionsat& out);
+
+// The same of phases at one temperature however made: curves[k] null where
+// phase k could not be made, with why in out.failed[k] (sized as curves).
+void transitionsamong(const std::vector<phasecurve*>& curves, double pmin, double pmax, transitionsat& out);
 
 }  // namespace thermo

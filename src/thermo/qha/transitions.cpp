@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "thermo/qha/eos.hpp"
+
 namespace thermo {
 
 namespace {
@@ -20,8 +22,8 @@ struct sample {
 };
 
 struct twophases {
-  isotherm& a;
-  isotherm& b;
+  phasecurve& a;
+  phasecurve& b;
   double hi, lo;        // the references' gap
   phasestate sa, sb;    // at the last fitted pressure
   std::string why;
@@ -30,7 +32,7 @@ struct twophases {
 
   sample fitted(double p) {
     sample s{p};
-    s.ok = isothermat(a, p, sa, why) && isothermat(b, p, sb, why);
+    s.ok = a.at(p, sa, why) && b.at(p, sb, why);
     if (s.ok) {
       s.f = gap(sa.gibbs, sb.gibbs);
       s.d = (sb.volume - sa.volume) / gpa;
@@ -51,10 +53,10 @@ struct twophases {
       va -= va / ba * (p - pg) / gpa;
       vb -= vb / bb * (p - pg) / gpa;
     } else {
-      va = a.guide[3];
-      vb = b.guide[3];
+      va = a.guidevolume();
+      vb = b.guidevolume();
     }
-    s.ok = guideat(a, p, va, ga, ba) && guideat(b, p, vb, gb, bb);
+    s.ok = a.guideat(p, va, ga, ba) && b.guideat(p, vb, gb, bb);
     pg = p;
     if (s.ok) {
       s.f = gap(ga / a.units, gb / b.units);
@@ -125,41 +127,41 @@ bool refine(twophases& q, const sample& l, const sample& r, double pmin, double 
 // Which guides put their volumes at p outside the volumes sampled (or
 // nowhere).
 pairoutcome::lost guidesoutside(twophases& q, double p) {
-  auto outside = [&](const isotherm& it) {
-    double v = it.guide[3], g, b;
-    return !guideat(it, p, v, g, b) || v < it.model->volume.front() || v > it.model->volume.back();
+  auto outside = [&](const phasecurve& it) {
+    double v = it.guidevolume(), g, b;
+    return !it.guideat(p, v, g, b) || v < it.smallest() || v > it.largest();
   };
   return {p, outside(q.a), outside(q.b)};
 }
 
 }  // namespace
 
-void referencegap(const isotherm& a, const isotherm& b, double& hi, double& lo) {
+void referencegap(const phasecurve& a, const phasecurve& b, double& hi, double& lo) {
   // r / z as q + low exactly to rounding: the remainder of the division by fma.
-  auto divide = [](const qhamodel& m, double z, double& q, double& low) {
-    q = m.reference / z;
-    low = (std::fma(-q, z, m.reference) + m.referencelow) / z;
+  auto divide = [](const phasecurve& c, double& q, double& low) {
+    q = c.reference() / c.units;
+    low = (std::fma(-q, c.units, c.reference()) + c.referencelow()) / c.units;
   };
   double qa, la, qb, lb;
-  divide(*a.model, a.units, qa, la);
-  divide(*b.model, b.units, qb, lb);
+  divide(a, qa, la);
+  divide(b, qb, lb);
   // qb - qa with its rounding error (Knuth's two-sum).
   hi = qb - qa;
   const double bb = hi - qb;
   lo = ((qb - (hi - bb)) + (-qa - bb)) + (lb - la);
 }
 
-pairoutcome crossings(isotherm& a, isotherm& b, double pmin, double pmax) {
+pairoutcome crossings(phasecurve& a, phasecurve& b, double pmin, double pmax) {
   pairoutcome out;
   twophases q{a, b, 0.0, 0.0, {}, {}, {}};
   referencegap(a, b, q.hi, q.lo);
-  a.common = b.common = a.guide[3] / a.units;
+  a.common = b.common = a.guidevolume() / a.units;
   // Where to look: within a quarter of each guide's span of pressures
   // over its volumes beyond them.
   double lo = pmin, hi = pmax;
-  for (const isotherm* it : {&a, &b}) {
+  for (const phasecurve* it : {&a, &b}) {
     double ps, pl;
-    guiderange(*it, ps, pl);
+    it->guiderange(ps, pl);
     const double margin = 0.25 * std::fabs(ps - pl);
     lo = std::fmax(lo, std::fmin(ps, pl) - margin);
     hi = std::fmin(hi, std::fmax(ps, pl) + margin);
@@ -209,8 +211,8 @@ pairoutcome crossings(isotherm& a, isotherm& b, double pmin, double pmax) {
     c.pressure = root;
     c.first = q.sa;
     c.second = q.sb;
-    c.first.entropy = lastentropy(a);
-    c.second.entropy = lastentropy(b);
+    c.first.entropy = a.entropy();
+    c.second.entropy = b.entropy();
     c.firstlow = q.sa.volume > q.sb.volume;  // dG = G_b - G_a falls through 0: a lower below
     if (!(c.first.inside && c.second.inside)) out.outside.push_back({root, !c.first.inside, !c.second.inside});
     else all.push_back(c);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "thermo/qha/isotherm.hpp"
+#include "thermo/qha/phase_curve.hpp"
 
 namespace thermo {
 
@@ -43,11 +43,11 @@ struct pairoutcome {
 // within the fits' rounding (8 ulp of the largest G_i fitted: the root is
 // then as exact as the fits make G, some 1e-13 GPa) or the bracket is 4 ulp
 // of p wide (of 1 GPa near 0).
-pairoutcome crossings(isotherm& a, isotherm& b, double pmin, double pmax);
+pairoutcome crossings(phasecurve& a, phasecurve& b, double pmin, double pmax);
 
 // G_b - G_a per formula unit at equal G less the references (eV): the
 // references' difference, as a sum hi + lo of two doubles, with what their
 // doubles leave out of the decimals they came from.
-void referencegap(const isotherm& a, const isotherm& b, double& hi, double& lo);
+void referencegap(const phasecurve& a, const phasecurve& b, double& hi, double& lo);
 
 }  // namespace thermo

@@ -35,6 +35,7 @@ double plain(eos form, double v, const double p[4]) {
     }
     case eos::murnaghan:
       return e0 + b0 * v / b1 * (std::pow(v0 / v, b1) / (b1 - 1.0) + 1.0) - b0 * v0 / (b1 - 1.0);
+    case eos::strain: break;  // no closed form
   }
   return NAN;
 }

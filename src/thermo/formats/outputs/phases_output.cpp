@@ -98,10 +98,11 @@ void appendtransitionstableheader(std::string& s, const std::vector<phaseinfo>& 
                 pmax, phases.size(), eosname(form));
   s += buf;
   appendphaselines(s, phases);
+}
+
+void appendtransitionscolumns(std::string& s, int width) {
   s += "# at each crossing of two phases' G: low has the lower G below p, high above; dV = V_high - V_low\n"
        "# (A^3 per formula unit) and dS = S_high - S_low (J/K/mol of formula units) there; dp/dT = dS/dV\n";
-  int width = 4;
-  for (const phaseinfo& p : phases) width = std::max(width, static_cast<int>(p.name.size()));
   s += "#   T [K] low";
   s.append(static_cast<std::size_t>(width - 3), ' ');
   s += " high";

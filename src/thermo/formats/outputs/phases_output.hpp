@@ -48,8 +48,11 @@ struct transitionrow {
 };
 std::string transitionscsvheader();
 void appendtransitioncsv(std::string& s, const transitionrow& r);
+// The header's first lines: the interval, the phases and their fits.
 void appendtransitionstableheader(std::string& s, const std::vector<phaseinfo>& phases, eos form, double pmin,
                                   double pmax);
+// Its last lines: what the columns mean and their heads, the names `width` wide.
+void appendtransitionscolumns(std::string& s, int width);
 void appendtransitionstablerow(std::string& s, const transitionrow& r, int width);
 
 // What a pair's warning tells: at how many temperatures it has no row, the
