@@ -77,8 +77,10 @@ struct rowrun {
     }
     if (!(r.row.volume >= vmin && r.row.volume <= vmax)) {
       const std::string range = significant(vmin) + " to " + significant(vmax) + " A^3";
-      const std::string stop = "at " + where() + " the volume, " + significant(r.row.volume) +
-                               " A^3, leaves the volumes sampled (" + range + ")";
+      const std::string stop = "at " + where() +
+                               (std::isnan(r.row.volume) ? std::string(" the fit has no volume within")
+                                                         : " the volume, " + significant(r.row.volume) + " A^3, leaves") +
+                               " the volumes sampled (" + range + ")";
       messages += "lattice_thermo: " + ev + ": warning: " + stop +
                   ": no rows from there on at this pressure, as the fit would be an extrapolation\n";
       if (fv != nullptr) fvtext += "# stop: " + stop + "\n\n\n";
@@ -168,6 +170,8 @@ qhaphase phaseof(const options& o, std::size_t k) {
   ph.read = o.read;
   ph.atoms = o.atoms;
   ph.form = o.qha.form;
+  ph.strain.kind = o.qha.strain;
+  ph.strain.degree = o.qha.degree;
   ph.temps = o.temps;
   return ph;
 }

@@ -55,6 +55,13 @@ qhamodel makemodel(qhainput in) {
   m.electrons = in.electrons.empty() ? tabulated{} : in.electrons.reordered(m.order);
   m.atoms = in.atoms;
   for (double v : m.volume) m.points.emplace_back(v);
+  if (m.form == eos::strain) {
+    const double hartree = thermo::hartree / ev;  // eV
+    m.strain = in.strain;
+    m.strain.floor = 1e-15 * hartree * hartree;  // 1e-15 Ha^2
+    const int degree = straindegrees(m.strain, n).back();
+    if (n > static_cast<std::size_t>(degree)) m.strainbase = makebasis(m.strain.kind, m.volume, degree);
+  }
   if (!m.electrons.empty()) splinecolumns(m.electrons);
   if (m.zeropoint.empty())
     for (const harmonicdos& d : m.dos) m.zeropoint.push_back(d.zeropoint / ev);

@@ -10,6 +10,7 @@
 
 #include "thermo/harmonic/harmonic.hpp"
 #include "thermo/qha/eos.hpp"
+#include "thermo/qha/strain_fit.hpp"
 #include "thermo/qha/tabulated.hpp"
 
 namespace thermo {
@@ -17,6 +18,7 @@ namespace thermo {
 // What the files give, volume by volume in their order; per cell.
 struct qhainput {
   eos form = eos::vinet;
+  strainsettings strain;  // of --eos strain: the strain and the degree
   std::vector<double> volume, energy;  // A^3; eV, the static energy E(V)
   // What each energy's double leaves out of the digits it was written with
   // (eV; empty: nothing), here and in the electrons' table.
@@ -42,6 +44,10 @@ struct qhainput {
 // energies are: a plane-wave code's -3,000 eV changes no digit that counts.
 struct qhamodel {
   eos form = eos::vinet;
+  // --eos strain: its settings (the weights' floor set) and the basis of the
+  // volumes (none where they are too few for the degree).
+  strainsettings strain;
+  strainbasis strainbase;
   std::vector<double> volume, energy;  // energy less reference
   double reference = 0.0;              // eV
   double referencelow = 0.0;           // eV, what reference's double leaves out of its decimal

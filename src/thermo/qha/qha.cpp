@@ -7,6 +7,7 @@
 #include "thermo/base/two_threads.hpp"
 #include "thermo/harmonic/constants.hpp"
 #include "thermo/qha/parameter_derivatives.hpp"
+#include "thermo/qha/qha_strain.hpp"
 
 namespace thermo {
 
@@ -19,20 +20,54 @@ constexpr double jmol = elementary * avogadro;            // J/mol per eV
 // +0 for a value below zero by less than floor (and for -0).
 double clamped(double x, double floor) { return x <= 0.0 && x > -floor ? 0.0 : x; }
 
-// The fit of G_i given at each volume, with E0 less the reference.
+// The fit of G_i given at each volume, with E0 (the reference put back).
 bool fitof(const qhamodel& m, const std::vector<double>& g, parameters& p, std::string& why) {
-  const int n = static_cast<int>(m.volume.size());
-  const std::vector<double> zero(g.size(), 0.0);
-  const gibbsdata data{m.points.data(), g.data(), zero.data(), zero.data(), n};
-  hessian h;
-  if (!fiteos(m.form, data, p, h, why)) return false;
+  if (m.form == eos::strain) {
+    if (!strainparameters(m, g, 0.0, p, why)) return false;
+  } else {
+    const int n = static_cast<int>(m.volume.size());
+    const std::vector<double> zero(g.size(), 0.0);
+    const gibbsdata data{m.points.data(), g.data(), zero.data(), zero.data(), n};
+    hessian h;
+    if (!fiteos(m.form, data, p, h, why)) return false;
+  }
   p[0] += m.reference;
   return true;
 }
 
 }  // namespace
 
+void fillrow(const qhamodel& m, double t, double v, double b, double bprime, double g, double rms, double alpha,
+             double cv, double cp, double s, qharow& row) {
+  row.temperature = t;
+  row.volume = v;
+  row.gibbs_energy = g * kjmol;
+  row.bulk_modulus = b * gpa;
+  row.bulk_modulus_prime = bprime;
+  row.fit_rms = rms * kjmol;
+  // The scales of "zero within rounding": 3 n k_B per cell, and alpha's.
+  const double classical = 3.0 * m.atoms * boltzmann / ev;  // eV/K
+  if (t > 0.0) {
+    alpha = clamped(alpha, zerofloor * classical / (b * v));
+    cv = clamped(cv, zerofloor * classical);
+    cp = clamped(cp, zerofloor * classical);
+    s = clamped(s, zerofloor * classical);
+  } else {
+    alpha = cv = cp = s = 0.0;
+  }
+  const double gamma = cv >= gammafloor * classical ? alpha * b * v / cv : std::numeric_limits<double>::quiet_NaN();
+  row.thermal_expansion = alpha;
+  row.linear_thermal_expansion = alpha / 3.0;
+  row.heat_capacity_p = cp * jmol;
+  row.heat_capacity_v = cv * jmol;
+  row.gruneisen = gamma;
+  row.entropy = s * jmol;
+  // B_S = B_T in the limit where gamma is lost.
+  row.bulk_modulus_s = std::isnan(gamma) ? row.bulk_modulus : b * (1.0 + alpha * gamma * t) * gpa;
+}
+
 bool qhaat(const qhamodel& m, double t, double pressure, qhaoutcome& out, bool keep) {
+  if (m.form == eos::strain) return strainqhaat(m, t, pressure, out, keep);
   const int n = static_cast<int>(m.volume.size());
   std::vector<double> g(n), dg(n), d2g(n);
   if (!gibbsat(m, t, pressure, g.data(), dg.data(), d2g.data())) {
@@ -52,32 +87,8 @@ bool qhaat(const qhamodel& m, double t, double pressure, qhaoutcome& out, bool k
   }
   const auto [lo, hi] = std::minmax_element(g.begin(), g.end());
   out.spread = (*hi - *lo) * kjmol;
-  const double v = p[3], b = p[1];
-  qharow& row = out.row;
-  row.temperature = t;
-  row.volume = v;
-  row.gibbs_energy = (p[0] + m.reference) * kjmol;
-  row.bulk_modulus = b * gpa;
-  row.bulk_modulus_prime = p[2];
-  row.fit_rms = std::sqrt(squares / n) * kjmol;
-  // The scales of "zero within rounding": 3 n k_B per cell, and alpha's.
-  const double classical = 3.0 * m.atoms * boltzmann / ev;  // eV/K
-  double alpha = 0.0, cv = 0.0, cp = 0.0, s = 0.0;
-  if (t > 0.0) {
-    alpha = clamped(dp[3] / v, zerofloor * classical / (b * v));
-    cv = clamped(-t * secondderivative(m.form, v, p, dp, d2p), zerofloor * classical);
-    cp = clamped(-t * d2p[0], zerofloor * classical);
-    s = clamped(-dp[0], zerofloor * classical);
-  }
-  const double gamma = cv >= gammafloor * classical ? alpha * b * v / cv : std::numeric_limits<double>::quiet_NaN();
-  row.thermal_expansion = alpha;
-  row.linear_thermal_expansion = alpha / 3.0;
-  row.heat_capacity_p = cp * jmol;
-  row.heat_capacity_v = cv * jmol;
-  row.gruneisen = gamma;
-  row.entropy = s * jmol;
-  // B_S = B_T in the limit where gamma is lost.
-  row.bulk_modulus_s = std::isnan(gamma) ? row.bulk_modulus : b * (1.0 + alpha * gamma * t) * gpa;
+  fillrow(m, t, p[3], p[1], p[2], p[0] + m.reference, std::sqrt(squares / n), dp[3] / p[3],
+          -t * secondderivative(m.form, p[3], p, dp, d2p), -t * d2p[0], -dp[0], out.row);
   p[0] += m.reference;
   if (keep) {
     for (double& x : g) x += m.reference;

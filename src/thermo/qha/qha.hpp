@@ -47,6 +47,7 @@ struct qhaoutcome {
   parameters p{};             // the fit: E0 (with the reference put back), B0, B0', V0
   double spread = 0.0;        // kJ/mol, max - min of G_i
   std::vector<double> g;      // G_i (eV, with the reference), where asked for
+  strainpoly curve;           // --eos strain: the fit of G_i (eV, less the reference), where asked for
   bool ok = false;
   std::string why;
 };
@@ -59,6 +60,12 @@ void qharows(const qhamodel& m, const double* t, std::size_t n, double pressure,
 // The row at temperature t (K) and pressure (GPa); false with the reason in
 // out.why where t is not tabulated or the fit does not converge.
 bool qhaat(const qhamodel& m, double t, double pressure, qhaoutcome& out, bool keep = false);
+
+// The row at t of a fit at volume v with B0 b, B0' bprime and G g (eV,
+// eV/A^3; the reference put back), its residual and alpha (1/K), Cv, Cp and
+// S (eV/K): in the row's units, with the floors above.
+void fillrow(const qhamodel& m, double t, double v, double b, double bprime, double g, double rms, double alpha,
+             double cv, double cp, double s, qharow& row);
 
 // The row per formula unit, z of them per cell: volume, G, Cp, Cv, S and
 // the fit's rms divided by z.

@@ -106,6 +106,8 @@ void fitstrain(const strainbasis& b, const strainsettings& s, const double* y, s
   out.mean = strainpoly{{}, s0};
   out.dmean = strainpoly{{}, s1};
   out.d2mean = strainpoly{{}, s2};
+  out.dmembers.assign(derivatives ? m : 0, strainpoly{{}, s1});
+  out.d2members.assign(derivatives ? m : 0, strainpoly{{}, s2});
   for (std::size_t k = 0; k < m; ++k) {
     const int d = out.degrees[k];
     strainpoly& p = out.members[k];
@@ -114,6 +116,8 @@ void fitstrain(const strainbasis& b, const strainsettings& s, const double* y, s
     accumulate(out.mean.a, p.a, w[k]);
     if (!derivatives) continue;
     const std::vector<double> c1 = coefficients(b, q1, d), c2 = coefficients(b, q2, d);
+    out.dmembers[k].a = c1;
+    out.d2members[k].a = c2;
     accumulate(out.dmean.a, c1, w[k]);
     accumulate(out.dmean.a, p.a, w1[k]);
     accumulate(out.d2mean.a, c2, w[k]);

@@ -27,8 +27,10 @@ struct strainfit {
   std::vector<double> weights;      // summing to 1
   double rms = 0.0;                 // the root-mean-square residual of mean
   // Where the values' temperature derivatives were given: those of mean
-  // (its coefficients and tilt), each weight's derivatives included.
+  // (its coefficients and tilt), each weight's derivatives included, and
+  // those of each member.
   strainpoly dmean, d2mean;
+  std::vector<strainpoly> dmembers, d2members;
 };
 
 // The fit of y at the basis's volumes:

@@ -1,6 +1,7 @@
 #include "thermo/qha/transition_table.hpp"
 
 #include "thermo/harmonic/constants.hpp"
+#include "thermo/qha/qha_strain.hpp"
 
 namespace thermo {
 
@@ -15,11 +16,16 @@ void transitionsof(const std::vector<const qhamodel*>& models, const std::vector
                    double pmax, transitionsat& out) {
   const std::size_t n = models.size();
   std::vector<isotherm> its(n);
+  std::vector<straincurve> strains(n);
   std::vector<phasecurve*> curves(n, nullptr);
   out.failed.assign(n, "");
   for (std::size_t k = 0; k < n; ++k) {
-    if (makeisotherm(*models[k], units[k], t, its[k], out.failed[k])) curves[k] = &its[k];
-    else if (out.failed[k].empty()) out.failed[k] = "the fit fails";
+    if (models[k]->form == eos::strain) {
+      if (qhastraincurve(*models[k], t, units[k], strains[k], out.failed[k])) curves[k] = &strains[k];
+    } else if (makeisotherm(*models[k], units[k], t, its[k], out.failed[k])) {
+      curves[k] = &its[k];
+    }
+    if (curves[k] == nullptr && out.failed[k].empty()) out.failed[k] = "the fit fails";
   }
   transitionsamong(curves, pmin, pmax, out);
 }

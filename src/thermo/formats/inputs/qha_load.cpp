@@ -144,6 +144,7 @@ int readphase(qhaphase& ph) {
            1;
   qhainput in;
   in.form = ph.form;
+  in.strain = ph.strain;
   findings found;
   std::vector<double> thetainf;
   if (!readpoints(ph, data, in, found, thetainf)) return 1;

@@ -30,6 +30,7 @@ struct qhaphase {
   readoptions read;
   double atoms = 0.0;
   eos form = eos::vinet;
+  strainsettings strain;  // of --eos strain
   // What they make: the model, the fits of E(V) alone and at 0 K.
   qhamodel model;
   qhanames names;       // of the volumes kept, in e-v.dat's order

@@ -29,7 +29,13 @@ void appendfvblock(std::string& s, const qhamodel& m, const qhaoutcome& r, doubl
   shape[0] = 0.0;
   for (int k = 0; k < fvpoints; ++k) {
     const double v = k + 1 == fvpoints ? hi : lo + (hi - lo) * k / (fvpoints - 1);
-    point(v, r.p[0] + energy(m.form, v, shape.data()));
+    if (m.form == eos::strain) {
+      double e[4];
+      strainvalues(m.strainbase.scale, r.curve, v, e, 0);
+      point(v, e[0] + m.reference);
+    } else {
+      point(v, r.p[0] + energy(m.form, v, shape.data()));
+    }
   }
   s += "\n\n";
 }
