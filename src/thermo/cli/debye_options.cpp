@@ -100,12 +100,12 @@ std::string checkdebyeoptions(const debyeflags& f, const sharedtexts& shared, bo
   const std::string *mass = shared.mass, *atoms = shared.atoms;
   const std::size_t phases = o.qha.phases.size();
   if (!o.files.empty()) return "--debye takes no DOS files ('" + o.files.front() + "'): E(V) alone";
+  for (const phaseinput& p : o.qha.phases)
+    if (!p.efefile.empty()) return "--efe does not go with --debye: give the electrons by --dos-at-fermi";
   if (o.displacements || o.yaml || o.peratom || !o.writepds.empty() || !o.qha.writefv.empty() ||
       !o.qha.efefile.empty() || o.qha.excludeimaginary || dosoptions)
     return "--debye does not go with --displacements, --yaml, --per-atom, --write-pds, --write-fv, --efe, "
            "--exclude-imaginary or the options that read DOS files";
-  for (const phaseinput& p : o.qha.phases)
-    if (!p.efefile.empty()) return "--efe does not go with --debye: give the electrons by --dos-at-fermi";
   if (o.qha.formgiven && !strainform)
     return "--debye fits the strain polynomials: --eos " + std::string(eosname(o.qha.form)) + " does not go with it";
   o.qha.form = eos::strain;

@@ -32,7 +32,8 @@ const char* const usage =
     "Quasi-harmonic mode (Cp, thermal expansion, bulk modulus):\n"
     "  --qha EV_FILE     volume (A^3) and static energy (eV) per cell, a line per DOS FILE\n"
     "                    given, in the same order; at least 5 volumes\n"
-    "  --eos NAME        vinet (default), birch_murnaghan or murnaghan\n"
+    "  --eos NAME        vinet (default), birch_murnaghan, murnaghan or strain: polynomials in\n"
+    "                    a strain (--strain bm|pt, default bm; --degree D|average, default average)\n"
     "  --pressure LIST   in GPa, default 0, e.g. 0,5,10\n"
     "  FILE...           a DOS per volume, or phonopy's thermal_properties.yaml per volume\n"
     "                    (their temperatures then; the options above pick among them)\n"
@@ -53,6 +54,18 @@ const char* const usage =
     "  --phase-names A,B,...  their names; --formula-units Z1,Z2,... per cell (values per\n"
     "                    formula unit, a column 'stable' for the phase of lowest G)\n"
     "  --transitions PMIN,PMAX  instead: where each pair's G cross, PMIN to PMAX GPa\n"
+    "Debye models from E(V) alone (no phonons):\n"
+    "  --debye EV_FILE   volume (A^3) and static energy (eV) per cell; given once per phase\n"
+    "  --mass M --atoms N  the cell's molar mass (g/mol) and atoms (a list: one per phase)\n"
+    "  --poisson S       Poisson ratio of theta_D (default 0.25)\n"
+    "  --gruneisen G     Debye-Grueneisen instead: slater, dugdale-macdonald, vashchenko-zubarev,\n"
+    "                    free-volume, or A,B (gamma = A + B B')\n"
+    "  --constants C     si (default) or codata2006\n"
+    "  --error-bars      the spread across the averaged polynomial's degrees (_err_fit columns)\n"
+    "  --static          the static equation of state at the pressures instead\n"
+    "  --fits            the static fit's polynomials at p = 0 instead\n"
+    "  also --pressure, the temperatures, --dos-at-fermi, --phase-names, --formula-units,\n"
+    "  --transitions, --strain and --degree as above\n"
     "Thermal displacements, A^2 (<|u|^2>, B, and u_ab where there are eigenvectors):\n"
     "  --displacements   each atom's, from phonopy's mesh.yaml with eigenvectors (on the\n"
     "                    whole mesh), a DOS column per atom, or a total DOS of one element\n"
@@ -64,6 +77,7 @@ const char* const usage =
     "debye_temperature in K. --qha: volume in A^3 per cell, gibbs_energy kJ/mol,\n"
     "bulk moduli GPa, thermal_expansion 1/K (volumetric; linear_thermal_expansion is a\n"
     "third of it, for cubic or isotropic crystals), fit_rms kJ/mol. --qha-grid: a, b, c\n"
-    "in A, alpha_a, alpha_b, alpha_c 1/K.\n";
+    "in A, alpha_a, alpha_b, alpha_c 1/K. --debye: --qha's units; debye_temperature K,\n"
+    "--static's energies eV.\n";
 
 }  // namespace thermo

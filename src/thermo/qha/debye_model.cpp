@@ -103,7 +103,7 @@ bool makedebye(qhamodel data, const debyesettings& s, debyemodel& m, std::string
   std::size_t i = 1;
   auto slope = [&](std::size_t a) { return (e[a + 1] - e[a]) / (v[a + 1] - v[a]); };
   while (i + 1 < n && !(slope(i - 1) < slope(i))) ++i;
-  if (i + 1 >= n) return why = "E(V) curves downward over all its volumes: it has no minimum", false;
+  if (i + 1 >= n) return why = "E(V) nowhere curves upward over its volumes: it has no minimum", false;
   m.first = i - 1;
   const std::vector<double> sv(v.begin() + static_cast<long>(m.first), v.end());
   const std::vector<int> degrees = straindegrees(m.s.strain, sv.size());
