@@ -13,6 +13,7 @@
 #include "dos_object.hpp"
 #include "grid_call.hpp"
 #include "harmonic_calls.hpp"
+#include "debye_call.hpp"
 #include "phases_call.hpp"
 #include "pickled.hpp"
 #include "qha_files_call.hpp"
@@ -241,4 +242,5 @@ their alpha.)doc");
   bindphases(m);
   bindgrid(m);
   bindqhafiles(m);
+  binddebye(m);
 }

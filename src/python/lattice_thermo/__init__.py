@@ -10,8 +10,8 @@ by the lattice_thermo program's own library.
 Units follow the peer a name comes from: Dos's cv, entropy (J/K/mol) and
 helmholtz_free_energy, internal_energy, zero_point_energy (J/mol) are
 pymatgen's PhononDos units; thermal_properties() gives phonopy's
-ThermalProperties units (kJ/mol, J/K/mol); qha() the program's --qha
-columns (kJ/mol, J/K/mol, GPa, A^3 per cell); with several phases
+ThermalProperties units (kJ/mol, J/K/mol); qha() and debye() the
+program's --qha and --debye columns (kJ/mol, J/K/mol, GPa, A^3 per cell); with several phases
 (qha(phases=[Phase(...), ...]), transitions()) per mole of formula units;
 qha_grid() the --qha-grid columns (A, A^3, 1/K, kJ/mol, J/K/mol);
 displacements() and Dos's mean_square_displacement and b_factor the thermal
@@ -24,16 +24,19 @@ zero_point_energy give J/mol, as pymatgen's do; earlier versions gave kJ/mol
 """
 from . import _results  # noqa: F401 (to_dict, to_dataframe and plot of the results)
 from ._core import QhaGridResult, QhaPhasesResult, QhaResult, ThermalProperties, TransitionsResult
+from ._debye import DebyeResult, debye
 from ._displacements import Displacements, displacements
 from ._dos import Dos
 from ._phases import Phase, transitions
 from ._qha import qha, qha_files, qha_grid
 
-for _cls in (QhaResult, QhaGridResult, QhaPhasesResult, ThermalProperties, TransitionsResult, Dos, Phase, Displacements):
+for _cls in (QhaResult, QhaGridResult, QhaPhasesResult, ThermalProperties, TransitionsResult, Dos, Phase, Displacements,
+             DebyeResult):
     _cls.__module__ = __name__
-for _fn in (qha, qha_files, qha_grid, transitions, displacements):
+for _fn in (qha, qha_files, qha_grid, transitions, displacements, debye):
     _fn.__module__ = __name__
 del _cls, _fn
 
-__all__ = ["Displacements", "Dos", "Phase", "QhaGridResult", "QhaPhasesResult", "QhaResult", "ThermalProperties",
-           "TransitionsResult", "displacements", "qha", "qha_files", "qha_grid", "transitions"]
+__all__ = ["DebyeResult", "Displacements", "Dos", "Phase", "QhaGridResult", "QhaPhasesResult", "QhaResult",
+           "ThermalProperties", "TransitionsResult", "debye", "displacements", "qha", "qha_files", "qha_grid",
+           "transitions"]

@@ -14,8 +14,8 @@ bool debyemodelof(const std::string& name, const std::vector<double>& volume, co
   const std::size_t n = volume.size();
   if (n < 5) return messages += head + std::to_string(n) + " volumes; the fits need at least 5\n", false;
   if (!in.dosatfermi.empty() && in.dosatfermi.size() != n)
-    return messages += "lattice_thermo: --dos-at-fermi gives " + std::to_string(in.dosatfermi.size()) +
-                       " values, but " + name + " " + std::to_string(n) + " volumes: one for each, in its order\n",
+    return messages += "lattice_thermo: " + in.ferminame + " gives " + std::to_string(in.dosatfermi.size()) +
+                       " values for the " + std::to_string(n) + " volumes of " + name + ": one for each, in its order\n",
            false;
   qhainput q;
   q.form = eos::strain;

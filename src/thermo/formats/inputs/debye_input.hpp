@@ -12,6 +12,7 @@ namespace thermo {
 struct debyeinput {
   std::string evfile;              // as the command line names it ("-": standard input)
   std::vector<double> dosatfermi;  // states/eV per cell, in the file's order; empty: no electrons
+  std::string ferminame = "--dos-at-fermi";   // as messages name it
   double energyunit = 1.0, volumeunit = 1.0;  // the file's units as factors to eV and A^3
   debyesettings settings;
 };

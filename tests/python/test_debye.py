@@ -1,0 +1,95 @@
+"""debye(): the program's --debye CSV bit for bit, its error bars and
+variants, its warnings, its result read-only, and its bad input."""
+import csv
+import io
+import os
+import subprocess
+import warnings
+
+import numpy as np
+import pytest
+
+import lattice_thermo
+
+THERMO = os.environ.get("LHC_THERMO")
+EXAMPLE = os.environ.get("LHC_EXAMPLE")
+pytestmark = pytest.mark.skipif(not EXAMPLE or not THERMO, reason="LHC_EXAMPLE or LHC_THERMO not set")
+
+
+@pytest.fixture(scope="module")
+def ev():
+    return np.loadtxt(os.path.join(EXAMPLE, "e-v.dat"), unpack=True)
+
+
+def program(*args):
+    out = subprocess.run([THERMO, "--debye", os.path.join(EXAMPLE, "e-v.dat"), "--mass", "63.546", "--atoms", "1",
+                          "--csv", *args], capture_output=True, text=True, check=True)
+    return list(csv.DictReader(io.StringIO(out.stdout)))
+
+
+def test_the_programs_numbers(ev):
+    v, e = ev
+    r = lattice_thermo.debye(v, e, 63.546, 1, [0, 150, 300, 900], [0, 5], error_bars=True,
+                             dos_at_fermi=np.full(11, 0.3))
+    rows = program("--temperatures", "0,150,300,900", "--pressure", "0,5", "--error-bars", "--dos-at-fermi",
+                   ",".join(["0.3"] * 11))
+    assert r.volume.shape == (2, 4)
+    for k, row in enumerate(rows):
+        i, j = divmod(k, 4)
+        for name, text in row.items():
+            if name in ("pressure", "temperature"):
+                continue
+            assert getattr(r, name)[i, j] == float(text), name
+    assert np.all(r.last_temperature == 900.0)
+    assert np.array_equal(r.linear_thermal_expansion, r.thermal_expansion / 3.0)
+
+
+def test_variants_and_no_error_bars(ev):
+    v, e = ev
+    poisson = lattice_thermo.debye(v, e, 63.546, 1, 300.0)
+    slater = lattice_thermo.debye(v, e, 63.546, 1, 300.0, gruneisen="slater")
+    own = lattice_thermo.debye(v, e, 63.546, 1, 300.0, gruneisen=(-1.0 / 6.0, 0.5))
+    assert poisson.volume_err_fit is None
+    assert slater.volume[0, 0] == own.volume[0, 0]
+    assert abs(slater.volume[0, 0] / poisson.volume[0, 0] - 1.0) < 1e-13
+    dm = lattice_thermo.debye(v, e, 63.546, 1, 300.0, gruneisen="dugdale-macdonald")
+    assert dm.gruneisen[0, 0] == pytest.approx(poisson.gruneisen[0, 0] - 1.0 / 3.0, abs=0.02)
+    old = lattice_thermo.debye(v, e, 63.546, 1, 300.0, constants="codata2006", strain="pt", degree=3)
+    assert old.volume[0, 0] == pytest.approx(poisson.volume[0, 0], rel=1e-3)
+    with pytest.raises(AttributeError):
+        poisson.volume = None
+    with pytest.raises(ValueError):
+        poisson.volume[0, 0] = 1.0
+
+
+def test_leaving_the_volumes_warns(ev):
+    v, e = ev
+    with pytest.warns(UserWarning, match="no volume within those fitted"):
+        r = lattice_thermo.debye(v, e, 63.546, 1, np.arange(0, 2001, 100.0))
+    assert np.isnan(r.volume[0, -1])
+    assert 1000.0 < r.last_temperature[0] < 2000.0
+
+
+def test_bad_input(ev):
+    v, e = ev
+    with pytest.raises(ValueError, match="not a molar mass"):
+        lattice_thermo.debye(v, e, -1.0, 1, 300.0)
+    with pytest.raises(ValueError, match="not a whole number of atoms"):
+        lattice_thermo.debye(v, e, 63.5, 1.5, 300.0)
+    with pytest.raises(TypeError, match="mass must be a real number"):
+        lattice_thermo.debye(v, e, "63.5", 1, 300.0)
+    with pytest.raises(ValueError, match="is none of slater"):
+        lattice_thermo.debye(v, e, 63.5, 1, 300.0, gruneisen="grueneisen")
+    with pytest.raises(ValueError, match="error_bars needs the average"):
+        lattice_thermo.debye(v, e, 63.5, 1, 300.0, degree=3, error_bars=True)
+    with pytest.raises(ValueError, match="4 volumes; the fits need at least 5"):
+        lattice_thermo.debye(v[:4], e[:4], 63.5, 1, 300.0)
+    with pytest.raises(ValueError, match="no minimum within the volumes"):
+        lattice_thermo.debye([10, 11, 12, 13, 14], [5, 3, 2, 1.5, 1.2], 63.5, 1, 300.0)
+    with pytest.raises(ValueError, match="volume 2 is given twice"):
+        lattice_thermo.debye([1.0, 1.0, 2.0, 3.0, 4.0], [1, 0, 0.1, 0.5, 1], 63.5, 1, 300.0)
+    with pytest.raises(ValueError, match="dos_at_fermi gives 2 values"):
+        lattice_thermo.debye(v, e, 63.5, 1, 300.0, dos_at_fermi=[1.0, 2.0])
+    with warnings.catch_warnings():
+        warnings.simplefilter("error")
+        lattice_thermo.debye(v, e, 63.5, 1, 300.0)  # no warning on the example
