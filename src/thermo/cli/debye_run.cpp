@@ -155,6 +155,19 @@ int rundebye(const options& o, common::outchannel& out, common::outchannel& err)
   if (o.csv) w.text = debyecsvheader(l);
   std::vector<char> rowed(np, 0);
   const long count = o.temps.count();
+  // Each phase's fits of F(V, T) at the temperatures of a block; where one
+  // block holds them all, made once for every pressure.
+  std::vector<std::vector<debyeisotherm>> isotherms(np);
+  long cached = -1;  // the block they hold
+  auto fitblock = [&](long from, std::size_t n) {
+    if (cached == from) return;
+    for (auto& block : isotherms) block.assign(n, debyeisotherm{});
+    alternateruns(n, n >= 8, [&](std::size_t i) {
+      for (std::size_t k = 0; k < np; ++k)
+        debyeisothermat(phases[k].model, o.temps.at(from + static_cast<long>(i)), isotherms[k][i]);
+    });
+    cached = from;
+  };
   for (std::size_t j = 0; j < o.qha.pressures.size(); ++j) {
     const double pressure = o.qha.pressures[j];
     if (!o.csv) {
@@ -168,13 +181,11 @@ int rundebye(const options& o, common::outchannel& out, common::outchannel& err)
       // Each phase's rows of the block, two threads sharing the temperatures.
       std::vector<std::vector<debyerow>> rows(np, std::vector<debyerow>(n)), errs(np, std::vector<debyerow>(n));
       std::vector<std::vector<char>> ok(np, std::vector<char>(n, 0));
+      fitblock(from, n);
       alternateruns(n, n >= 8, [&](std::size_t i) {
-        debyeisotherm iso;
-        for (std::size_t k = 0; k < np; ++k) {
-          if (!live[k]) continue;
-          debyeisothermat(phases[k].model, o.temps.at(from + static_cast<long>(i)), iso);
-          ok[k][i] = debyerowat(phases[k].model, iso, pressure, rows[k][i], l.errors ? &errs[k][i] : nullptr);
-        }
+        for (std::size_t k = 0; k < np; ++k)
+          if (live[k])
+            ok[k][i] = debyerowat(phases[k].model, isotherms[k][i], pressure, rows[k][i], l.errors ? &errs[k][i] : nullptr);
       });
       for (std::size_t i = 0; i < n; ++i) {
         std::size_t stable = np;

@@ -78,6 +78,8 @@ void debyeisothermat(const debyemodel& m, double t, debyeisotherm& out) {
     out.f[i] = m.gridenergy[i] + debyevibration(m.gridtheta[i], t, m.s.atoms, k.kb).f - el * m.gridfermi[i];
   fitstrain(m.grid, m.s.strain, out.f.data(), out.fit);
   out.pressures = pressuresat(m.grid.scale, out.fit.mean, m.grid.volume);
+  out.memberpressures.clear();
+  for (const strainpoly& p : out.fit.members) out.memberpressures.push_back(pressuresat(m.grid.scale, p, m.grid.volume));
 }
 
 bool debyerowat(const debyemodel& m, const debyeisotherm& f, double p, debyerow& r, debyerow* spread) {
@@ -92,8 +94,7 @@ bool debyerowat(const debyemodel& m, const debyeisotherm& f, double p, debyerow&
     const strainpoly& fk = f.fit.members[k];
     const std::size_t e = staticmember(m, f.fit.degrees[k]);
     double vk;
-    if (e == m.staticfit.degrees.size() ||
-        !volumeat(m.grid.scale, fk, m.grid.volume, pressuresat(m.grid.scale, fk, m.grid.volume), pe, vk))
+    if (e == m.staticfit.degrees.size() || !volumeat(m.grid.scale, fk, m.grid.volume, f.memberpressures[k], pe, vk))
       continue;
     const debyerow rk =
         rowof(m, f, m.staticfit.members[e], m.memberv0[e], m.memberb0[e], m.membertheta0[e], fk, vk, p);

@@ -17,6 +17,7 @@ struct debyeisotherm {
   std::vector<double> f;
   strainfit fit;
   std::vector<double> pressures;  // -F' of the mean at the grid volumes, eV/A^3
+  std::vector<std::vector<double>> memberpressures;  // the same of each member
 };
 void debyeisothermat(const debyemodel& m, double t, debyeisotherm& out);
 
