@@ -13,12 +13,13 @@ build=$2
 prefix=$work/prefix
 "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log" >&2; fail "cmake --install failed"; }
 share=$prefix/share/lattice_heat_capacity
-for f in bin/lattice_heat_capacity bin/lattice_thermo bin/plot_heat_capacity bin/plot_thermo bin/plot_qha bin/plot_phases bin/plot_aniso; do
+for f in bin/lattice_heat_capacity bin/lattice_thermo bin/plot_heat_capacity bin/plot_thermo bin/plot_qha bin/plot_phases \
+  bin/plot_aniso bin/plot_debye; do
   [ -x "$prefix/$f" ] || fail "$f is not installed as a program"
 done
 for f in elphon/co_elphon_4.out_ep_PDS examples/cu_emt/e-v.dat examples/cu_emt/v01/total_dos.dat README.md \
          examples/cu_hcp_emt/dense/e-v.dat docs/heat_capacity.png docs/thermo.png docs/thermo_volumes.png docs/qha.png \
-         docs/phases.png; do
+         docs/phases.png docs/debye.png; do
   [ -s "$share/$f" ] || fail "share/lattice_heat_capacity/$f is missing"
 done
 for page in "$(dirname "$0")"/../docs/*.md; do
