@@ -1,7 +1,9 @@
 #include "debye_call.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 #include "interrupts.hpp"
 #include "qha_call.hpp"
@@ -74,10 +76,13 @@ py::dict debye(const py::object& volumes, const py::object& energies, double mas
   for (std::size_t i = 0; i < n; ++i)
     if (!(v[i] > 0.0) || !std::isfinite(v[i]) || !std::isfinite(e[i]))
       throw py::value_error("volume " + std::to_string(i + 1) + ": a volume that is not positive, or a value that is not finite");
-  for (std::size_t i = 0; i < n; ++i)
-    for (std::size_t j = 0; j < i; ++j)
-      if (v[i] == v[j])
-        throw py::value_error("volume " + std::to_string(i + 1) + " is given twice (also as volume " + std::to_string(j + 1) + ")");
+  std::vector<std::size_t> order(n);
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return v[a] < v[b]; });
+  for (std::size_t k = 1; k < n; ++k)
+    if (v[order[k]] == v[order[k - 1]])
+      throw py::value_error("volume " + std::to_string(order[k] + 1) + " is given twice (also as volume " +
+                            std::to_string(order[k - 1] + 1) + ")");
   thermo::debyemodel model;
   std::string messages;
   if (!thermo::debyemodelof("energies", v, e, {}, in, model, messages)) throw py::value_error(bare(messages).back());

@@ -165,9 +165,10 @@ strainbasis makebasis(strainkind kind, std::vector<double> volumes, int degree) 
       a(i, j) = cur;
     }
   }
+  b.a.assign(a.data(), a.data() + static_cast<std::size_t>(n) * m);
   const Eigen::HouseholderQR<Eigen::MatrixXd> qr(a);
-  const Eigen::MatrixXd q = qr.householderQ() * Eigen::MatrixXd::Identity(n, n);
-  b.q.assign(q.data(), q.data() + static_cast<std::size_t>(n) * n);
+  const Eigen::MatrixXd q = qr.householderQ() * Eigen::MatrixXd::Identity(n, m);
+  b.q.assign(q.data(), q.data() + static_cast<std::size_t>(n) * m);
   b.r.assign(static_cast<std::size_t>(m) * m, 0.0);
   for (int j = 0; j < m; ++j)
     for (int i = 0; i <= j; ++i) b.r[static_cast<std::size_t>(j) * m + i] = qr.matrixQR()(i, j);
@@ -175,15 +176,25 @@ strainbasis makebasis(strainkind kind, std::vector<double> volumes, int degree) 
 }
 
 std::vector<double> projected(const strainbasis& b, const double* y) {
-  const std::size_t n = b.size();
-  std::vector<double> out(n, 0.0);
-  for (std::size_t j = 0; j < n; ++j) {
+  const std::size_t n = b.size(), m = static_cast<std::size_t>(b.degree) + 1;
+  std::vector<double> out(m, 0.0);
+  for (std::size_t j = 0; j < m; ++j) {
     const double* col = b.q.data() + j * n;
     double s = 0.0;
     for (std::size_t i = 0; i < n; ++i) s += col[i] * y[i];
     out[j] = s;
   }
   return out;
+}
+
+std::vector<double> residuals(const strainbasis& b, const double* y, const std::vector<double>& c) {
+  const std::size_t n = b.size();
+  std::vector<double> r(y, y + n);
+  for (std::size_t j = 0; j < c.size(); ++j) {
+    const double* col = b.a.data() + j * n;
+    for (std::size_t i = 0; i < n; ++i) r[i] -= c[j] * col[i];
+  }
+  return r;
 }
 
 std::vector<double> coefficients(const strainbasis& b, const std::vector<double>& qty, int k) {

@@ -58,24 +58,26 @@ std::vector<double> pressuresat(const strainscale& sc, const strainpoly& poly, c
 // beyond them. False where the steps leave [lo, hi] or do not settle.
 bool volumenear(const strainscale& sc, const strainpoly& poly, double p, double lo, double hi, double& v);
 
-// The least squares of a set of volumes: the Chebyshev matrix
-// [T_0(t_i) ... T_K(t_i)] of degree K factored as Q R (Householder), so
-// that each fit of degree k <= K is R_k^-1 (Q^T y)_(0..k) and its squared
-// residual the sum of (Q^T y)_j^2 beyond k: no normal equations, no
-// cancellation.
+// The least squares of a set of volumes: the Chebyshev matrix A =
+// [T_0(t_i) ... T_K(t_i)] of degree K factored as Q R (Householder, Q thin:
+// memory N (K + 1)), so that each fit of degree k <= K is R_k^-1 (Q^T y)_(0..k),
+// without normal equations.
 struct strainbasis {
   strainscale scale;
   std::vector<double> volume;  // sorted, distinct
   int degree = 0;              // K
-  std::vector<double> q;       // N x N, column-major: Q
+  std::vector<double> a;       // N x (K + 1), column-major: A
+  std::vector<double> q;       // N x (K + 1), column-major: Q
   std::vector<double> r;       // (K + 1) x (K + 1), column-major, upper: R
   std::size_t size() const { return volume.size(); }
 };
 strainbasis makebasis(strainkind kind, std::vector<double> volumes, int degree);
 
-// Q^T y, all N values.
+// Q^T y, K + 1 values.
 std::vector<double> projected(const strainbasis& b, const double* y);
 // The coefficients of degree k from Q^T y's first k + 1 values.
 std::vector<double> coefficients(const strainbasis& b, const std::vector<double>& qty, int k);
+// y_i - (A c)_i at each volume: the residuals of coefficients c.
+std::vector<double> residuals(const strainbasis& b, const double* y, const std::vector<double>& c);
 
 }  // namespace thermo

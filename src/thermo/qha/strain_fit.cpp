@@ -16,7 +16,7 @@ std::vector<int> straindegrees(const strainsettings& s, std::size_t n) {
 namespace {
 
 // The tilt of y at the volumes: where the lowest value sits at an end pair.
-bool tilted(const strainbasis& b, const double* y) {
+bool edgeminimum(const strainbasis& b, const double* y) {
   const std::size_t n = b.size();
   const std::size_t low = static_cast<std::size_t>(std::min_element(y, y + n) - y);
   return low <= 1 || low + 2 >= n;
@@ -26,17 +26,16 @@ double tiltof(const strainbasis& b, const double* y) {
   return -(y[m] - y[m - 1]) / (b.volume[m] - b.volume[m - 1]);
 }
 
-// Q^T of y + s V.
-std::vector<double> tiltedprojection(const strainbasis& b, const double* y, double s) {
+// y + s V.
+std::vector<double> tilted(const strainbasis& b, const double* y, double s) {
   std::vector<double> t(y, y + b.size());
   for (std::size_t i = 0; i < t.size(); ++i) t[i] += s * b.volume[i];
-  return projected(b, t.data());
+  return t;
 }
 
-// sum over j > k of x_j z_j.
-double tail(const std::vector<double>& x, const std::vector<double>& z, int k) {
+double dot(const std::vector<double>& x, const std::vector<double>& z) {
   double s = 0.0;
-  for (std::size_t j = static_cast<std::size_t>(k) + 1; j < x.size(); ++j) s += x[j] * z[j];
+  for (std::size_t i = 0; i < x.size(); ++i) s += x[i] * z[i];
   return s;
 }
 
@@ -53,25 +52,35 @@ void fitstrain(const strainbasis& b, const strainsettings& s, const double* y, s
   const double nn = static_cast<double>(n);
   out.degrees = straindegrees(s, n);
   const std::size_t m = out.degrees.size();
-  const bool tilt = tilted(b, y), derivatives = dy != nullptr && d2y != nullptr;
+  const bool tilt = edgeminimum(b, y), derivatives = dy != nullptr && d2y != nullptr;
   const double s0 = tilt ? tiltof(b, y) : 0.0;
-  const std::vector<double> q0 = tiltedprojection(b, y, s0);
-  std::vector<double> q1, q2;
+  const std::vector<double> y0 = tilted(b, y, s0), q0 = projected(b, y0.data());
+  std::vector<double> y1, y2, q1, q2;
   double s1 = 0.0, s2 = 0.0;
   if (derivatives) {
     s1 = tilt ? tiltof(b, dy) : 0.0;
     s2 = tilt ? tiltof(b, d2y) : 0.0;
-    q1 = tiltedprojection(b, dy, s1);
-    q2 = tiltedprojection(b, d2y, s2);
+    y1 = tilted(b, dy, s1);
+    y2 = tilted(b, d2y, s2);
+    q1 = projected(b, y1.data());
+    q2 = projected(b, y2.data());
   }
-  // Each member's mean square residual and its derivatives.
+  // Each member: its coefficients (and theirs of the derivatives), its mean
+  // square residual and the residual's derivatives, from the residuals
+  // themselves.
   std::vector<double> sq(m), sq1(m), sq2(m);
+  std::vector<std::vector<double>> c0(m), c1(m), c2(m);
   for (std::size_t k = 0; k < m; ++k) {
     const int d = out.degrees[k];
-    sq[k] = tail(q0, q0, d) / nn;
+    c0[k] = coefficients(b, q0, d);
+    const std::vector<double> r0 = residuals(b, y0.data(), c0[k]);
+    sq[k] = dot(r0, r0) / nn;
     if (derivatives) {
-      sq1[k] = 2.0 * tail(q0, q1, d) / nn;
-      sq2[k] = 2.0 * (tail(q1, q1, d) + tail(q0, q2, d)) / nn;
+      c1[k] = coefficients(b, q1, d);
+      c2[k] = coefficients(b, q2, d);
+      const std::vector<double> r1 = residuals(b, y1.data(), c1[k]), r2 = residuals(b, y2.data(), c2[k]);
+      sq1[k] = 2.0 * dot(r0, r1) / nn;
+      sq2[k] = 2.0 * (dot(r1, r1) + dot(r0, r2)) / nn;
     }
   }
   // The weights: u_k = -sigma_k^2 / q k / n, q = min sigma^2 + floor.
@@ -109,30 +118,22 @@ void fitstrain(const strainbasis& b, const strainsettings& s, const double* y, s
   out.dmembers.assign(derivatives ? m : 0, strainpoly{{}, s1});
   out.d2members.assign(derivatives ? m : 0, strainpoly{{}, s2});
   for (std::size_t k = 0; k < m; ++k) {
-    const int d = out.degrees[k];
     strainpoly& p = out.members[k];
-    p.a = coefficients(b, q0, d);
+    p.a = c0[k];
     p.tilt = s0;
     accumulate(out.mean.a, p.a, w[k]);
     if (!derivatives) continue;
-    const std::vector<double> c1 = coefficients(b, q1, d), c2 = coefficients(b, q2, d);
-    out.dmembers[k].a = c1;
-    out.d2members[k].a = c2;
-    accumulate(out.dmean.a, c1, w[k]);
+    out.dmembers[k].a = c1[k];
+    out.d2members[k].a = c2[k];
+    accumulate(out.dmean.a, c1[k], w[k]);
     accumulate(out.dmean.a, p.a, w1[k]);
-    accumulate(out.d2mean.a, c2, w[k]);
-    accumulate(out.d2mean.a, c1, 2.0 * w1[k]);
+    accumulate(out.d2mean.a, c2[k], w[k]);
+    accumulate(out.d2mean.a, c1[k], 2.0 * w1[k]);
     accumulate(out.d2mean.a, p.a, w2[k]);
   }
-  // The mean's residual, point by point.
-  double squares = 0.0;
-  for (std::size_t i = 0; i < n; ++i) {
-    double e[4];
-    strainvalues(b.scale, out.mean, b.volume[i], e, 0);
-    const double r = e[0] - y[i];
-    squares += r * r;
-  }
-  out.rms = std::sqrt(squares / nn);
+  // The mean's residual (y + sV less P is y less P - sV).
+  const std::vector<double> r = residuals(b, y0.data(), out.mean.a);
+  out.rms = std::sqrt(dot(r, r) / nn);
 }
 
 double memberspread(const std::vector<double>& weights, const std::vector<double>& x) {

@@ -131,6 +131,20 @@ TEST(ThermoDebye, StaticFitsAndTheRangeRule) {
   EXPECT_GT(qharows(stop.out).size(), 1u);
 }
 
+// 20,000 volumes: the fits' memory grows as the volumes times the degrees
+// (a square of the volumes would be 3.2 GB here).
+TEST(ThermoDebye, ManyVolumes) {
+  const auto r = runwith({"--debye", evfile("db_many.dat", 20000), "--mass", "63.546", "--atoms", "1", "--temperatures",
+                          "300", "--csv", "--error-bars"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto rows = qharows(r.out);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_NEAR(rows[0].at("volume") / 11.8, 1.0, 0.02);
+  // k/N in the weights' exponent makes them near equal for so many
+  // volumes, degree 2 included: a spread of some 5e-4 A^3.
+  EXPECT_LT(rows[0].at("volume_err_fit"), 1e-3);
+}
+
 TEST(ThermoDebye, BadInput) {
   const std::string ev = evfile("db_bad.dat");
   const std::vector<std::string> ok = {"--debye", ev, "--mass", "63.5", "--atoms", "1"};
