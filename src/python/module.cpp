@@ -231,7 +231,8 @@ array; None for a mesh.yaml.)doc")
 The quasi-harmonic approximation, as lattice_thermo --qha computes it:
 volumes (A^3 per cell) and static energies (eV per cell), a Dos for each
 volume in the same order, temperatures (K, a number or a 1-D array-like),
-the equation of state (vinet, birch_murnaghan or murnaghan) and one or more
+the equation of state (vinet, birch_murnaghan, murnaghan or strain: the
+averaged strain polynomials, as --eos strain) and one or more
 pressures (GPa). Returns a QhaResult; where V(T) leaves the volumes sampled,
 a warning through the warnings module and NaN from there on at that
 pressure. Runs on both cores without the GIL; Ctrl-C stops it. At most

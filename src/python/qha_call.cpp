@@ -84,7 +84,7 @@ std::array<py::object*, 21> arraysof(qharesult& r) {
 
 thermo::eos eosof(const std::string& form) {
   thermo::eos e;
-  if (!thermo::parseeos(form, e)) throw py::value_error("unknown equation of state '" + form + "'; one of vinet, birch_murnaghan, murnaghan");
+  if (!thermo::parseeos(form, e)) throw py::value_error("unknown equation of state '" + form + "'; one of vinet, birch_murnaghan, murnaghan, strain");
   return e;
 }
 

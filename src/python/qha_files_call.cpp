@@ -41,7 +41,7 @@ DOS file per volume (read as Dos.from_file reads it) or phonopy's
 thermal_properties.yaml per volume; efe, phonopy's fe-v.dat (the
 electrons' free energy in eV per cell, the static energy included, at each
 temperature and volume), or dos_at_fermi, N(E_F) per volume in e-v.dat's
-order (states/eV per cell) for Sommerfeld's F_el; eos (vinet,
+order (states/eV per cell) for Sommerfeld's F_el; eos (vinet, strain,
 birch_murnaghan or murnaghan); pressures (GPa); temperatures (K; None: 0 to
 1000 K every 10 K, or every temperature of the thermal_properties.yaml
 files, which must hold those given); exclude_imaginary: the volumes with

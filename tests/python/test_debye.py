@@ -93,3 +93,29 @@ def test_bad_input(ev):
     with warnings.catch_warnings():
         warnings.simplefilter("error")
         lattice_thermo.debye(v, e, 63.5, 1, 300.0)  # no warning on the example
+
+
+def test_tables_plots_and_pickles(ev, tmp_path):
+    # to_dict() is the CSV, column for column; plot() draws; a pickle
+    # comes back read-only and equal.
+    import pickle
+    v, e = ev
+    r = lattice_thermo.debye(v, e, 63.546, 1, [0, 300, 600], [0, 5], error_bars=True)
+    rows = program("--temperatures", "0,300,600", "--pressure", "0,5", "--error-bars")
+    table = r.to_dict()
+    assert list(table) == list(rows[0])
+    for name, column in table.items():
+        assert np.array_equal(column, [float(row[name]) for row in rows]), name
+    back = pickle.loads(pickle.dumps(r))
+    assert np.array_equal(back.volume_err_fit, r.volume_err_fit) and back.entropy_err_fit is not None
+    assert not back.volume.flags.writeable
+    plain = lattice_thermo.debye(v, e, 63.546, 1, 300.0)
+    assert "volume_err_fit" not in plain.to_dict() and "electronic_entropy" not in plain.to_dict()
+    assert pickle.loads(pickle.dumps(plain)).volume_err_fit is None
+    try:
+        import matplotlib
+    except ImportError:
+        return
+    matplotlib.use("Agg")
+    axes = r.plot()
+    assert len(axes) == 6 and axes[1].get_ylabel().startswith("V")

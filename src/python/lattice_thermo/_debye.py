@@ -30,19 +30,27 @@ class DebyeResult:
     spread across the averaged polynomial's degrees as <column>_err_fit
     (None otherwise). NaN from the first temperature whose volume leaves
     those fitted, at that pressure; and pressures (GPa), temperatures (K),
-    last_temperature (K, per pressure; NaN: none)."""
+    last_temperature (K, per pressure; NaN: none). to_dict(),
+    to_dataframe() and plot() as every result's; it pickles."""
 
-    __slots__ = ("pressures", "temperatures", "last_temperature", "fit_rms", "linear_thermal_expansion") + _COLUMNS + \
-        tuple(c + "_err_fit" for c in _COLUMNS)
+    __slots__ = ("pressures", "temperatures", "last_temperature") + _COLUMNS + \
+        tuple(c + "_err_fit" for c in _COLUMNS) + ("fit_rms", "linear_thermal_expansion")
 
     def __init__(self, arrays):
+        arrays = dict(arrays)
+        arrays.setdefault("linear_thermal_expansion", np.asarray(arrays["thermal_expansion"]) / 3.0)
         for name in self.__slots__:
-            object.__setattr__(self, name, arrays.get(name))
-        object.__setattr__(self, "linear_thermal_expansion", arrays["thermal_expansion"] / 3.0)
-        self.linear_thermal_expansion.flags.writeable = False
+            value = arrays.get(name)
+            if value is not None:
+                value = np.asarray(value, dtype=np.float64)
+                value.flags.writeable = False
+            object.__setattr__(self, name, value)
 
     def __setattr__(self, name, value):
         raise AttributeError(f"DebyeResult's {name} cannot be set: its arrays are read-only")
+
+    def __reduce__(self):
+        return (DebyeResult, ({name: getattr(self, name) for name in self.__slots__},))
 
     def __repr__(self):
         p, t = self.pressures, self.temperatures

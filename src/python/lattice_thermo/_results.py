@@ -1,7 +1,10 @@
 """The module's results given to_dict(), to_dataframe() and plot(): how each
 becomes a table (its axes, as the program's CSV shows them) and its panels.
 A new result class is one tabulate() and one drawable() here."""
+import numpy as np
+
 from . import _core
+from ._debye import DebyeResult
 from ._displacements import Displacements
 from ._plots import QHA, THERMAL, drawable
 from ._plots_axes import GRID, PATH
@@ -37,3 +40,12 @@ tabulate(Displacements, Layout([TEMPERATURES, Axis(None, "atom", count=lambda r:
                                                    attached={"element": "elements", "mass": "masses"})],
                                skip=["thermal_displacement_matrices"]))
 drawable(Displacements, DISPLACEMENTS)
+
+# --debye's CSV: a pressure column always, the electrons' own columns (and
+# their spreads) where there are electrons; fit_rms and the linear
+# expansion, which it does not write, left out.
+ELECTRONS = ("electronic_free_energy", "electronic_energy", "electronic_entropy", "electronic_heat_capacity")
+tabulate(DebyeResult, Layout([Axis("pressures", "pressure"), TEMPERATURES], skip=["fit_rms", "linear_thermal_expansion"],
+                             omit=lambda r: () if np.nansum(r.electronic_entropy) > 0.0
+                             else ELECTRONS + tuple(c + "_err_fit" for c in ELECTRONS)))
+drawable(DebyeResult, QHA)
