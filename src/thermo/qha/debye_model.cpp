@@ -153,9 +153,17 @@ bool makedebye(qhamodel data, const debyesettings& s, debyemodel& m, std::string
   for (std::size_t k = 0; k < gv.size(); ++k) {
     double theta, gamma;
     thetaat(m, m.staticfit.mean, m.v0, m.b0, m.theta0, gv[k], theta, gamma);
-    if (!(theta > 0.0))
-      return why = "E(V) curves downward at " + significant(gv[k]) + " A^3: there is no Debye temperature there",
+    if (!(theta > 0.0 && std::isfinite(theta))) {
+      strainvalues(sc, m.staticfit.mean, gv[k], ev, 2);
+      if (!(ev[2] > 0.0))
+        return why = "E(V) curves downward at " + significant(gv[k]) + " A^3: there is no Debye temperature there",
+               false;
+      // E'' is fine: the Debye-Grueneisen exponents overflow (or underflow) theta.
+      return why = "theta_D at " + significant(gv[k]) + " A^3 is " + significant(theta) + " K, theta0 (B/B0)^" +
+                   significant(m.s.b) + " (V0/V)^" + significant(m.s.a) + " with theta0 = " + significant(m.theta0) +
+                   " K and B/B0 = " + significant(gv[k] * ev[2] / m.b0) + ": is --gruneisen's A,B meant?",
              false;
+    }
     m.gridtheta.push_back(theta);
     m.gridenergy.push_back(e[m.first + k]);
     m.gridfermi.push_back(m.data.dosatfermi.empty() ? 0.0 : m.data.dosatfermi[m.first + k]);

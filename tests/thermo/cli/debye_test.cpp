@@ -187,6 +187,8 @@ TEST(ThermoDebye, BadInput) {
   bad("10 5\n11 4\n12 3\n13 2\n14 1\n", "E(V) nowhere curves upward over its volumes: it has no minimum");
   bad("10 5\n11 3\n12 2\n13 1.5\n14 1.2\n", "E(V) has no minimum within the volumes (10 to 14 A^3)");
   bad("10 1\n11 0.2\n12 0\n13 0.3\n14 1\n", "--dos-at-fermi gives 2 values", {"--dos-at-fermi", "1,2"});
+  // Exponents that overflow theta are named as such, not blamed on E(V)'s curvature.
+  bad("10 1\n11 0.2\n12 0\n13 0.3\n14 1\n", "is inf K, theta0 (B/B0)^1e+300", {"--gruneisen", "1e300,1e300"});
   const auto missing = runwith({"--debye", "no-such-file.dat", "--mass", "63.5", "--atoms", "1"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find("lattice_thermo: no-such-file.dat: "), std::string::npos) << missing.err;
