@@ -131,6 +131,58 @@ TEST(ThermoDebye, StaticFitsAndTheRangeRule) {
   EXPECT_GT(qharows(stop.out).size(), 1u);
 }
 
+// Every warning --debye gives, in the one form every mode's take
+// ("lattice_thermo: FILE: warning: ", which --strict looks for), each with
+// the rows still written.
+TEST(ThermoDebye, EveryWarningInTheOneForm) {
+  auto bm3 = [](double v) {
+    const double eta = std::pow(11.8 / v, 2.0 / 3.0), d = eta - 1.0;
+    return -3.7 + 9.0 / 16.0 * 11.8 * 0.85 * (d * d * d * 4.5 + d * d * (6.0 - 4.0 * eta));
+  };
+  // The volumes and energies of evfile(), bent or scaled.
+  auto curve = [&](const std::string& name, double energyscale, double first, int levelled) {
+    std::string s;
+    char buf[96];
+    std::vector<double> v;
+    for (int i = 0; i < 15; ++i) v.push_back(11.8 * (0.92 + 0.2 * i / 14.0));
+    if (first != 0.0) {  // a first volume above the curve's convex continuation
+      std::snprintf(buf, sizeof buf, "%.17g %.17g\n", v[0] - 0.2, bm3(v[0]) + first);
+      s += buf;
+    }
+    for (double x : v) {
+      std::snprintf(buf, sizeof buf, "%.17g %.17g\n", x, bm3(x) * energyscale);
+      s += buf;
+    }
+    for (int k = 1; k <= levelled; ++k) {  // larger volumes where E(V) levels off
+      std::snprintf(buf, sizeof buf, "%.17g %.17g\n", v.back() + 0.15 * k, bm3(v.back()));
+      s += buf;
+    }
+    return writefile("db_warned_" + name + ".dat", s);
+  };
+  struct warned {
+    std::string file, atoms, what;
+    std::vector<std::string> more;
+  };
+  const warned cases[] = {
+      {curve("lead", 1.0, 0.001, 0), "1", "E(V) curves downward at its smallest volumes: the first 1", {}},
+      {curve("tail", 1.0, 0.0, 3), "1", "E(V) curves downward from 12.8789 A^3 on: the 6 largest volumes", {}},
+      {curve("stiff", 20.0, 0.0, 0), "1", "the static fit's B0 is 2723.7 GPa, outside 0.1 to 2000 GPa", {}},
+      {curve("plain", 1.0, 0.0, 0), "4", "its volumes are 2.714 to 3.304 A^3 per atom for 4 atoms", {}},
+      {curve("plain", 1.0, 0.0, 0), "1", "at 300 K and -20 GPa no volume within those fitted", {"--pressure", "-20,0"}},
+      {curve("plain", 1.0, 0.0, 0), "1", "at 500 GPa the static fit has no volume", {"--pressure", "0,500", "--static"}},
+  };
+  for (const warned& c : cases) {
+    const auto r = runwith(with({"--debye", c.file, "--mass", "63.546", "--atoms", c.atoms, "--csv", "--temperatures",
+                                 "300"}, c.more));
+    EXPECT_EQ(r.status, 0) << c.what << "\n" << r.err;
+    EXPECT_EQ(qharows(r.out).size(), 1u) << c.what;
+    const std::string line = "lattice_thermo: " + c.file + ": warning: ";
+    EXPECT_EQ(r.err.rfind(line, 0), 0u) << r.err;
+    EXPECT_NE(r.err.find(line + c.what), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one warning: " << r.err;
+  }
+}
+
 // 20,000 volumes: the fits' memory grows as the volumes times the degrees
 // (a square of the volumes would be 3.2 GB here).
 TEST(ThermoDebye, ManyVolumes) {
