@@ -118,7 +118,7 @@ def test_tables_plots_and_pickles(ev, tmp_path):
         return
     matplotlib.use("Agg")
     axes = r.plot()
-    assert len(axes) == 6 and axes[1].get_ylabel().startswith("V")
+    assert len(axes) == 6 and axes[1].get_ylabel().startswith("V") and axes[5].get_ylabel().startswith("θ_D")
 
 
 def test_strain_polynomials_under_qha_are_the_programs(ev):

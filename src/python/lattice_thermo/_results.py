@@ -6,7 +6,7 @@ import numpy as np
 from . import _core
 from ._debye import DebyeResult
 from ._displacements import Displacements
-from ._plots import QHA, THERMAL, drawable
+from ._plots import QHA, THERMAL, by_pressure, drawable
 from ._plots_axes import GRID, PATH
 from ._plots_phases import DISPLACEMENTS, PHASES, TRANSITIONS
 from ._tables import Axis, Layout, tabulate
@@ -48,4 +48,6 @@ ELECTRONS = ("electronic_free_energy", "electronic_energy", "electronic_entropy"
 tabulate(DebyeResult, Layout([Axis("pressures", "pressure"), TEMPERATURES], skip=["fit_rms", "linear_thermal_expansion"],
                              omit=lambda r: () if np.nansum(r.electronic_entropy) > 0.0
                              else ELECTRONS + tuple(c + "_err_fit" for c in ELECTRONS)))
-drawable(DebyeResult, QHA)
+# Its panels: qha's, with theta_D at V(T), the model's own, in place of B'.
+drawable(DebyeResult, [panel for panel in QHA if panel[0] != "bulk_modulus_prime"] +
+         [("debye_temperature", by_pressure("debye_temperature", "θ_D (K)", "Debye temperature at V(T)"), None)])
