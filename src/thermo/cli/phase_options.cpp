@@ -110,6 +110,23 @@ std::string fermiof(const std::string& text, std::vector<double>& to) {
   return "";
 }
 
+qhaphase phaseof(const options& o, std::size_t k) {
+  qhaphase ph;
+  const phaseinput& in = o.qha.phases[k];
+  ph.evfile = in.evfile;
+  ph.efefile = in.efefile;
+  ph.name = in.name;
+  ph.formulaunits = in.formulaunits;
+  ph.files = in.files;
+  ph.dosatfermi = in.dosatfermi;
+  ph.excludeimaginary = o.qha.excludeimaginary;
+  ph.read = o.read;
+  ph.atoms = o.atoms;
+  ph.form = o.qha.form;
+  ph.temps = o.temps;
+  return ph;
+}
+
 std::string foldername(const std::string& path) {
   if (path == "-" || path.empty()) return "";
   std::error_code e;

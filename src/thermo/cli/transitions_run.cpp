@@ -25,8 +25,10 @@ int runtransitions(const options& o, const std::vector<qhaphase>& phases, common
   }
   int width = 4;
   for (const qhaphase& ph : phases) width = std::max(width, static_cast<int>(ph.name.size()));
-  std::string text = o.csv ? transitionscsvheader() : std::string(), messages;
-  if (!o.csv) appendtransitionstableheader(text, infoof(phases), o.qha.form, o.qha.pmin, o.qha.pmax);
+  const bool errors = o.qha.errorbars;
+  std::string text = o.csv ? transitionscsvheader(errors) : std::string(), messages;
+  if (!o.csv) appendtransitionstableheader(text, infoof(phases), o.qha.form, o.qha.pmin, o.qha.pmax, errors);
+  std::string lost;  // the first row without error bars, and why
   bool failed = false;
   auto write = [&] {
     err.write(messages.data(), messages.size());
@@ -50,7 +52,7 @@ int runtransitions(const options& o, const std::vector<qhaphase>& phases, common
     block.assign(t.size(), transitionsat{});
     // Each temperature on its own, on two threads.
     alternateruns(t.size(), t.size() >= 8, [&](std::size_t i) {
-      transitionsof(models, units, t[i], o.qha.pmin, o.qha.pmax, block[i]);
+      transitionsof(models, units, t[i], o.qha.pmin, o.qha.pmax, block[i], errors);
     });
     for (std::size_t i = 0; i < t.size(); ++i) {
       const transitionsat& r = block[i];
@@ -71,10 +73,13 @@ int runtransitions(const options& o, const std::vector<qhaphase>& phases, common
         records[p].note(t[i], c);
       }
       for (const transition& x : r.rows) {
-        const transitionrow row{t[i], phases[x.low].name, phases[x.high].name, x.pressure, x.volumechange,
-                                x.entropychange, x.slope};
-        if (o.csv) appendtransitioncsv(text, row);
-        else appendtransitionstablerow(text, row, width);
+        const transitionrow row{t[i],           phases[x.low].name, phases[x.high].name, x.pressure, x.volumechange,
+                                x.entropychange, x.slope,            x.pressureerr,       x.slopeerr};
+        if (o.csv) appendtransitioncsv(text, row, errors);
+        else appendtransitionstablerow(text, row, width, errors);
+        if (!x.errorswhy.empty() && lost.empty())
+          lost = "lattice_thermo: warning: " + row.low + " and " + row.high + at + "their crossing's error bars cannot be taken (" +
+                 x.errorswhy + "): nan; the first such row\n";
       }
     }
     if (!write()) return 1;
@@ -86,6 +91,7 @@ int runtransitions(const options& o, const std::vector<qhaphase>& phases, common
                   pairwarning(phases[pairs[p].first].name, phases[pairs[p].second].name, records[p], count,
                               o.qha.pmin, o.qha.pmax) +
                   "\n";
+  messages += lost;
   err.write(messages.data(), messages.size());
   return failed ? 1 : 0;
 }

@@ -16,9 +16,6 @@ constexpr double ev = elementary;                         // J
 constexpr double kjmol = elementary * avogadro / 1000.0;  // kJ/mol per eV
 constexpr double jmol = elementary * avogadro;            // J/mol per eV
 
-// +0 for a value below zero by less than floor (and for -0).
-double clamped(double x, double floor) { return x <= 0.0 && x > -floor ? 0.0 : x; }
-
 // The fit of G_i given at each volume, with E0 less the reference.
 bool fitof(const qhamodel& m, const std::vector<double>& g, parameters& p, std::string& why) {
   const int n = static_cast<int>(m.volume.size());
@@ -50,34 +47,37 @@ bool qhaat(const qhamodel& m, double t, double pressure, qhaoutcome& out, bool k
     const double r = energy(m.form, m.volume[i], p.data()) - g[i];
     squares += r * r;
   }
-  const auto [lo, hi] = std::minmax_element(g.begin(), g.end());
-  out.spread = (*hi - *lo) * kjmol;
   const double v = p[3], b = p[1];
   qharow& row = out.row;
+  // The scale of "zero within rounding": 3 n k_B per cell.
+  const double classical = 3.0 * m.atoms * boltzmann / ev;  // eV/K
+  double values[rowerrorcount];
+  rowvalues(t, classical, p, dp, d2p, values);
   row.temperature = t;
   row.volume = v;
   row.gibbs_energy = (p[0] + m.reference) * kjmol;
-  row.bulk_modulus = b * gpa;
+  row.bulk_modulus = values[2];
   row.bulk_modulus_prime = p[2];
   row.fit_rms = std::sqrt(squares / n) * kjmol;
-  // The scales of "zero within rounding": 3 n k_B per cell, and alpha's.
-  const double classical = 3.0 * m.atoms * boltzmann / ev;  // eV/K
-  double alpha = 0.0, cv = 0.0, cp = 0.0, s = 0.0;
+  double cv = 0.0, s = 0.0;
   if (t > 0.0) {
-    alpha = clamped(dp[3] / v, zerofloor * classical / (b * v));
-    cv = clamped(-t * secondderivative(m.form, v, p, dp, d2p), zerofloor * classical);
-    cp = clamped(-t * d2p[0], zerofloor * classical);
-    s = clamped(-dp[0], zerofloor * classical);
+    cv = clampedzero(-t * secondderivative(m.form, v, p, dp, d2p), zerofloor * classical);
+    s = clampedzero(-dp[0], zerofloor * classical);
   }
+  const double alpha = values[3];
   const double gamma = cv >= gammafloor * classical ? alpha * b * v / cv : std::numeric_limits<double>::quiet_NaN();
   row.thermal_expansion = alpha;
   row.linear_thermal_expansion = alpha / 3.0;
-  row.heat_capacity_p = cp * jmol;
+  row.heat_capacity_p = values[4];
   row.heat_capacity_v = cv * jmol;
   row.gruneisen = gamma;
   row.entropy = s * jmol;
   // B_S = B_T in the limit where gamma is lost.
   row.bulk_modulus_s = std::isnan(gamma) ? row.bulk_modulus : b * (1.0 + alpha * gamma * t) * gpa;
+  if (out.errors && !rowerrors(m.form, data, t, classical, p, row.errors, out.errorswhy)) {
+    constexpr double none = std::numeric_limits<double>::quiet_NaN();
+    row.errors.fill({none, none, none});
+  }
   p[0] += m.reference;
   if (keep) {
     for (double& x : g) x += m.reference;
@@ -92,6 +92,8 @@ void qharows(const qhamodel& m, const double* t, std::size_t n, double pressure,
 
 qharow performula(qharow r, double z) {
   for (double* x : {&r.volume, &r.gibbs_energy, &r.heat_capacity_p, &r.heat_capacity_v, &r.entropy, &r.fit_rms}) *x /= z;
+  for (int j : {0, 1, 4})
+    for (double* x : {&r.errors[j].data, &r.errors[j].model, &r.errors[j].fit}) *x /= z;
   return r;
 }
 

@@ -1,6 +1,9 @@
 #include "thermo/qha/transition_table.hpp"
 
+#include <limits>
+
 #include "thermo/harmonic/constants.hpp"
+#include "thermo/qha/transition_errors.hpp"
 
 namespace thermo {
 
@@ -12,7 +15,7 @@ std::vector<std::pair<std::size_t, std::size_t>> pairsof(std::size_t n) {
 }
 
 void transitionsof(const std::vector<const qhamodel*>& models, const std::vector<double>& units, double t, double pmin,
-                   double pmax, transitionsat& out) {
+                   double pmax, transitionsat& out, bool errors) {
   constexpr double jmol = elementary * avogadro;  // J/mol per eV
   const std::size_t n = models.size();
   std::vector<isotherm> its(n);
@@ -32,7 +35,13 @@ void transitionsof(const std::vector<const qhamodel*>& models, const std::vector
       const double dv = high.volume - low.volume, ds = high.entropy - low.entropy;
       // + 0.0: no -0 where S is 0 (at 0 K).
       out.rows.push_back({x.firstlow ? a : b, x.firstlow ? b : a, x.pressure, dv + 0.0, ds * jmol + 0.0,
-                          ds / dv * gpa + 0.0});
+                          ds / dv * gpa + 0.0, {}, {}, {}});
+      transition& row = out.rows.back();
+      if (errors &&
+          !transitionerrors(its[a], its[b], models[a]->form, x.pressure, row.pressureerr, row.slopeerr, row.errorswhy)) {
+        constexpr double none = std::numeric_limits<double>::quiet_NaN();
+        row.pressureerr = row.slopeerr = {none, none, none};
+      }
     }
   }
 }

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "thermo/qha/error_bars.hpp"
 #include "thermo/qha/transitions.hpp"
 
 namespace thermo {
@@ -18,6 +19,10 @@ struct transition {
   double volumechange;    // A^3 per formula unit, V_high - V_low
   double entropychange;   // J/K/mol of formula units, S_high - S_low
   double slope;           // GPa/K, dp/dT = dS/dV (the exact derivative of the pressure in T)
+  // Where asked for: the error bars of the pressure and the slope (NaN,
+  // with why, where a re-run failed).
+  errorbar pressureerr{}, slopeerr{};
+  std::string errorswhy;
 };
 
 struct transitionsat {
@@ -30,8 +35,9 @@ struct transitionsat {
 std::vector<std::pair<std::size_t, std::size_t>> pairsof(std::size_t n);
 
 // The phases of models (with units formula units per cell each) at
-// temperature t: every pair's crossings in [pmin, pmax] GPa.
+// temperature t: every pair's crossings in [pmin, pmax] GPa; with `errors`,
+// each with its error bars (transitionerrors).
 void transitionsof(const std::vector<const qhamodel*>& models, const std::vector<double>& units, double t, double pmin,
-                   double pmax, transitionsat& out);
+                   double pmax, transitionsat& out, bool errors = false);
 
 }  // namespace thermo

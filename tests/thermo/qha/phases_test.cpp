@@ -23,28 +23,6 @@ using namespace thermotest;
 
 constexpr double kjmol = elementary * avogadro / 1000.0;  // kJ/mol per eV
 
-// An E(V) file of the volumes and energies given, every digit kept.
-std::string evfile(const std::string& name, const std::vector<double>& v, const std::vector<double>& e) {
-  std::string s;
-  char buf[96];
-  for (std::size_t i = 0; i < v.size(); ++i) {
-    std::snprintf(buf, sizeof buf, "%.17g %.17g\n", v[i], e[i]);
-    s += buf;
-  }
-  return writefile(name, s);
-}
-
-// The arguments of two or more phases: --qha E(V) and its DOS files each.
-std::vector<std::string> phasesargs(const std::vector<std::pair<std::string, std::vector<std::string>>>& phases,
-                                    std::vector<std::string> extra) {
-  for (const auto& [ev, doses] : phases) {
-    extra.push_back("--qha");
-    extra.push_back(ev);
-    extra.insert(extra.end(), doses.begin(), doses.end());
-  }
-  return extra;
-}
-
 // The CSV's text column `name` of each row.
 std::vector<std::string> textcolumn(const std::string& csv, const std::string& name) {
   std::stringstream in(csv);

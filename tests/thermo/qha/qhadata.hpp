@@ -94,6 +94,28 @@ inline dataset qhatables(const std::string& name, double gamma, const std::vecto
   }
   return d;
 }
+// An E(V) file of the volumes and energies given, every digit kept.
+inline std::string evfile(const std::string& name, const std::vector<double>& v, const std::vector<double>& e) {
+  std::string s;
+  char buf[96];
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    std::snprintf(buf, sizeof buf, "%.17g %.17g\n", v[i], e[i]);
+    s += buf;
+  }
+  return writefile(name, s);
+}
+
+// The arguments of two or more phases: --qha E(V) and its DOS files each.
+inline std::vector<std::string> phasesargs(const std::vector<std::pair<std::string, std::vector<std::string>>>& phases,
+                                    std::vector<std::string> extra) {
+  for (const auto& [ev, doses] : phases) {
+    extra.push_back("--qha");
+    extra.push_back(ev);
+    extra.insert(extra.end(), doses.begin(), doses.end());
+  }
+  return extra;
+}
+
 inline std::vector<std::string> qhaargs(const dataset& d, std::vector<std::string> extra) {
   std::vector<std::string> args = {"--qha", d.ev};
   args.insert(args.end(), extra.begin(), extra.end());
