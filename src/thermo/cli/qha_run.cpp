@@ -71,8 +71,8 @@ struct rowrun {
   void judge(const qhaphase& ph, const qhaoutcome& r, double pressure, char& doubted) {
     const char kind = r.errorswhy.empty() ? 1 : 2;
     if ((doubted & kind) || !r.errors || ph.model.volume.size() < static_cast<std::size_t>(errorbarvolumes)) return;
-    const std::string w = doubtwarning(showpath(ph.evfile), r, ph.model.atoms, pressure,
-                                       "--error-bars gives every row's error bars, --write-fv the fits");
+    const std::string w = doubtwarning("lattice_thermo: " + showpath(ph.evfile) + ": warning: ", r, ph.model.atoms,
+                                       pressure, "--error-bars gives every row's error bars, --write-fv the fits");
     if (!w.empty()) doubted |= kind;
     messages += w;
   }

@@ -35,10 +35,9 @@ bool doubtcheckpoint(long i, long count) {
   return false;
 }
 
-std::string doubtwarning(const std::string& name, const qhaoutcome& r, double atoms, double pressure,
+std::string doubtwarning(const std::string& lead, const qhaoutcome& r, double atoms, double pressure,
                          const std::string& hint) {
-  const std::string at = "lattice_thermo: " + name + ": warning: at " + significant(r.row.temperature) +
-                         " K and " + significant(pressure) + " GPa ";
+  const std::string at = lead + "at " + significant(r.row.temperature) + " K and " + significant(pressure) + " GPa ";
   if (!r.errorswhy.empty()) return at + "the fit's error bars cannot be taken (" + r.errorswhy + "): its answer may be in doubt\n";
   const qharow& w = r.row;
   const double values[rowerrorcount] = {w.volume, w.gibbs_energy, w.bulk_modulus, w.thermal_expansion, w.heat_capacity_p};

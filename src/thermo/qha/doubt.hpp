@@ -29,11 +29,11 @@ int doubtful(const double values[rowerrorcount], const rowerrorbars& errors, dou
 bool doubtcheckpoint(long i, long count);
 
 // The warning's line for the outcome r (its row per cell, with its error
-// bars) of the phase `name` (as messages show it) with `atoms` per cell at
-// `pressure` (GPa): where a value's error bar exceeds the test's share of
-// it, or where the error bars could not be taken; "" where neither. `hint`
-// says how to see the error bars and the fits.
-std::string doubtwarning(const std::string& name, const qhaoutcome& r, double atoms, double pressure,
+// bars) of a phase with `atoms` per cell at `pressure` (GPa), after `lead`
+// (what names the phase): where a value's error bar exceeds the test's
+// share of it, or where the error bars could not be taken; "" where
+// neither. `hint` says how to see the error bars and the fits.
+std::string doubtwarning(const std::string& lead, const qhaoutcome& r, double atoms, double pressure,
                          const std::string& hint);
 
 }  // namespace thermo
