@@ -31,14 +31,17 @@ FORMS = ("vinet", "birch_murnaghan", "murnaghan")
 QUANTITIES = ("volume", "gibbs_energy", "bulk_modulus", "thermal_expansion", "heat_capacity_p")
 
 
+# (k + 1) / (k + 2)!, highest first, for Horner's rule.
+_PHI = [(k + 1) / math.factorial(k + 2) for k in range(13, -1, -1)]
+
+
 def _phi(z):
-    """(1 + (z - 1) e^z) / z^2, complex too."""
+    """(1 + (z - 1) e^z) / z^2 = sum (k + 1) z^k / (k + 2)!, complex too."""
     z = np.asarray(z)
     small = np.abs(z) < 0.1
     zs = np.where(small, 1.0, z)
     quotient = (1 + (zs - 1) * np.exp(zs)) / (zs * zs)
-    series = sum((k + 1) * z ** k / math.factorial(k + 2) for k in range(14))
-    return np.where(small, series, quotient)
+    return np.where(small, np.polyval(_PHI, z), quotient)
 
 
 def _murnaghan_m(b, L):
