@@ -178,19 +178,8 @@ TEST(ThermoErrorBars, EachRowsAgainstRunsWithoutEachVolumeAndWithEachForm) {
       }
     }
   // Per formula unit: the same crystal in a doubled cell with --formula-units 2.
-  std::vector<double> v2, e2;
-  for (std::size_t i = 0; i < d.volume.size(); ++i) {
-    v2.push_back(2.0 * d.volume[i]);
-    e2.push_back(2.0 * d.energy[i]);
-  }
-  std::vector<std::string> doubled;
-  for (std::size_t i = 0; i < d.doses.size(); ++i) {
-    std::stringstream in(readtext(d.doses[i]));
-    std::string s;
-    for (double f, g; in >> f >> g;) s += shortest(f) + " " + shortest(2.0 * g) + "\n";
-    doubled.push_back(writefile("eb_rows_dos2_" + std::to_string(i), s));
-  }
-  const auto two = runwith(phasesargs({{d.ev, d.doses}, {evfile("eb_rows_ev2", v2, e2), doubled}},
+  const dataset twice = doubled(d, "eb_rows2");
+  const auto two = runwith(phasesargs({{d.ev, d.doses}, {twice.ev, twice.doses}},
                                       {"--csv", "--temperatures", "300", "--formula-units", "1,2", "--error-bars"}));
   ASSERT_EQ(two.status, 0) << two.err;
   const auto pair = qharows(two.out);
