@@ -272,17 +272,19 @@ clapeyron_slope (None without it). It can be pickled and copied.)doc");
         py::arg("error_bars") = false, R"doc(
 Several phases in one quasi-harmonic run, as lattice_thermo --qha given more
 than once computes them: each phase's rows per formula unit at every
-pressure and temperature, and which phase is stable. Returns a
-QhaPhasesResult.)doc");
+pressure and temperature, and which phase is stable; error_bars=True adds
+each value's error bars, as for one phase. Returns a QhaPhasesResult.)doc");
   m.def("transitions", &transitions, py::arg("phases"), py::arg("temperatures"), py::arg("pmin"), py::arg("pmax"),
         py::arg("eos"), py::arg("error_bars") = false, R"doc(
 The pressures where each pair of phases' Gibbs energies per formula unit
 cross, at each temperature, between pressure_range's two pressures (GPa), as
 lattice_thermo --qha ... --transitions computes them, with the volume and
 entropy changes there and the Clapeyron slope dp/dT = dS/dV from the exact
-S and V. Returns a TransitionsResult; one warning per pair that lacks a row
-at some temperature names the first. Runs on both cores without the GIL;
-Ctrl-C stops it.)doc");
+S and V; error_bars=True adds the error bars of the pressure and the slope
+(each crossing found again without each volume of either phase, and with
+each equation of state). Returns a TransitionsResult; one warning per pair
+that lacks a row at some temperature names the first. Runs on both cores
+without the GIL; Ctrl-C stops it.)doc");
 }
 
 }  // namespace pymodule

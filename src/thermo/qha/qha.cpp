@@ -1,8 +1,8 @@
 #include "thermo/qha/qha.hpp"
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "thermo/base/two_threads.hpp"
 #include "thermo/harmonic/constants.hpp"
