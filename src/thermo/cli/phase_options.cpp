@@ -7,6 +7,7 @@
 #include "thermo/base/number_text.hpp"
 #include "thermo/base/problem.hpp"
 #include "thermo/cli/option_values.hpp"
+#include "thermo/qha/error_bars.hpp"
 
 namespace thermo {
 
@@ -125,6 +126,16 @@ qhaphase phaseof(const options& o, std::size_t k) {
   ph.form = o.qha.form;
   ph.temps = o.temps;
   return ph;
+}
+
+std::string errorbarsrefused(const options& o, const std::vector<qhaphase>& phases) {
+  if (!o.qha.errorbars) return "";
+  for (const qhaphase& ph : phases)
+    if (const std::size_t n = ph.model.volume.size(); n < static_cast<std::size_t>(errorbarvolumes))
+      return "lattice_thermo: " + showpath(ph.evfile) + ": --error-bars needs " + std::to_string(errorbarvolumes) +
+             " volumes or more (the fit's 5 and one to leave out); it has " + std::to_string(n) +
+             "\ntry 'lattice_thermo --help'\n";
+  return "";
 }
 
 std::string foldername(const std::string& path) {

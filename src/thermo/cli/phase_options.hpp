@@ -33,6 +33,10 @@ std::string fermiof(const std::string& text, std::vector<double>& to);
 // Phase k of those the command line describes, as a phase to be read.
 qhaphase phaseof(const options& o, std::size_t k);
 
+// With --error-bars, the usage error of a phase read with fewer volumes
+// than the jackknife needs (its message lines), else "".
+std::string errorbarsrefused(const options& o, const std::vector<qhaphase>& phases);
+
 // The name of the folder a file is in ("fcc" for fcc/e-v.dat; for e-v.dat,
 // the current folder's), or "" where there is none.
 std::string foldername(const std::string& path);

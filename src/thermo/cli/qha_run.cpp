@@ -196,16 +196,7 @@ int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
   std::vector<qhaphase> phases;
   for (std::size_t k = 0; k < o.qha.phases.size(); ++k) phases.push_back(phaseof(o, k));
   if (const int status = readphases(phases, err); status >= 0) return status;
-  if (o.qha.errorbars)
-    for (const qhaphase& ph : phases)
-      if (const std::size_t n = ph.model.volume.size(); n < static_cast<std::size_t>(errorbarvolumes)) {
-        // A usage error, found once the files are read.
-        const std::string m = "lattice_thermo: " + showpath(ph.evfile) + ": --error-bars needs " +
-                              std::to_string(errorbarvolumes) + " volumes or more (the fit's 5 and one to leave " +
-                              "out); it has " + std::to_string(n) + "\ntry 'lattice_thermo --help'\n";
-        err.write(m.data(), m.size());
-        return 2;
-      }
+  if (const std::string e = errorbarsrefused(o, phases); !e.empty()) return err.write(e.data(), e.size()), 2;
   if (o.qha.transitions) return runtransitions(o, phases, out, err);
   axialpath path;
   if (!o.aniso.latticefile.empty()) {

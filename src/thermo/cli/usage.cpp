@@ -41,28 +41,17 @@ const char* const usage =
     "  --dos-at-fermi LIST  or N(E_F), states/eV per cell, per volume: Sommerfeld's F_el\n"
     "  --exclude-imaginary  leave out the volumes with imaginary modes\n"
     "  --write-fv FILE   also write G(V) at each temperature with its fitted curve\n"
-    "  --error-bars      the fit's error bars of V, G, B_T, alpha and Cp (and of p and dp/dT
-"
-    "                    with --transitions): columns <name>_err_data (the jackknife over the
-"
-    "                    volumes), _err_model (the spread over the three EOS) and _err (both)
-"
-    "  --lattice LAT     with --qha: the lengths a b c (A) of each volume's relaxed cell, a
-"
-    "                    line each in EV_FILE's order; adds a, b, c and their alpha
-"
-    "Thermal expansion along each axis:
-"
-    "  --qha-grid GRID   a line per cell, `a c volume energy` or `a b c volume energy` (A,
-"
-    "                    A^3, eV per cell), a DOS FILE (or thermal_properties.yaml) each;
-"
-    "                    --pressure, --efe, --dos-at-fermi, --exclude-imaginary,
-"
-    "                    --write-fv and the temperatures as with --qha
-"
-    "  --degree D        the surface's total degree in the lengths, 3 (default) or 4
-"
+    "  --error-bars      the fit's error bars of V, G, B_T, alpha and Cp (and of p and dp/dT\n"
+    "                    with --transitions): columns <name>_err_data (the jackknife over the\n"
+    "                    volumes), _err_model (the spread over the three EOS) and _err (both)\n"
+    "  --lattice LAT     with --qha: the lengths a b c (A) of each volume's relaxed cell, a\n"
+    "                    line each in EV_FILE's order; adds a, b, c and their alpha\n"
+    "Thermal expansion along each axis:\n"
+    "  --qha-grid GRID   a line per cell, `a c volume energy` or `a b c volume energy` (A,\n"
+    "                    A^3, eV per cell), a DOS FILE (or thermal_properties.yaml) each;\n"
+    "                    --pressure, --efe, --dos-at-fermi, --exclude-imaginary,\n"
+    "                    --write-fv and the temperatures as with --qha\n"
+    "  --degree D        the surface's total degree in the lengths, 3 (default) or 4\n"
     "Several phases: --qha EV_FILE FILE... each, its --efe or --dos-at-fermi after it\n"
     "  --phase-names A,B,...  their names; --formula-units Z1,Z2,... per cell (values per\n"
     "                    formula unit, a column 'stable' for the phase of lowest G)\n"

@@ -273,6 +273,28 @@ TEST(ThermoErrorBars, ColumnsTableAndRefusals) {
   const auto harmonic = runwith({"--error-bars", d.doses[0]});
   EXPECT_EQ(harmonic.status, 2);
   EXPECT_NE(harmonic.err.find("--error-bars go with --qha"), std::string::npos) << harmonic.err;
+  // The grid mode has none yet: refused, not ignored (it gave its rows
+  // without a word).
+  const std::string grid = std::string(LHC_EXAMPLES) + "/cu_hcp_grid_emt";
+  std::vector<std::string> args = {"--qha-grid", grid + "/grid.dat", "--csv", "--temperatures", "300", "--error-bars"};
+  for (int i = 1; i <= 49; ++i) args.push_back(grid + (i < 10 ? "/g0" : "/g") + std::to_string(i) + "/total_dos.dat");
+  const auto ongrid = runwith(args);
+  EXPECT_EQ(ongrid.status, 2);
+  EXPECT_NE(ongrid.err.find("--error-bars goes with --qha: --qha-grid gives no error bars yet"), std::string::npos)
+      << ongrid.err;
+  EXPECT_TRUE(ongrid.out.empty());
+  // --lattice's lengths are values: after the row's, before the error bars.
+  std::string lat;
+  for (double v : d.volume) lat += shortest(std::cbrt(v)) + " " + shortest(std::cbrt(v)) + " " + shortest(std::cbrt(v)) + "\n";
+  const auto path = runwith(qhaargs(d, {"--csv", "--temperatures", "300", "--error-bars", "--lattice",
+                                        writefile("eb_cols_lat", lat)}));
+  ASSERT_EQ(path.status, 0) << path.err;
+  std::string withpath = head;
+  withpath.insert(withpath.find(",volume_err_data"), ",a,b,c,alpha_a,alpha_b,alpha_c");
+  EXPECT_EQ(path.out.substr(0, path.out.find('\n')), withpath);
+  const auto pathrow = qharows(path.out)[0];
+  EXPECT_EQ(pathrow.at("volume_err"), row.at("volume_err"));
+  EXPECT_NEAR(pathrow.at("a"), std::cbrt(row.at("volume")), 1e-12);
 }
 
 TEST(ThermoErrorBars, ConciseNotation) {
