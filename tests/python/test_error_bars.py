@@ -1,9 +1,11 @@
 """error_bars=True: qha() of one phase and of several, and transitions(),
-against the program's --error-bars CSV bit for bit; the arrays absent
-without it; the refusals; the warning where an answer is in doubt."""
+against the program's --error-bars CSV bit for bit; the arrays None
+without it; in the tables, pickles and pictures; the refusals; the warning
+where an answer is in doubt."""
 import csv
 import io
 import os
+import pickle
 import subprocess
 import warnings
 
@@ -73,19 +75,44 @@ def test_several_phases_and_transitions_equal_the_programs_csv(copper, tmp_path)
               Phase(0.97 * v, e + 0.02, [Dos.from_file(p) for p in files(hcp)], name="dense", formula_units=2)]
     rows, _ = program(args)
     result = lattice_thermo.qha(phases=phases, temperatures=[0.0, 400.0, 800.0], error_bars=True)
+    assert list(result.to_dict()) == list(rows[0])  # the error bars after stable
     for r in rows:
         f, i = ["fcc", "dense"].index(r["phase"]), [0.0, 400.0, 800.0].index(float(r["temperature"]))
         for name in ERRORS:
             assert same(getattr(result, name)[f, 0, i], r[name]), (name, r["phase"], r["temperature"])
     rows, _ = program(args + ["--transitions", "0,10"])
     crossings = lattice_thermo.transitions(phases, [0.0, 400.0, 800.0], (0.0, 10.0), error_bars=True)
-    assert len(rows) == len(crossings) == 3
+    assert len(rows) == len(crossings) == 3 and list(crossings.to_dict()) == list(rows[0])
     for j, r in enumerate(rows):
         for name in ("pressure_err_data", "pressure_err_model", "pressure_err", "clapeyron_slope_err_data",
                      "clapeyron_slope_err_model", "clapeyron_slope_err"):
             assert same(getattr(crossings, name)[j], r[name]), (name, r["temperature"])
     assert (crossings.pressure_err > 0).all()
-    assert not hasattr(lattice_thermo.transitions(phases, [400.0], (0.0, 10.0)), "pressure_err")
+    assert lattice_thermo.transitions(phases, [400.0], (0.0, 10.0)).pressure_err is None
+
+
+def test_tables_pickles_and_bands_keep_the_error_bars():
+    ev, t = os.path.join(EXAMPLE, "e-v.dat"), np.arange(0.0, 1001.0, 250.0)
+    result = lattice_thermo.qha_files(ev, files(EXAMPLE), temperatures=t, error_bars=True)
+    rows, _ = program(["--qha", ev, *files(EXAMPLE), "--tstep", "250", "--error-bars"])
+    table = result.to_dict()
+    assert list(table) == list(rows[0]) and len(rows) == 5
+    for name, values in table.items():
+        assert all(same(v, r[name]) for v, r in zip(values, rows)), name
+    back = pickle.loads(pickle.dumps(result))
+    assert all(np.array_equal(getattr(back, n), getattr(result, n)) for n in ERRORS)
+    plain = pickle.loads(pickle.dumps(lattice_thermo.qha_files(ev, files(EXAMPLE), temperatures=t)))
+    assert plain.volume_err is None and "volume_err" not in plain.to_dict()
+    matplotlib = pytest.importorskip("matplotlib")
+    matplotlib.use("Agg")
+    # The band: alpha +- its error bar, none without them.
+    ax = result.plot(panels="thermal_expansion")
+    (band,) = ax.collections
+    y = band.get_paths()[0].vertices[:, 1]
+    alpha, err = result.thermal_expansion[0], result.thermal_expansion_err[0]
+    assert np.isclose(y.max(), (alpha + err).max()) and np.isclose(y.min(), (alpha - err).min())
+    assert not plain.plot(panels="thermal_expansion").collections
+    matplotlib.pyplot.close("all")
 
 
 def test_refusals_and_the_doubt_warning(copper):

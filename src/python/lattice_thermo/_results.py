@@ -10,6 +10,9 @@ from ._tables import Axis, Layout, tabulate
 
 TEMPERATURES = Axis("temperatures", "temperature")
 PRESSURES = Axis("pressures", "pressure", several=True)
+# The error bars' columns, where a result has them: last, as the CSV has them.
+ERRORS = [q + part for q in ("volume", "gibbs_energy", "bulk_modulus", "thermal_expansion", "heat_capacity_p")
+          for part in ("_err_data", "_err_model", "_err")]
 
 tabulate(_core.ThermalProperties, Layout([TEMPERATURES], renamed={"internal_energy": "energy"},
                                          constants=["sampling_limit"], skip=["resolved"]))
@@ -27,7 +30,7 @@ drawable(_core.QhaGridResult, GRID)
 # The CSV's rows: pressure by pressure, temperature by temperature, a row
 # per phase; its columns pressure, phase, temperature, ..., stable.
 tabulate(_core.QhaPhasesResult, Layout([Axis("phase", "phase"), PRESSURES, TEMPERATURES], rows=[1, 2, 0],
-                                       lead=["pressure", "phase", "temperature"], last=["stable"]))
+                                       lead=["pressure", "phase", "temperature"], last=["stable"] + ERRORS))
 drawable(_core.QhaPhasesResult, PHASES)
 
 tabulate(_core.TransitionsResult, Layout([Axis(None, None, count=len)]))
