@@ -55,7 +55,6 @@ int checkoptions(const options& o, const given& g, Bad bad) {
   if (g.atoms && !(o.atoms > 0.0 && std::isfinite(o.atoms))) return bad("--atoms must be positive");
   const bool grid = !o.aniso.gridfile.empty();
   if (grid && g.eos) return bad("--eos goes with --qha: --qha-grid fits a surface of the lengths (--degree)");
-  if (grid && o.qha.errorbars) return bad("--error-bars goes with --qha: --qha-grid gives no error bars yet");
   if (o.qha.evfile.empty() && !grid) {
     if (g.eos || g.pressure || g.qhaonly)
       return bad("--eos, --pressure, --efe, --dos-at-fermi, --exclude-imaginary, --write-fv and --error-bars go with --qha");

@@ -301,6 +301,9 @@ TEST(ThermoErrorBars, ConciseNotation) {
   EXPECT_EQ(concise(11.79852, 0.00031, false, 5), "11.79852(31)");
   EXPECT_EQ(concise(-20.01872, 0.00113, false, 5), "-20.0187(11)");
   EXPECT_EQ(concise(88.04, 11.3, false, 4), "88(11)");
+  // An error bar that rounds up to three digits keeps two.
+  EXPECT_EQ(concise(23.304946, 0.000998, false, 5), "23.3049(10)");
+  EXPECT_EQ(concise(6.241e-5, 9.97e-8, true, 4), "6.241(10)e-05");
   EXPECT_EQ(concise(6.241e-5, 1.14e-7, true, 4), "6.241(11)e-05");
   EXPECT_EQ(concise(-3.2e-7, 4.1e-7, true, 4), "-3.2(41)e-07");
   // A mantissa that rounds up to 10 takes the next power.

@@ -35,7 +35,11 @@ std::string concise(double x, double u, bool exponent, int decimals) {
     const double scale = std::pow(10.0, power);
     m = x / scale;
     um = u / scale;
-    if (std::isfinite(um) && um > 0.0) decimals = std::clamp(1 - static_cast<int>(std::floor(std::log10(um))), 0, 12);
+    if (std::isfinite(um) && um > 0.0) {
+      decimals = std::clamp(1 - static_cast<int>(std::floor(std::log10(um))), 0, 12);
+      // 0.000998 to 5 decimals shows as (100): two digits, (10), to one fewer.
+      if (decimals > 0 && std::round(um * std::pow(10.0, decimals)) >= 100.0) --decimals;
+    }
     // 9.9996e-05 to 3 decimals is 10.000e-05: 1.0000e-04 instead.
     const double unit = std::pow(10.0, decimals);
     if (!exponent || !(std::round(std::fabs(m) * unit) / unit >= 10.0)) break;
