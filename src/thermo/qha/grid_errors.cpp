@@ -25,7 +25,7 @@ bool makegriderrors(const gridmodel& m, griderrormodel& out, std::string& why) {
   out.less.assign(n, surfacefit{});
   for (std::size_t i = 0; i < n; ++i)
     if (!out.less[i].make(m.basis, m.u.data(), n, axisnames(m.axes), why, static_cast<long>(i))) {
-      why = "the jackknife leaves out each cell in turn, and without the cell " + cellof(m, i) + " " + why;
+      why = "the jackknife leaves out each cell in turn, and without the cell (" + cellof(m, i) + "): " + why;
       return false;
     }
   // The same points, box and scaling; the surface of the other degree.
@@ -37,7 +37,7 @@ bool makegriderrors(const gridmodel& m, griderrormodel& out, std::string& why) {
   out.other.basis = makebasis(m.axes, otherdegree(m.basis.degree), m.x.data(), n);
   if (!out.other.fit.make(out.other.basis, m.u.data(), n, axisnames(m.axes), why)) {
     why = "the spread between the surfaces of degrees 3 and 4 needs both, and for degree " +
-          std::to_string(out.other.basis.degree) + " " + why;
+          std::to_string(out.other.basis.degree) + ": " + why;
     return false;
   }
   out.other.volume = productcoefficients(out.other.basis, m.k, m.axes == 2 ? std::array<int, 3>{2, 1, 0}
@@ -75,7 +75,7 @@ void griderrorsat(const gridmodel& m, const griderrormodel& e, double t, double 
   if (!jackknifed || !spread) {
     constexpr double nan = std::numeric_limits<double>::quiet_NaN();
     for (errorbar& b : out.errors) b = {nan, nan, 0.0};
-    out.errorswhy = !jackknifed ? "without the cell " + cellof(m, failed) + " the surface has no minimum"
+    out.errorswhy = !jackknifed ? "without the cell (" + cellof(m, failed) + ") the surface has no minimum"
                                 : "the surface of degree " + std::to_string(e.other.basis.degree) + " has no minimum";
     return;
   }
