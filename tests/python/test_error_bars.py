@@ -3,6 +3,7 @@ against the program's --error-bars CSV bit for bit; the arrays None
 without it; in the tables, pickles and pictures; the refusals; the warning
 where an answer is in doubt."""
 import csv
+import glob
 import io
 import os
 import pickle
@@ -129,3 +130,27 @@ def test_refusals_and_the_doubt_warning(copper):
     texts = [str(w.message) for w in caught if "error bar" in str(w.message)]
     assert len(texts) == 1 and texts[0].startswith("at 250 K and 0 GPa "), texts
     assert "more than 15 %" in texts[0] and "error_bars=True gives every row's error bars" in texts[0]
+
+
+def test_the_grid_equals_the_programs_csv_and_refuses_what_cannot_give_them():
+    hcp = os.path.join(EXAMPLE, os.pardir, "cu_hcp_grid_emt")
+    grid, cells = os.path.join(hcp, "grid.dat"), sorted(glob.glob(os.path.join(hcp, "g*", "total_dos.dat")))
+    rows, err = program(["--qha-grid", grid, *cells, "--tstep", "250", "--pressure", "0,3", "--error-bars"])
+    assert len(rows) == 10 and err == ""
+    result = lattice_thermo.qha_grid(grid, cells, np.arange(0.0, 1001.0, 250.0), pressures=[0.0, 3.0],
+                                     error_bars=True)
+    table = result.to_dict()
+    assert list(table) == list(rows[0])  # b's and alpha_b's left out with two lengths
+    for name, values in table.items():
+        assert all(same(v, r[name]) for v, r in zip(values, rows)), name
+    np.testing.assert_array_equal(result.b_err, result.a_err)
+    assert (result.alpha_c_err[:, 1:] > 0).all()
+    back = pickle.loads(pickle.dumps(result))
+    assert np.array_equal(back.gibbs_energy_err_model, result.gibbs_energy_err_model)
+    assert lattice_thermo.qha_grid(grid, cells, [300.0]).a_err is None
+    # A 4 x 4 grid gives degree 3 alone: no spread between degrees.
+    lines = np.loadtxt(grid)
+    a, c = sorted(set(lines[:, 0])), sorted(set(lines[:, 1]))
+    keep = [i for i, (x, y) in enumerate(lines[:, :2]) if x in a[:4] and y in c[:4]]
+    with pytest.raises(ValueError, match="error_bars: the spread between the surfaces of degrees 3 and 4 needs both"):
+        lattice_thermo.qha_grid(lines[keep], [cells[i] for i in keep], [300.0], error_bars=True)

@@ -60,7 +60,10 @@ def qha_grid(
     temperatures: Temperatures,
     degree: int = 3,
     pressures: Union[float, Values] = 0.0,
+    *,
+    error_bars: bool = False,
 ) -> _core.QhaGridResult:
+    error_bars = flag(error_bars, "error_bars")
     if isinstance(grid, (str, bytes, os.PathLike)):
         grid = os.fsencode(grid)
     if isinstance(files, (str, bytes, os.PathLike)) or not hasattr(files, "__iter__"):
@@ -78,7 +81,7 @@ def qha_grid(
     if isinstance(degree, bool) or not isinstance(degree, int):
         raise TypeError(f"degree must be an int, not {type(degree).__name__}")
     # Called from here alone, so that warnings point at the caller's line.
-    return _core.qha_grid(grid, made, temperatures, degree, pressures)
+    return _core.qha_grid(grid, made, temperatures, degree, pressures, error_bars)
 
 
 qha_grid.__doc__ = _core.qha_grid.__doc__

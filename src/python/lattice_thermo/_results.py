@@ -24,7 +24,9 @@ tabulate(_core.QhaResult, Layout([PRESSURES, TEMPERATURES]))
 drawable(_core.QhaResult, QHA + PATH)
 
 # b and alpha_b are a's where the grid has two lengths; the CSV leaves them out.
-tabulate(_core.QhaGridResult, Layout([PRESSURES, TEMPERATURES], omit=lambda r: {"b", "alpha_b"} if r.axes == 2 else ()))
+# With error bars, theirs likewise.
+BS = {n + part for n in ("b", "alpha_b") for part in ("", "_err_data", "_err_model", "_err")}
+tabulate(_core.QhaGridResult, Layout([PRESSURES, TEMPERATURES], omit=lambda r: BS if r.axes == 2 else ()))
 drawable(_core.QhaGridResult, GRID)
 
 # The CSV's rows: pressure by pressure, temperature by temperature, a row

@@ -273,16 +273,16 @@ TEST(ThermoErrorBars, ColumnsTableAndRefusals) {
   const auto harmonic = runwith({"--error-bars", d.doses[0]});
   EXPECT_EQ(harmonic.status, 2);
   EXPECT_NE(harmonic.err.find("--error-bars go with --qha"), std::string::npos) << harmonic.err;
-  // The grid mode has none yet: refused, not ignored (it gave its rows
-  // without a word).
+  // The grid mode's, after its columns; no b's where b is a.
   const std::string grid = std::string(LHC_EXAMPLES) + "/cu_hcp_grid_emt";
   std::vector<std::string> args = {"--qha-grid", grid + "/grid.dat", "--csv", "--temperatures", "300", "--error-bars"};
   for (int i = 1; i <= 49; ++i) args.push_back(grid + (i < 10 ? "/g0" : "/g") + std::to_string(i) + "/total_dos.dat");
   const auto ongrid = runwith(args);
-  EXPECT_EQ(ongrid.status, 2);
-  EXPECT_NE(ongrid.err.find("--error-bars goes with --qha: --qha-grid gives no error bars yet"), std::string::npos)
-      << ongrid.err;
-  EXPECT_TRUE(ongrid.out.empty());
+  EXPECT_EQ(ongrid.status, 0) << ongrid.err;
+  EXPECT_NE(ongrid.out.find(",fit_rms,a_err_data,a_err_model,a_err,c_err_data,"), std::string::npos) << ongrid.out;
+  EXPECT_NE(ongrid.out.find(",heat_capacity_p_err,gibbs_energy_err_data,gibbs_energy_err_model,gibbs_energy_err\n"),
+            std::string::npos);
+  EXPECT_EQ(ongrid.out.find("b_err"), std::string::npos);
   // --lattice's lengths are values: after the row's, before the error bars.
   std::string lat;
   for (double v : d.volume) lat += shortest(std::cbrt(v)) + " " + shortest(std::cbrt(v)) + " " + shortest(std::cbrt(v)) + "\n";
