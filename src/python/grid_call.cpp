@@ -8,6 +8,7 @@
 #include "qha_call.hpp"
 #include "thermo/base/number_text.hpp"
 #include "thermo/formats/inputs/grid_load.hpp"
+#include "thermo/qha/grid_errors.hpp"
 #include "thermo/harmonic/sweep.hpp"
 
 namespace pymodule {
@@ -68,7 +69,7 @@ thermo::griddata gridof(const py::object& grid, std::string& name) {
 }  // namespace
 
 gridresult qhagrid(const py::object& grid, const py::list& files, const py::object& t, int degree,
-                   const py::object& pressures) {
+                   const py::object& pressures, bool errorbars) {
   if (degree != 3 && degree != 4) throw py::value_error("degree must be 3 or 4: the surface's total degree");
   thermo::gridphase gp;
   gp.degree = degree;
@@ -109,17 +110,24 @@ gridresult qhagrid(const py::object& grid, const py::list& files, const py::obje
       throw py::value_error(why);
   }
   const int axes = gp.model.axes;
-  constexpr int columns = 13;
-  std::vector<double> out(columns * np * nt, nan), last(np, nan);
+  thermo::griderrormodel em;
+  if (std::string why; errorbars && !thermo::makegriderrors(gp.model, em, why))
+    throw py::value_error("error_bars: " + why);
+  constexpr int columns = 13, errs = 3 * thermo::griderrorcount;
+  std::vector<double> out(columns * np * nt, nan), last(np, nan), err(errorbars ? errs * np * nt : 0, nan);
   std::vector<std::string> warnings;
   {
     py::gil_scoped_release unlocked;
     std::vector<thermo::gridoutcome> rows(nt);
     for (std::size_t k = 0; k < np; ++k) {
       const double p = press.data()[k];
-      inruns(nt, runof(8.0 * modes), [&](std::size_t b, std::size_t end) {
-        thermo::gridrows(gp.model, temps.data() + b, end - b, p, rows.data() + b);
+      // A row with its error bars costs some n + 1 fits more, of little cost
+      // beside the points' sums.
+      inruns(nt, runof(8.0 * modes * (errorbars ? 2.0 : 1.0)), [&](std::size_t b, std::size_t end) {
+        if (errorbars) thermo::griderrorrows(gp.model, em, temps.data() + b, end - b, p, rows.data() + b);
+        else thermo::gridrows(gp.model, temps.data() + b, end - b, p, rows.data() + b);
       });
+      bool unsure = false;
       for (std::size_t i = 0; i < nt; ++i) {
         const thermo::gridoutcome& r = rows[i];
         if (r.where != thermo::surfaceminimum::status::inside) {
@@ -137,23 +145,36 @@ gridresult qhagrid(const py::object& grid, const py::list& files, const py::obje
                                         w.alpha[2], w.thermal_expansion, w.heat_capacity_p, w.heat_capacity_v,
                                         w.entropy, w.gibbs_energy, w.fit_rms};
         for (int c = 0; c < columns; ++c) out[(static_cast<std::size_t>(c) * np + k) * nt + i] = values[c];
+        for (int j = 0; errorbars && j < thermo::griderrorcount; ++j) {
+          const thermo::errorbar& e = r.errors[static_cast<std::size_t>(j)];
+          const double three[3] = {e.data, e.model, e.total()};
+          for (int c = 0; c < 3; ++c) err[(static_cast<std::size_t>(3 * j + c) * np + k) * nt + i] = three[c];
+        }
+        if (!unsure && !r.errorswhy.empty()) {
+          unsure = true;
+          warnings.push_back("at " + thermo::shortest(temps.data()[i]) + " K and " + thermo::shortest(p) +
+                             " GPa the fit's error bars cannot be taken (" + r.errorswhy + "): NaN there");
+        }
       }
     }
   }
   warn(warnings);
-  py::array arrays[columns];
-  for (int c = 0; c < columns; ++c) {
+  auto array = [&](const std::vector<double>& from, int c) {
     py::array_t<double> a({static_cast<py::ssize_t>(np), static_cast<py::ssize_t>(nt)});
-    std::copy(out.begin() + static_cast<long>(c * np * nt), out.begin() + static_cast<long>((c + 1) * np * nt),
+    std::copy(from.begin() + static_cast<long>(c * np * nt), from.begin() + static_cast<long>((c + 1) * np * nt),
               a.mutable_data());
-    arrays[c] = frozen(a);
-  }
+    return frozen(a);
+  };
+  py::array arrays[columns];
+  for (int c = 0; c < columns; ++c) arrays[c] = array(out, c);
   py::array_t<double> pp(static_cast<py::ssize_t>(np)), tt(static_cast<py::ssize_t>(nt)), l(static_cast<py::ssize_t>(np));
   std::copy(press.data(), press.data() + np, pp.mutable_data());
   std::copy(last.begin(), last.end(), l.mutable_data());
   std::copy(temps.data(), temps.data() + nt, tt.mutable_data());
-  return {frozen(pp), frozen(tt), arrays[0], arrays[1], arrays[2], arrays[3], arrays[4], arrays[5], arrays[6], arrays[7],
-          arrays[8], arrays[9], arrays[10], arrays[11], arrays[12], frozen(l), axes};
+  gridresult r{frozen(pp), frozen(tt), arrays[0],  arrays[1],  arrays[2],  arrays[3], arrays[4], arrays[5],
+               arrays[6],  arrays[7],  arrays[8],  arrays[9],  arrays[10], arrays[11], arrays[12], frozen(l), axes};
+  for (int c = 0; errorbars && c < errs; ++c) r.errors[static_cast<std::size_t>(c)] = array(err, c);
+  return r;
 }
 
 thermo::axialpath pathof(const thermo::qhamodel& m, const py::object& lattice) {
@@ -188,10 +209,13 @@ namespace pymodule {
 
 namespace {
 
-std::array<py::object*, 16> arraysof(gridresult& r) {
-  return {&r.pressures, &r.temperatures, &r.a, &r.b, &r.c, &r.volume, &r.alpha_a, &r.alpha_b, &r.alpha_c,
-          &r.thermal_expansion, &r.heat_capacity_p, &r.heat_capacity_v, &r.entropy, &r.gibbs_energy, &r.fit_rms,
-          &r.last_temperature};
+std::array<py::object*, 16 + 3 * thermo::griderrorcount> arraysof(gridresult& r) {
+  std::array<py::object*, 16 + 3 * thermo::griderrorcount> a{
+      &r.pressures, &r.temperatures, &r.a, &r.b, &r.c, &r.volume, &r.alpha_a, &r.alpha_b, &r.alpha_c,
+      &r.thermal_expansion, &r.heat_capacity_p, &r.heat_capacity_v, &r.entropy, &r.gibbs_energy, &r.fit_rms,
+      &r.last_temperature};
+  for (std::size_t j = 0; j < r.errors.size(); ++j) a[16 + j] = &r.errors[j];
+  return a;
 }
 
 std::array<int*, 1> intsof(gridresult& r) { return {&r.axes}; }
@@ -218,6 +242,14 @@ NaN from the first temperature whose minimum leaves the box the grid spans
   axes               2 (a, c) or 3 (a, b, c)
   pressures          GPa, temperatures K
   last_temperature   K, per pressure: the last within the box (NaN: none)
+With error_bars=True, each of a, b, c, volume, alpha_a, alpha_b, alpha_c,
+thermal_expansion, heat_capacity_p and gibbs_energy has three more, in its
+unit (None without it):
+  <name>_err_data    the jackknife over the cells: each row again with the
+                     surface fitted without each cell in turn
+  <name>_err_model   half the difference between the surfaces of degrees 3
+                     and 4
+  <name>_err         the two in quadrature
 It can be pickled and copied.)doc");
   grid.def_readonly("pressures", &gridresult::pressures)
       .def_readonly("temperatures", &gridresult::temperatures)
@@ -241,8 +273,10 @@ It can be pickled and copied.)doc");
              return "<QhaGridResult of " + std::to_string(r.axes) + " lengths at " + std::to_string(r.pressures.size()) +
                     " pressures and " + std::to_string(r.temperatures.size()) + " temperatures>";
            });
+  errorattributes(grid, errornames(thermo::griderrornames, thermo::griderrorcount));
   picklable(grid, &arraysof, &intsof);
-  m.def("qha_grid", &qhagrid, R"doc(
+  m.def("qha_grid", &qhagrid, py::arg("grid"), py::arg("files"), py::arg("temperatures"), py::arg("degree"),
+        py::arg("pressures"), py::arg("error_bars") = false, R"doc(
 The quasi-harmonic approximation over a grid of lattice lengths, as
 lattice_thermo --qha-grid computes it: grid, a path to the grid file or an
 array of rows (a, c, volume, energy) or (a, b, c, volume, energy) in A, A^3
@@ -251,9 +285,12 @@ row); files, a Dos for each row in its order, or a path for each, read as
 the program reads it (a DOS file, or phonopy's thermal_properties.yaml,
 whose temperatures must hold those asked for); temperatures (K, a number or
 a 1-D array-like); degree, the surface's total degree (3 or 4); one or more
-pressures (GPa). Returns a QhaGridResult; where the minimum leaves the box
-the grid spans, a warning and NaN from there on at that pressure. Runs on
-both cores without the GIL; Ctrl-C stops it.)doc");
+pressures (GPa); error_bars, each value's error bars (ValueError where the
+grid cannot give them: a cell whose leaving out leaves the surface
+undetermined, or too few points for degree 4 beside 3). Returns a
+QhaGridResult; where the minimum leaves the box the grid spans, a warning
+and NaN from there on at that pressure. Runs on both cores without the
+GIL; Ctrl-C stops it.)doc");
 }
 
 }  // namespace pymodule

@@ -102,7 +102,15 @@ With lattice= (rows a, b, c in A, one for each volume, in their order):
   a, b, c            A, the lengths along V(T): b/a and c/a quadratic in V
   alpha_a, alpha_b, alpha_c  1/K, their expansion from the exact dV/dT,
                      summing to thermal_expansion
-(None without it). It can be pickled and copied.)doc");
+(None without it). With error_bars=True, each of volume, gibbs_energy,
+bulk_modulus, thermal_expansion and heat_capacity_p has three more, in its
+unit:
+  <name>_err_data    the jackknife over the volumes: sqrt((n-1)/n sum (x_(i)
+                     - mean)^2), x_(i) the value with volume i left out
+  <name>_err_model   half the range over Vinet, Birch-Murnaghan, Murnaghan
+  <name>_err         the two in quadrature
+(None without error_bars=True): the fit's doubt, not the QHA's. It can be
+pickled and copied.)doc");
   qhacls.def_readonly("pressures", &qharesult::pressures)
       .def_readonly("temperatures", &qharesult::temperatures)
       .def_readonly("volume", &qharesult::volume)
@@ -127,6 +135,7 @@ With lattice= (rows a, b, c in A, one for each volume, in their order):
       .def("__repr__", [](const qharesult& r) {
         return "<QhaResult at " + span(r.pressures, "pressures", "GPa") + " and " + span(r.temperatures, "temperatures", "K") + ">";
       });
+  errorattributes(qhacls, errornames(thermo::rowerrornames, thermo::rowerrorcount));
   picklable(qhacls, &arraysof);
 
   py::class_<dos> doscls(m, "Dos", R"doc(
@@ -227,7 +236,7 @@ array; None for a mesh.yaml.)doc")
       .def("__repr__", &reprof);
 
   m.def("qha", &qha, py::arg("volumes"), py::arg("energies"), py::arg("doses"), py::arg("temperatures"), py::arg("eos"),
-        py::arg("pressures"), py::arg("lattice") = py::none(), R"doc(
+        py::arg("pressures"), py::arg("lattice") = py::none(), py::arg("error_bars") = false, R"doc(
 The quasi-harmonic approximation, as lattice_thermo --qha computes it:
 volumes (A^3 per cell) and static energies (eV per cell), a Dos for each
 volume in the same order, temperatures (K, a number or a 1-D array-like),
@@ -235,8 +244,12 @@ the equation of state (vinet, birch_murnaghan, murnaghan or strain: the
 averaged strain polynomials, as --eos strain) and one or more
 pressures (GPa). Returns a QhaResult; where V(T) leaves the volumes sampled,
 a warning through the warnings module and NaN from there on at that
-pressure. Runs on both cores without the GIL; Ctrl-C stops it. At most
-1e7 temperatures times pressures in one call, as on the command line.
+pressure. error_bars=True adds each value's error bars (6 volumes or more),
+at some seven times the cost; without, they are taken at a few
+temperatures for the warning where an answer is in doubt (an error bar
+beyond 15 % of its value), as on the command line. Runs on both cores
+without the GIL; Ctrl-C stops it. At most 1e7 temperatures times pressures
+in one call, as on the command line.
 lattice: the lengths a, b, c of each volume's relaxed cell (rows, in the
 volumes' order), as --lattice takes them: the result gains a, b, c and
 their alpha.)doc");

@@ -12,7 +12,6 @@
 #include "thermo/base/two_threads.hpp"
 #include "thermo/formats/outputs/phases_output.hpp"
 #include "thermo/harmonic/sweep.hpp"
-#include "thermo/qha/fit_health.hpp"
 #include "thermo/qha/qha.hpp"
 #include "thermo/qha/transition_table.hpp"
 
@@ -21,7 +20,16 @@ namespace pymodule {
 namespace {
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-constexpr int columns = 12;
+constexpr int columns = 12, errs = 3 * thermo::rowerrorcount;
+const char* const transitionerrornames[] = {"pressure", "clapeyron_slope"};
+
+// The phases as handed over, each checked for error bars where asked for.
+phases errorphases(const std::vector<py::tuple>& given, const std::string& form, const py::object& t, bool errorbars) {
+  phases ph = phasesof(given, form, t);
+  for (std::size_t k = 0; k < ph.models.size(); ++k)
+    checkerrorbars(errorbars, ph.models[k], "phases[" + std::to_string(k) + "].");
+  return ph;
+}
 
 py::array values(const std::vector<double>& v, std::vector<py::ssize_t> shape) {
   py::array_t<double> a(shape);
@@ -35,9 +43,9 @@ py::array texts(const std::vector<std::string>& v) {
 }
 
 phasesresult qhaphases(const std::vector<py::tuple>& given, const py::object& t, const std::string& form,
-                       const py::object& pressures) {
+                       const py::object& pressures, bool errorbars) {
   const doubles press = pressuresof(pressures);
-  const phases ph = phasesof(given, form, t);
+  const phases ph = errorphases(given, form, t, errorbars);
   const std::vector<double>& temps = ph.temperatures;
   const std::size_t nt = temps.size(), np = static_cast<std::size_t>(press.size()),
                     nph = ph.models.size();
@@ -47,42 +55,34 @@ phasesresult qhaphases(const std::vector<py::tuple>& given, const py::object& t,
                           thermo::significant(thermo::maxtemperatures) + " rows");
   // out[((c * nph + f) * np + k) * nt + i]: column c of phase f at pressure k and temperature i.
   std::vector<double> out(columns * nph * np * nt, nan), last(nph * np, nan), stable(nph * np * nt, 0.0);
+  std::vector<double> err(errorbars ? errs * nph * np * nt : 0, nan);
   std::vector<std::string> warnings;
   auto at = [&](int c, std::size_t f, std::size_t k, std::size_t i) -> double& {
     return out[((static_cast<std::size_t>(c) * nph + f) * np + k) * nt + i];
   };
   {
     py::gil_scoped_release unlocked;
-    std::vector<thermo::qhaoutcome> rows(nt);
+    std::vector<thermo::qhaoutcome> rows;
     for (std::size_t k = 0; k < np; ++k) {
       const double p = press.data()[k];
       for (std::size_t f = 0; f < nph; ++f) {
-        const thermo::qhamodel& m = ph.models[f];
-        inruns(nt, runof(8.0 * ph.modes / static_cast<double>(nph)), [&](std::size_t b, std::size_t end) {
-          thermo::qharows(m, temps.data() + b, end - b, p, rows.data() + b);
-        });
-        const std::string where = "phase " + ph.names[f] + ": at ";
-        char stiff = 0, loose = 0;
-        for (std::size_t i = 0; i < nt; ++i) {
+        const std::size_t inside = phaserows(ph.models[f], temps.data(), nt, p, errorbars,
+                                             ph.modes / static_cast<double>(nph), "phase " + ph.names[f] + ": ", rows,
+                                             warnings);
+        for (std::size_t i = 0; i < inside; ++i) {
           const thermo::qhaoutcome& r = rows[i];
-          if (!r.ok) {
-            warnings.push_back(where + thermo::shortest(temps[i]) + " K and " + thermo::shortest(p) + " GPa: " + r.why);
-            continue;
-          }
-          if (!(r.row.volume >= m.volume.front() && r.row.volume <= m.volume.back())) {
-            warnings.push_back(where + thermo::shortest(r.row.temperature) + " K and " + thermo::shortest(p) +
-                               " GPa the volume leaves the volumes sampled (" + thermo::shortest(m.volume.front()) +
-                               " to " + thermo::shortest(m.volume.back()) + " A^3): NaN from there on at this pressure");
-            break;
-          }
-          for (const std::string& w : thermo::fithealth(r, stiff, loose, ""))
-            warnings.push_back(where + thermo::shortest(temps[i]) + " K and " + thermo::shortest(p) + " GPa " + w);
+          if (!r.ok) continue;
           last[f * np + k] = r.row.temperature;
           const thermo::qharow x = thermo::performula(r.row, ph.units[f]);
           const double v[columns] = {x.volume, x.gibbs_energy, x.bulk_modulus, x.thermal_expansion, x.heat_capacity_p,
                                      x.heat_capacity_v, x.gruneisen, x.entropy, x.bulk_modulus_s,
                                      x.bulk_modulus_prime, x.fit_rms, x.linear_thermal_expansion};
           for (int c = 0; c < columns; ++c) at(c, f, k, i) = v[c];
+          for (int j = 0; errorbars && j < thermo::rowerrorcount; ++j) {
+            const thermo::errorbar& e = x.errors[static_cast<std::size_t>(j)];
+            const double three[3] = {e.data, e.model, e.total()};
+            for (int c = 0; c < 3; ++c) err[((static_cast<std::size_t>(3 * j + c) * nph + f) * np + k) * nt + i] = three[c];
+          }
         }
       }
       // The stable phase: the lowest G of those with a row, the first of equals.
@@ -98,10 +98,13 @@ phasesresult qhaphases(const std::vector<py::tuple>& given, const py::object& t,
   phasesresult r;
   const auto n3 = std::vector<py::ssize_t>{static_cast<py::ssize_t>(nph), static_cast<py::ssize_t>(np),
                                            static_cast<py::ssize_t>(nt)};
-  for (int c = 0; c < columns; ++c)
-    r.columns[c] = values(std::vector<double>(out.begin() + static_cast<long>(c * nph * np * nt),
-                                              out.begin() + static_cast<long>((c + 1) * nph * np * nt)),
-                          n3);
+  auto slice = [&](const std::vector<double>& from, int c) {
+    return values(std::vector<double>(from.begin() + static_cast<long>(c * nph * np * nt),
+                                      from.begin() + static_cast<long>((c + 1) * nph * np * nt)),
+                  n3);
+  };
+  for (int c = 0; c < columns; ++c) r.columns[c] = slice(out, c);
+  for (int c = 0; errorbars && c < errs; ++c) r.errors[static_cast<std::size_t>(c)] = slice(err, c);
   r.stable = frozen(py::array(values(stable, n3).attr("astype")("bool")));
   r.phase = texts(ph.names);
   r.formula_units = values(ph.units, {static_cast<py::ssize_t>(nph)});
@@ -112,8 +115,8 @@ phasesresult qhaphases(const std::vector<py::tuple>& given, const py::object& t,
 }
 
 transitionsresult transitions(const std::vector<py::tuple>& given, const py::object& t, double pmin, double pmax,
-                              const std::string& form) {
-  const phases ph = phasesof(given, form, t);
+                              const std::string& form, bool errorbars) {
+  const phases ph = errorphases(given, form, t, errorbars);
   if (ph.models.size() < 2) throw py::value_error("transitions need two phases or more");
   if (!std::isfinite(pmin) || !std::isfinite(pmax) || !(pmin < pmax))
     throw py::value_error("pressure_range (" + thermo::shortest(pmin) + ", " + thermo::shortest(pmax) +
@@ -125,15 +128,16 @@ transitionsresult transitions(const std::vector<py::tuple>& given, const py::obj
   const auto pairs = thermo::pairsof(nph);
   std::vector<thermo::pairrecord> records(pairs.size());
   std::vector<std::string> warnings, low, high;
-  std::vector<double> temperature, pressure, dv, ds, slope;
+  std::vector<double> temperature, pressure, dv, ds, slope, err[6];
   {
     py::gil_scoped_release unlocked;
     std::vector<thermo::transitionsat> block;
-    // Each temperature costs some ten fits per phase.
-    inruns(nt, runof(80.0 * ph.modes), [&](std::size_t b, std::size_t end) {
+    // Each temperature costs some ten fits per phase; with error bars, ten
+    // times as many.
+    inruns(nt, runof(80.0 * ph.modes * (errorbars ? 10.0 : 1.0)), [&](std::size_t b, std::size_t end) {
       block.assign(end - b, thermo::transitionsat{});
       thermo::alternateruns(end - b, end - b >= 8, [&](std::size_t i) {
-        thermo::transitionsof(models, ph.units, temps[b + i], pmin, pmax, block[i]);
+        thermo::transitionsof(models, ph.units, temps[b + i], pmin, pmax, block[i], errorbars);
       });
       for (std::size_t i = 0; i < end - b; ++i) {
         const double tt = temps[b + i];
@@ -155,6 +159,12 @@ transitionsresult transitions(const std::vector<py::tuple>& given, const py::obj
           dv.push_back(x.volumechange);
           ds.push_back(x.entropychange);
           slope.push_back(x.slope);
+          const double e[6] = {x.pressureerr.data, x.pressureerr.model, x.pressureerr.total(),
+                               x.slopeerr.data,    x.slopeerr.model,    x.slopeerr.total()};
+          for (int c = 0; c < 6; ++c) err[c].push_back(e[c]);
+          if (!x.errorswhy.empty())
+            warnings.push_back(ph.names[x.low] + " and " + ph.names[x.high] + ": at " + thermo::shortest(tt) +
+                               " K: the crossing's error bars cannot be taken (" + x.errorswhy + "): NaN");
         }
       }
     });
@@ -165,19 +175,26 @@ transitionsresult transitions(const std::vector<py::tuple>& given, const py::obj
                                              static_cast<long>(nt), pmin, pmax));
   warn(warnings);
   const std::vector<py::ssize_t> n1 = {static_cast<py::ssize_t>(temperature.size())};
-  return {values(temperature, n1), texts(low), texts(high), values(pressure, n1), values(dv, n1), values(ds, n1),
-          values(slope, n1)};
+  transitionsresult r{values(temperature, n1), texts(low), texts(high), values(pressure, n1), values(dv, n1),
+                      values(ds, n1), values(slope, n1)};
+  for (int c = 0; errorbars && c < 6; ++c) r.errors[static_cast<std::size_t>(c)] = values(err[c], n1);
+  return r;
 }
 
-std::array<py::object*, 18> arraysof(phasesresult& r) {
-  std::array<py::object*, 18> a{&r.phase, &r.formula_units, &r.pressures, &r.temperatures, &r.stable, &r.last_temperature};
+constexpr std::size_t phasesstate = 18 + errs, transitionsstate = 7 + 6;
+
+std::array<py::object*, phasesstate> arraysof(phasesresult& r) {
+  std::array<py::object*, phasesstate> a{&r.phase, &r.formula_units, &r.pressures, &r.temperatures, &r.stable, &r.last_temperature};
   for (int c = 0; c < columns; ++c) a[6 + static_cast<std::size_t>(c)] = &r.columns[c];
+  for (std::size_t c = 0; c < r.errors.size(); ++c) a[18 + c] = &r.errors[c];
   return a;
 }
 
-std::array<py::object*, 7> arraysof(transitionsresult& r) {
-  return {&r.temperature, &r.phase_low, &r.phase_high, &r.pressure, &r.volume_change, &r.entropy_change,
-          &r.clapeyron_slope};
+std::array<py::object*, transitionsstate> arraysof(transitionsresult& r) {
+  std::array<py::object*, transitionsstate> a{&r.temperature, &r.phase_low, &r.phase_high, &r.pressure,
+                                              &r.volume_change, &r.entropy_change, &r.clapeyron_slope};
+  for (std::size_t c = 0; c < r.errors.size(); ++c) a[7 + c] = &r.errors[c];
+  return a;
 }
 
 const char* const names[columns] = {"volume", "gibbs_energy", "bulk_modulus", "thermal_expansion", "heat_capacity_p",
@@ -200,7 +217,10 @@ leaves that phase's volumes sampled, at that pressure; and
   phase              the phases' names, formula_units theirs
   pressures          GPa, temperatures K
   last_temperature   K, of shape (phases, pressures): the last within the volumes
-It can be pickled and copied.)doc");
+With error_bars=True, each of volume, gibbs_energy, bulk_modulus,
+thermal_expansion and heat_capacity_p has three more, as QhaResult's
+(<name>_err_data, <name>_err_model, <name>_err), per formula unit (None
+without it). It can be pickled and copied.)doc");
   result.def_readonly("phase", &phasesresult::phase)
       .def_readonly("formula_units", &phasesresult::formula_units)
       .def_readonly("pressures", &phasesresult::pressures)
@@ -209,6 +229,7 @@ It can be pickled and copied.)doc");
       .def_readonly("last_temperature", &phasesresult::last_temperature);
   for (int c = 0; c < columns; ++c)
     result.def_property_readonly(names[c], [c](const phasesresult& r) { return r.columns[c]; });
+  errorattributes(result, errornames(thermo::rowerrornames, thermo::rowerrorcount));
   result
       .def("__repr__",
            [](const phasesresult& r) {
@@ -216,7 +237,7 @@ It can be pickled and copied.)doc");
                     std::to_string(r.pressures.size()) + " pressures and " + std::to_string(r.temperatures.size()) +
                     " temperatures>";
            });
-  picklable<phasesresult, 18>(result, &arraysof);
+  picklable<phasesresult, phasesstate>(result, &arraysof);
   py::class_<transitionsresult> table(m, "TransitionsResult", R"doc(
 The transitions among several phases, as lattice_thermo --transitions --csv
 gives them: read-only numpy arrays with one entry per row, in its order
@@ -230,7 +251,11 @@ increasing pressure):
                      high-pressure phase is denser)
   entropy_change     J/K/mol of formula units, S_high - S_low
   clapeyron_slope    GPa/K, dp/dT = dS/dV
-It can be pickled and copied.)doc");
+With error_bars=True, the error bars of pressure and clapeyron_slope:
+pressure_err_data (the jackknife over each phase's volumes in turn, the
+variances added), pressure_err_model (half the range over the three
+equations of state), pressure_err (the two in quadrature), and the same of
+clapeyron_slope (None without it). It can be pickled and copied.)doc");
   table.def_readonly("temperature", &transitionsresult::temperature)
       .def_readonly("phase_low", &transitionsresult::phase_low)
       .def_readonly("phase_high", &transitionsresult::phase_high)
@@ -241,20 +266,25 @@ It can be pickled and copied.)doc");
       .def("__len__", [](const transitionsresult& r) { return r.temperature.size(); })
       .def("__repr__",
            [](const transitionsresult& r) { return "<TransitionsResult of " + std::to_string(r.temperature.size()) + " rows>"; });
-  picklable<transitionsresult, 7>(table, &arraysof);
-  m.def("qha_phases", &qhaphases, R"doc(
+  errorattributes(table, errornames(transitionerrornames, 2));
+  picklable<transitionsresult, transitionsstate>(table, &arraysof);
+  m.def("qha_phases", &qhaphases, py::arg("phases"), py::arg("temperatures"), py::arg("eos"), py::arg("pressures"),
+        py::arg("error_bars") = false, R"doc(
 Several phases in one quasi-harmonic run, as lattice_thermo --qha given more
 than once computes them: each phase's rows per formula unit at every
-pressure and temperature, and which phase is stable. Returns a
-QhaPhasesResult.)doc");
-  m.def("transitions", &transitions, R"doc(
+pressure and temperature, and which phase is stable; error_bars=True adds
+each value's error bars, as for one phase. Returns a QhaPhasesResult.)doc");
+  m.def("transitions", &transitions, py::arg("phases"), py::arg("temperatures"), py::arg("pmin"), py::arg("pmax"),
+        py::arg("eos"), py::arg("error_bars") = false, R"doc(
 The pressures where each pair of phases' Gibbs energies per formula unit
 cross, at each temperature, between pressure_range's two pressures (GPa), as
 lattice_thermo --qha ... --transitions computes them, with the volume and
 entropy changes there and the Clapeyron slope dp/dT = dS/dV from the exact
-S and V. Returns a TransitionsResult; one warning per pair that lacks a row
-at some temperature names the first. Runs on both cores without the GIL;
-Ctrl-C stops it.)doc");
+S and V; error_bars=True adds the error bars of the pressure and the slope
+(each crossing found again without each volume of either phase, and with
+each equation of state). Returns a TransitionsResult; one warning per pair
+that lacks a row at some temperature names the first. Runs on both cores
+without the GIL; Ctrl-C stops it.)doc");
 }
 
 }  // namespace pymodule

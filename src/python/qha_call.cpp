@@ -10,8 +10,8 @@
 #include "thermo/base/number_text.hpp"
 #include "thermo/harmonic/sweep.hpp"
 #include "thermo/qha/checks.hpp"
+#include "thermo/qha/doubt.hpp"
 #include "thermo/qha/eos.hpp"
-#include "thermo/qha/fit_health.hpp"
 #include "thermo/qha/qha.hpp"
 
 namespace pymodule {
@@ -75,11 +75,14 @@ thermo::qhamodel checkedmodel(const py::object& volumes, const py::object& energ
   return m;
 }
 
-std::array<py::object*, 21> arraysof(qharesult& r) {
-  return {&r.pressures, &r.temperatures, &r.volume, &r.gibbs_energy, &r.bulk_modulus, &r.thermal_expansion,
-          &r.heat_capacity_p, &r.heat_capacity_v, &r.gruneisen, &r.entropy, &r.bulk_modulus_s,
-          &r.bulk_modulus_prime, &r.fit_rms, &r.linear_thermal_expansion, &r.last_temperature,
-          &r.a, &r.b, &r.c, &r.alpha_a, &r.alpha_b, &r.alpha_c};
+std::array<py::object*, 21 + 3 * thermo::rowerrorcount> arraysof(qharesult& r) {
+  std::array<py::object*, 21 + 3 * thermo::rowerrorcount> a{
+      &r.pressures, &r.temperatures, &r.volume, &r.gibbs_energy, &r.bulk_modulus, &r.thermal_expansion,
+      &r.heat_capacity_p, &r.heat_capacity_v, &r.gruneisen, &r.entropy, &r.bulk_modulus_s,
+      &r.bulk_modulus_prime, &r.fit_rms, &r.linear_thermal_expansion, &r.last_temperature,
+      &r.a, &r.b, &r.c, &r.alpha_a, &r.alpha_b, &r.alpha_c};
+  for (std::size_t j = 0; j < r.errors.size(); ++j) a[21 + j] = &r.errors[j];
+  return a;
 }
 
 thermo::eos eosof(const std::string& form) {
@@ -97,38 +100,90 @@ doubles pressuresof(const py::object& pressures) {
   return press;
 }
 
+void checkerrorbars(bool errorbars, const thermo::qhamodel& m, const std::string& in) {
+  if (errorbars && m.form == thermo::eos::strain)
+    throw py::value_error("error_bars does not go with eos='strain' here: its error bars are not made yet "
+                          "(debye() gives the strain polynomials' spread)");
+  if (errorbars && m.volume.size() < static_cast<std::size_t>(thermo::errorbarvolumes))
+    throw py::value_error((in.empty() ? "" : in.substr(0, in.size() - 1) + ": ") + "error_bars needs " +
+                          std::to_string(thermo::errorbarvolumes) + " volumes or more (the fit's 5 and one to leave " +
+                          "out); " + std::to_string(m.volume.size()) + " are given");
+}
+
+std::vector<std::string> errornames(const char* const* quantities, int k) {
+  std::vector<std::string> names;
+  for (int j = 0; j < k; ++j)
+    for (const char* part : {"_err_data", "_err_model", "_err"}) names.push_back(std::string(quantities[j]) + part);
+  return names;
+}
+
+std::size_t phaserows(const thermo::qhamodel& m, const double* t, std::size_t nt, double p, bool errorbars,
+                      double modes, const std::string& lead, std::vector<thermo::qhaoutcome>& rows,
+                      std::vector<std::string>& warnings) {
+  // (The strain polynomials take no error bars here yet: nothing to judge.)
+  const bool judgeable =
+      m.volume.size() >= static_cast<std::size_t>(thermo::errorbarvolumes) && m.form != thermo::eos::strain;
+  rows.assign(nt, thermo::qhaoutcome{});
+  for (std::size_t i = 0; i < nt; ++i)
+    rows[i].errors = judgeable && (errorbars || thermo::doubtcheckpoint(static_cast<long>(i), static_cast<long>(nt)));
+  // A row with its error bars costs some seven fits more.
+  inruns(nt, runof(8.0 * modes * (errorbars ? 8.0 : 1.0)), [&](std::size_t b, std::size_t end) {
+    thermo::qharows(m, t + b, end - b, p, rows.data() + b);
+  });
+  char doubted = 0;  // 1: in doubt, 2: error bars that cannot be taken, warned of
+  auto judge = [&](const thermo::qhaoutcome& r) {
+    const char kind = r.errorswhy.empty() ? 1 : 2;
+    if (!r.errors || (doubted & kind)) return;
+    const std::string w = thermo::doubtwarning(lead, r, m.atoms, p, "error_bars=True gives every row's error bars");
+    if (w.empty()) return;
+    doubted |= kind;
+    warnings.push_back(w.substr(0, w.size() - 1));
+  };
+  const double vmin = m.volume.front(), vmax = m.volume.back();
+  std::size_t last = nt;  // the last row inside
+  for (std::size_t i = 0; i < nt; ++i) {
+    const thermo::qhaoutcome& r = rows[i];
+    if (!r.ok) {
+      warnings.push_back(lead + "at " + thermo::shortest(t[i]) + " K and " + thermo::shortest(p) + " GPa: " + r.why);
+      continue;
+    }
+    if (!(r.row.volume >= vmin && r.row.volume <= vmax)) {
+      // The last row inside judged, where it was not.
+      if (last < nt && !rows[last].errors && judgeable && !(doubted & 1)) {
+        thermo::qhaoutcome x;
+        x.errors = true;
+        if (thermo::qhaat(m, t[last], p, x)) judge(x);
+      }
+      warnings.push_back(lead + "at " + thermo::shortest(r.row.temperature) + " K and " + thermo::shortest(p) +
+                         " GPa the volume leaves the volumes sampled (" + thermo::shortest(vmin) + " to " +
+                         thermo::shortest(vmax) + " A^3): NaN from there on at this pressure");
+      return i;
+    }
+    judge(r);
+    last = i;
+  }
+  return nt;
+}
+
 qharesult qhatable(const thermo::qhamodel& m, const std::vector<double>& temps, const std::vector<double>& press,
-                   double modes, const thermo::axialpath* path) {
+                   double modes, const thermo::axialpath* path, bool errorbars) {
+  checkerrorbars(errorbars, m, "");
   const std::size_t nt = temps.size(), np = press.size();
   if (!(static_cast<double>(nt) * static_cast<double>(np) <= thermo::maxtemperatures))
     throw py::value_error(std::to_string(np) + " pressures times " + std::to_string(nt) + " temperatures in one call; at most " +
                           thermo::significant(thermo::maxtemperatures) + " rows, as on the command line");
-  constexpr int columns = 18;
-  std::vector<double> out(columns * np * nt, nan), last(np, nan);
+  constexpr int columns = 18, errs = 3 * thermo::rowerrorcount;
+  std::vector<double> out(columns * np * nt, nan), last(np, nan), err(errorbars ? errs * np * nt : 0, nan);
   std::vector<std::string> warnings;
   {
     py::gil_scoped_release unlocked;
-    std::vector<thermo::qhaoutcome> rows(nt);
-    const double vmin = m.volume.front(), vmax = m.volume.back();
+    std::vector<thermo::qhaoutcome> rows;
     for (std::size_t k = 0; k < np; ++k) {
       const double p = press[k];
-      inruns(nt, runof(8.0 * modes), [&](std::size_t b, std::size_t end) {
-        thermo::qharows(m, temps.data() + b, end - b, p, rows.data() + b);
-      });
-      char stiff = 0, loose = 0;
-      for (std::size_t i = 0; i < nt; ++i) {
+      const std::size_t inside = phaserows(m, temps.data(), nt, p, errorbars, modes, "", rows, warnings);
+      for (std::size_t i = 0; i < inside; ++i) {
         const thermo::qhaoutcome& r = rows[i];
-        auto at = [&] { return "at " + thermo::shortest(temps[i]) + " K and " + thermo::shortest(p) + " GPa"; };
-        if (!r.ok) {
-          warnings.push_back(at() + ": " + r.why);
-          continue;
-        }
-        if (!(r.row.volume >= vmin && r.row.volume <= vmax)) {
-          warnings.push_back(at() + " the volume leaves the volumes sampled (" + thermo::shortest(vmin) + " to " +
-                             thermo::shortest(vmax) + " A^3): NaN from there on at this pressure");
-          break;
-        }
-        for (const std::string& w : thermo::fithealth(r, stiff, loose, "")) warnings.push_back(at() + " " + w);
+        if (!r.ok) continue;
         last[k] = r.row.temperature;
         double values[columns] = {r.row.volume, r.row.gibbs_energy, r.row.bulk_modulus, r.row.thermal_expansion,
                                   r.row.heat_capacity_p, r.row.heat_capacity_v, r.row.gruneisen, r.row.entropy,
@@ -140,16 +195,22 @@ qharesult qhatable(const thermo::qhamodel& m, const std::vector<double>& temps, 
           std::copy(x.alpha.begin(), x.alpha.end(), values + 15);
         }
         for (int c = 0; c < columns; ++c) out[(static_cast<std::size_t>(c) * np + k) * nt + i] = values[c];
+        for (int j = 0; errorbars && j < thermo::rowerrorcount; ++j) {
+          const thermo::errorbar& e = r.row.errors[static_cast<std::size_t>(j)];
+          const double three[3] = {e.data, e.model, e.total()};
+          for (int c = 0; c < 3; ++c) err[(static_cast<std::size_t>(3 * j + c) * np + k) * nt + i] = three[c];
+        }
       }
     }
   }
   warn(warnings);
-  py::array arrays[columns];
-  for (int c = 0; c < columns; ++c) {
+  auto array = [&](const std::vector<double>& from, int c) {
     py::array_t<double> a({static_cast<py::ssize_t>(np), static_cast<py::ssize_t>(nt)});
-    std::copy(out.begin() + static_cast<long>(c * np * nt), out.begin() + static_cast<long>((c + 1) * np * nt), a.mutable_data());
-    arrays[c] = frozen(a);
-  }
+    std::copy(from.begin() + static_cast<long>(c * np * nt), from.begin() + static_cast<long>((c + 1) * np * nt), a.mutable_data());
+    return frozen(a);
+  };
+  py::array arrays[columns];
+  for (int c = 0; c < columns; ++c) arrays[c] = array(out, c);
   py::array_t<double> p(static_cast<py::ssize_t>(np)), tt(static_cast<py::ssize_t>(nt)), l(static_cast<py::ssize_t>(np));
   std::copy(press.begin(), press.end(), p.mutable_data());
   std::copy(last.begin(), last.end(), l.mutable_data());
@@ -164,11 +225,13 @@ qharesult qhatable(const thermo::qhamodel& m, const std::vector<double>& temps, 
     result.alpha_b = arrays[16];
     result.alpha_c = arrays[17];
   }
+  for (int c = 0; errorbars && c < errs; ++c) result.errors[static_cast<std::size_t>(c)] = array(err, c);
   return result;
 }
 
 qharesult qha(const py::object& volumes, const py::object& energies, const std::vector<const dos*>& doses,
-              const py::object& t, const std::string& form, const py::object& pressures, const py::object& lattice) {
+              const py::object& t, const std::string& form, const py::object& pressures, const py::object& lattice,
+              bool errorbars) {
   double modes = 0.0;
   const thermo::qhamodel m = checkedmodel(volumes, energies, doses, form, "", modes);
   const bool withpath = !lattice.is_none();
@@ -176,7 +239,8 @@ qharesult qha(const py::object& volumes, const py::object& energies, const std::
   const doubles temps = temperaturesof(t, true);
   const doubles press = pressuresof(pressures);
   return qhatable(m, std::vector<double>(temps.data(), temps.data() + temps.size()),
-                  std::vector<double>(press.data(), press.data() + press.size()), modes, withpath ? &path : nullptr);
+                  std::vector<double>(press.data(), press.data() + press.size()), modes, withpath ? &path : nullptr,
+                  errorbars);
 }
 
 }  // namespace pymodule

@@ -10,7 +10,7 @@ namespace {
 
 qharesult qhafiles(const py::bytes& ev, const std::vector<py::bytes>& files, const std::optional<py::bytes>& efe,
                    const std::vector<double>& dosatfermi, const std::string& form, const py::object& pressures,
-                   const py::object& t, bool excludeimaginary) {
+                   const py::object& t, bool excludeimaginary, bool errorbars) {
   const thermo::eos e = eosof(form);
   const doubles press = pressuresof(pressures);
   std::optional<std::vector<double>> temps;
@@ -27,7 +27,7 @@ qharesult qhafiles(const py::bytes& ev, const std::vector<py::bytes>& files, con
   const std::vector<thermo::qhaphase> phases = readphasefiles({g}, e, temps);
   const thermo::qhaphase& ph = phases[0];
   return qhatable(ph.model, rowtemperatures(ph), std::vector<double>(press.data(), press.data() + press.size()),
-                  modesof(ph.model));
+                  modesof(ph.model), nullptr, errorbars);
 }
 
 }  // namespace
@@ -45,7 +45,8 @@ order (states/eV per cell) for Sommerfeld's F_el; eos (vinet, strain,
 birch_murnaghan or murnaghan); pressures (GPa); temperatures (K; None: 0 to
 1000 K every 10 K, or every temperature of the thermal_properties.yaml
 files, which must hold those given); exclude_imaginary: the volumes with
-imaginary modes left out, each named in a warning. Paths are str, bytes or
+imaginary modes left out, each named in a warning; error_bars: each value's
+error bars, as qha(..., error_bars=True) gives them. Paths are str, bytes or
 os.PathLike.
 
 Returns a QhaResult equal to the program's CSV bit for bit, with NaN where

@@ -1,7 +1,7 @@
 #!/bin/sh
 # The quasi-harmonic plot script on lattice_thermo --qha's CSV (with and
-# without --write-fv's file, and an older CSV without the fit's columns) and
-# on bad input. Exit 77 (skipped) where gnuplot is missing, after checking that the
+# without --write-fv's file, with --error-bars' columns, and an older CSV
+# without the fit's columns) and on bad input. Exit 77 (skipped) where gnuplot is missing, after checking that the
 # script says so.
 #   plot_qha_test.sh <plot script> <lattice_thermo> <examples/cu_emt>
 set -u
@@ -15,9 +15,13 @@ example=$3
 (cd "$example" && "$thermo" --qha e-v.dat --csv --tstep 50 --tmax 1500 --pressure 0,5 --write-fv "$work/fv.dat" \
   v*/total_dos.dat) >"$work/two.csv" 2>/dev/null || fail "lattice_thermo --qha failed on two pressures"
 cut -d, -f1-10 "$work/one.csv" >"$work/older.csv"
+(cd "$example" && "$thermo" --qha e-v.dat --csv --tstep 50 --pressure 0,5 --error-bars v*/total_dos.dat) \
+  >"$work/bars.csv" 2>/dev/null || fail "lattice_thermo --qha --error-bars failed on the example"
+# An error bar that could not be taken is nan; the band is left out there.
+sed '4s/,[^,]*$/,nan/' "$work/bars.csv" >"$work/barsnan.csv"
 needsgnuplot "$work/one.csv"
 
-for csv in one two older; do
+for csv in one two older bars barsnan; do
   run -o "$work/$csv.png" "$work/$csv.csv"
   [ "$rc" -eq 0 ] && [ -z "$err" ] || fail "$csv exits $rc: $err"
   ispng "$work/$csv.png" || fail "no PNG from $csv"

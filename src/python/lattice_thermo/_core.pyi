@@ -77,6 +77,24 @@ class QhaResult(_QhaColumns):
     alpha_a: Optional[_Array]
     alpha_b: Optional[_Array]
     alpha_c: Optional[_Array]
+    # With error_bars=True (None without), in each value's unit:
+    # the jackknife over the volumes, half the spread over the three
+    # equations of state, the two in quadrature.
+    volume_err_data: Optional[_Array]
+    volume_err_model: Optional[_Array]
+    volume_err: Optional[_Array]
+    gibbs_energy_err_data: Optional[_Array]
+    gibbs_energy_err_model: Optional[_Array]
+    gibbs_energy_err: Optional[_Array]
+    bulk_modulus_err_data: Optional[_Array]
+    bulk_modulus_err_model: Optional[_Array]
+    bulk_modulus_err: Optional[_Array]
+    thermal_expansion_err_data: Optional[_Array]
+    thermal_expansion_err_model: Optional[_Array]
+    thermal_expansion_err: Optional[_Array]
+    heat_capacity_p_err_data: Optional[_Array]
+    heat_capacity_p_err_model: Optional[_Array]
+    heat_capacity_p_err: Optional[_Array]
 
 class QhaPhasesResult(_QhaColumns):
     """Several phases' results, arrays of shape (phases, pressures, temperatures);
@@ -125,6 +143,39 @@ class QhaGridResult(_Table):
     fit_rms: _Array  # kJ/mol
     last_temperature: _Array  # K, per pressure
     axes: int
+    # With error_bars=True (None without), in each value's unit: the jackknife
+    # over the cells, half the difference between degrees 3 and 4, the two in
+    # quadrature.
+    a_err_data: Optional[_Array]
+    a_err_model: Optional[_Array]
+    a_err: Optional[_Array]
+    b_err_data: Optional[_Array]
+    b_err_model: Optional[_Array]
+    b_err: Optional[_Array]
+    c_err_data: Optional[_Array]
+    c_err_model: Optional[_Array]
+    c_err: Optional[_Array]
+    volume_err_data: Optional[_Array]
+    volume_err_model: Optional[_Array]
+    volume_err: Optional[_Array]
+    alpha_a_err_data: Optional[_Array]
+    alpha_a_err_model: Optional[_Array]
+    alpha_a_err: Optional[_Array]
+    alpha_b_err_data: Optional[_Array]
+    alpha_b_err_model: Optional[_Array]
+    alpha_b_err: Optional[_Array]
+    alpha_c_err_data: Optional[_Array]
+    alpha_c_err_model: Optional[_Array]
+    alpha_c_err: Optional[_Array]
+    thermal_expansion_err_data: Optional[_Array]
+    thermal_expansion_err_model: Optional[_Array]
+    thermal_expansion_err: Optional[_Array]
+    heat_capacity_p_err_data: Optional[_Array]
+    heat_capacity_p_err_model: Optional[_Array]
+    heat_capacity_p_err: Optional[_Array]
+    gibbs_energy_err_data: Optional[_Array]
+    gibbs_energy_err_model: Optional[_Array]
+    gibbs_energy_err: Optional[_Array]
 
 # The compiled Dos, qha, transitions and displacements, used through lattice_thermo's.
 class Dos:

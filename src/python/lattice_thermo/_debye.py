@@ -36,6 +36,8 @@ class DebyeResult:
     __slots__ = ("pressures", "temperatures", "last_temperature") + _COLUMNS + \
         tuple(c + "_err_fit" for c in _COLUMNS) + ("fit_rms", "linear_thermal_expansion")
 
+    _error_suffix = "_err_fit"  # plot()'s bands: the spread across the degrees, as --debye's CSV names it
+
     def __init__(self, arrays):
         arrays = dict(arrays)
         arrays.setdefault("linear_thermal_expansion", np.asarray(arrays["thermal_expansion"]) / 3.0)

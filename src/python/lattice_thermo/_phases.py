@@ -128,12 +128,15 @@ def transitions(
     temperatures: Optional[Temperatures],
     pressure_range: Tuple[float, float],
     eos: str = "vinet",
+    *,
+    error_bars: bool = False,
 ) -> _core.TransitionsResult:
+    error_bars = flag(error_bars, "error_bars")
     if isinstance(pressure_range, (str, bytes)) or not hasattr(pressure_range, "__len__") or len(pressure_range) != 2:
         raise TypeError("pressure_range must be two pressures (GPa), (pmin, pmax)")
     pmin, pmax = real(pressure_range[0], "pressure_range[0]"), real(pressure_range[1], "pressure_range[1]")
     # Called from here alone, so that warnings point at the caller's line.
-    return _core.transitions(handed(phases), temperatures, pmin, pmax, text(eos, "eos"))
+    return _core.transitions(handed(phases), temperatures, pmin, pmax, text(eos, "eos"), error_bars)
 
 
 transitions.__doc__ = _core.transitions.__doc__

@@ -6,12 +6,13 @@ result) draws the panel in ax and labels its axes with their units; shown
 (None: always) says whether the result has what the panel needs. A new
 result class needs its list and a call of drawable(). A curve drawn by
 lines() gets a band of +-1 error where the result holds an array named as
-its column with ERROR appended."""
+its column with ERROR appended (as the CSV names a value's error bar), or
+with the class's own _error_suffix where its CSV names them otherwise."""
 import math
 
 import numpy as np
 
-ERROR = "_error"
+ERROR = "_err"
 STYLES = ("-", "--", ":", "-.")
 
 
@@ -65,11 +66,14 @@ def drawable(cls, panels):
     cls.plot = plot
 
 
-def lines(ax, t, y, result=None, column=None, **style):
-    """A curve of y(t) (NaN where there is no value), with its error band
-    where the result holds one; returns the line."""
+def lines(ax, t, y, result=None, column=None, at=(), **style):
+    """A curve of y(t) (NaN where there is no value), y the result's column
+    at index `at`, with its error band where the result holds one; returns
+    the line."""
     (line,) = ax.plot(t, y, **style)
-    error = getattr(result, column + ERROR, None) if column else None
+    error = getattr(result, column + getattr(result, "_error_suffix", ERROR), None) if column else None
+    if isinstance(error, np.ndarray):
+        error = error[at]
     if isinstance(error, np.ndarray) and error.shape == np.shape(y):
         ax.fill_between(t, y - error, y + error, color=line.get_color(), alpha=0.2, linewidth=0)
     return line
@@ -166,10 +170,10 @@ def by_pressure(column, ylabel, title, dashed=None, names=("", "")):
         t, n, stopped = r.temperatures, len(r.pressures), False
         for k, (p, colour) in enumerate(zip(r.pressures, colours(n))):
             named = n <= 10 or k in (0, n - 1)
-            lines(ax, t, getattr(r, column)[k], r, column, color=colour,
+            lines(ax, t, getattr(r, column)[k], r, column, k, color=colour,
                   label=names[0] + pressure(p) if named else "_")
             if dashed is not None:
-                lines(ax, t, getattr(r, dashed)[k], r, dashed, color=colour, linestyle="--",
+                lines(ax, t, getattr(r, dashed)[k], r, dashed, k, color=colour, linestyle="--",
                       label=names[1] + pressure(p) if named else "_")
             if column == "volume" and r.last_temperature[k] < t[-1]:
                 i = np.flatnonzero(t == r.last_temperature[k])[-1]

@@ -26,7 +26,7 @@ def changes(ax, r):
 def expansions(ax, r):
     t = r.temperatures
     for k, name in enumerate(axes_of(r)):
-        lines(ax, t, getattr(r, "alpha_" + name)[0], r, "alpha_" + name, color=f"C{k}", label=f"α_{name}")
+        lines(ax, t, getattr(r, "alpha_" + name)[0], r, "alpha_" + name, 0, color=f"C{k}", label=f"α_{name}")
     lines(ax, t, r.thermal_expansion[0] / 3.0, None, None, color="0.4", linestyle="--", label="α / 3")
     ax.legend(fontsize="small")
     labels(ax, "α (1/K)", title=f"the axial expansions at {pressure(r.pressures[0])}")
@@ -34,8 +34,8 @@ def expansions(ax, r):
 
 def heat_capacities(ax, r):
     t = r.temperatures
-    line = lines(ax, t, r.heat_capacity_p[0], r, "heat_capacity_p", label="Cp")
-    lines(ax, t, r.heat_capacity_v[0], r, "heat_capacity_v", color=line.get_color(), linestyle="--",
+    line = lines(ax, t, r.heat_capacity_p[0], r, "heat_capacity_p", 0, label="Cp")
+    lines(ax, t, r.heat_capacity_v[0], r, "heat_capacity_v", 0, color=line.get_color(), linestyle="--",
           label="Cv at fixed lengths")
     ax.legend(fontsize="small")
     labels(ax, "C (J/K/mol)", title=f"Cp, Cv (dashed) at {pressure(r.pressures[0])}")

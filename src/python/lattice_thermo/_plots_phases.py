@@ -65,7 +65,7 @@ def per_phase(column, ylabel, title, relative=False):
         drawn = sorted(set(np.linspace(0, len(r.pressures) - 1, min(len(r.pressures), len(STYLES))).round().astype(int)))
         for f, name in enumerate(r.phase):
             for style, k in zip(STYLES, drawn):
-                lines(ax, r.temperatures, values[f, k], None if relative else r, column, color=f"C{f % 10}",
+                lines(ax, r.temperatures, values[f, k], None if relative else r, column, (f, k), color=f"C{f % 10}",
                       linestyle=style, label=f"{name}, {pressure(r.pressures[k])}")
         ax.legend(fontsize="small")
         labels(ax, ylabel, title=title)
@@ -124,8 +124,8 @@ def plane(ax, r):
     for g, (low, high) in enumerate(dict.fromkeys(zip(r.phase_low, r.phase_high))):
         rows = (r.phase_low == low) & (r.phase_high == high)
         colour = "k" if g == 0 else f"C{(len(names) + g) % 10}"
-        handles.append(ax.plot(r.temperature[rows], r.pressure[rows], ".-", markersize=3, color=colour,
-                               label=f"{low} → {high}")[0])
+        handles.append(lines(ax, r.temperature[rows], r.pressure[rows], r, "pressure", rows, marker=".",
+                             markersize=3, color=colour, label=f"{low} → {high}"))
     ax.legend(handles=handles, fontsize="small")
     labels(ax, "p (GPa)", title="the stable phase (white: not known) and p_t(T)")
 
@@ -136,7 +136,7 @@ def per_transition(column, ylabel):
             note(ax, "no transitions")
         for g, (low, high) in enumerate(dict.fromkeys(zip(r.phase_low, r.phase_high))):
             rows = (r.phase_low == low) & (r.phase_high == high)
-            lines(ax, r.temperature[rows], getattr(r, column)[rows], None, None,
+            lines(ax, r.temperature[rows], getattr(r, column)[rows], r, column, rows,
                   color="k" if g == 0 else f"C{(len(names_of(r)) + g) % 10}", label=f"{low} → {high}")
         if len(r):
             ax.legend(fontsize="small")
@@ -158,10 +158,11 @@ def per_atom(column, ylabel, title, directions=None):
         for j, element in enumerate(r.elements):
             label = f"{j + 1} {element}".strip()
             if directions is None:
-                lines(ax, r.temperatures, getattr(r, column)[:, j], r, column, color=f"C{j % 10}", label=label)
+                lines(ax, r.temperatures, getattr(r, column)[:, j], r, column, (slice(None), j), color=f"C{j % 10}",
+                      label=label)
                 continue
             for d, name in enumerate(directions):  # the legend: atoms by colour, directions by style
-                lines(ax, r.temperatures, getattr(r, name)[:, j], r, name, color=f"C{j % 10}",
+                lines(ax, r.temperatures, getattr(r, name)[:, j], r, name, (slice(None), j), color=f"C{j % 10}",
                       linestyle=STYLES[d], label=label if d == 0 else "_")
         for d, name in enumerate(directions or ()):
             ax.plot([], [], color="0.4", linestyle=STYLES[d], label=name)

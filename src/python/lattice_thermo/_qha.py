@@ -4,7 +4,7 @@ import os
 from typing import Optional, Sequence, Union
 
 from . import _core
-from ._arguments import text
+from ._arguments import flag, text
 from ._dos import Dos, Path, Temperatures, Values
 from ._phases import Phase, filesof, handed
 
@@ -19,7 +19,9 @@ def qha(
     *,
     phases: Optional[Sequence[Phase]] = None,
     lattice: Optional[Values] = None,
+    error_bars: bool = False,
 ) -> Union[_core.QhaResult, _core.QhaPhasesResult]:
+    error_bars = flag(error_bars, "error_bars")
     if phases is not None:
         if lattice is not None:
             raise TypeError("qha() takes lattice= with one phase's volumes, not with phases=")
@@ -29,7 +31,7 @@ def qha(
         if temperatures is None and not any(len(g) == 7 for g in given):
             raise TypeError("qha() needs temperatures (or a Phase from files, whose temperatures are taken)")
         # Called from here alone, so that warnings point at the caller's line.
-        return _core.qha_phases(given, temperatures, text(eos, "eos"), pressures)
+        return _core.qha_phases(given, temperatures, text(eos, "eos"), pressures, error_bars)
     if volumes is None or energies is None or doses is None or temperatures is None:
         raise TypeError("qha() needs volumes, energies, doses and temperatures (or phases= and temperatures)")
     if isinstance(doses, (str, bytes)) or not hasattr(doses, "__iter__"):
@@ -40,14 +42,16 @@ def qha(
             raise TypeError(f"doses[{i}] is {type(d).__name__}, not a Dos")
         made.append(d._made())
     # Called from here alone, so that warnings point at the caller's line.
-    return _core.qha(volumes, energies, made, temperatures, text(eos, "eos"), pressures, lattice)
+    return _core.qha(volumes, energies, made, temperatures, text(eos, "eos"), pressures, lattice, error_bars)
 
 
 qha.__doc__ = _core.qha.__doc__ + """
 
 With phases=[Phase(...), ...] instead of volumes, energies and doses: several
 phases in one run, as lattice_thermo --qha given more than once; returns a
-QhaPhasesResult (see lattice_thermo.Phase)."""
+QhaPhasesResult (see lattice_thermo.Phase). error_bars=True: as
+lattice_thermo --qha --error-bars, each value's error bars as arrays of the
+result (volume_err_data, volume_err_model, volume_err, ...)."""
 
 
 def qha_grid(
@@ -56,7 +60,10 @@ def qha_grid(
     temperatures: Temperatures,
     degree: int = 3,
     pressures: Union[float, Values] = 0.0,
+    *,
+    error_bars: bool = False,
 ) -> _core.QhaGridResult:
+    error_bars = flag(error_bars, "error_bars")
     if isinstance(grid, (str, bytes, os.PathLike)):
         grid = os.fsencode(grid)
     if isinstance(files, (str, bytes, os.PathLike)) or not hasattr(files, "__iter__"):
@@ -74,7 +81,7 @@ def qha_grid(
     if isinstance(degree, bool) or not isinstance(degree, int):
         raise TypeError(f"degree must be an int, not {type(degree).__name__}")
     # Called from here alone, so that warnings point at the caller's line.
-    return _core.qha_grid(grid, made, temperatures, degree, pressures)
+    return _core.qha_grid(grid, made, temperatures, degree, pressures, error_bars)
 
 
 qha_grid.__doc__ = _core.qha_grid.__doc__
@@ -90,10 +97,12 @@ def qha_files(
     pressures: Union[float, Values] = (0.0,),
     temperatures: Optional[Temperatures] = None,
     exclude_imaginary: bool = False,
+    error_bars: bool = False,
 ) -> _core.QhaResult:
     ev, files, efe, fermi, exclude = filesof(ev, files, efe, dos_at_fermi, exclude_imaginary)
+    error_bars = flag(error_bars, "error_bars")
     # Called from here alone, so that warnings point at the caller's line.
-    return _core.qha_files(ev, files, efe, fermi, text(eos, "eos"), pressures, temperatures, exclude)
+    return _core.qha_files(ev, files, efe, fermi, text(eos, "eos"), pressures, temperatures, exclude, error_bars)
 
 
 qha_files.__doc__ = _core.qha_files.__doc__

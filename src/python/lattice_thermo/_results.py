@@ -13,6 +13,9 @@ from ._tables import Axis, Layout, tabulate
 
 TEMPERATURES = Axis("temperatures", "temperature")
 PRESSURES = Axis("pressures", "pressure", several=True)
+# The error bars' columns, where a result has them: last, as the CSV has them.
+ERRORS = [q + part for q in ("volume", "gibbs_energy", "bulk_modulus", "thermal_expansion", "heat_capacity_p")
+          for part in ("_err_data", "_err_model", "_err")]
 
 tabulate(_core.ThermalProperties, Layout([TEMPERATURES], renamed={"internal_energy": "energy"},
                                          constants=["sampling_limit"], skip=["resolved"]))
@@ -24,13 +27,15 @@ tabulate(_core.QhaResult, Layout([PRESSURES, TEMPERATURES]))
 drawable(_core.QhaResult, QHA + PATH)
 
 # b and alpha_b are a's where the grid has two lengths; the CSV leaves them out.
-tabulate(_core.QhaGridResult, Layout([PRESSURES, TEMPERATURES], omit=lambda r: {"b", "alpha_b"} if r.axes == 2 else ()))
+# With error bars, theirs likewise.
+BS = {n + part for n in ("b", "alpha_b") for part in ("", "_err_data", "_err_model", "_err")}
+tabulate(_core.QhaGridResult, Layout([PRESSURES, TEMPERATURES], omit=lambda r: BS if r.axes == 2 else ()))
 drawable(_core.QhaGridResult, GRID)
 
 # The CSV's rows: pressure by pressure, temperature by temperature, a row
 # per phase; its columns pressure, phase, temperature, ..., stable.
 tabulate(_core.QhaPhasesResult, Layout([Axis("phase", "phase"), PRESSURES, TEMPERATURES], rows=[1, 2, 0],
-                                       lead=["pressure", "phase", "temperature"], last=["stable"]))
+                                       lead=["pressure", "phase", "temperature"], last=["stable"] + ERRORS))
 drawable(_core.QhaPhasesResult, PHASES)
 
 tabulate(_core.TransitionsResult, Layout([Axis(None, None, count=len)]))

@@ -63,7 +63,6 @@ void adddebyeoptions(CLI::App& app, debyeflags& f, options& o) {
   f.constants = app.add_option("--constants", f.constantstext);
   f.statictable = app.add_flag("--static", o.debye.statictable);
   f.fits = app.add_flag("--fits", o.debye.fits);
-  f.errorbars = app.add_flag("--error-bars", o.debye.errorbars);
 }
 
 std::string debyephases(const debyeflags& f, phasetexts& t, options& o) {
@@ -80,9 +79,11 @@ std::string checkdebyeoptions(const debyeflags& f, const sharedtexts& shared, bo
   const bool strainform = o.qha.form == eos::strain, grid = !o.aniso.gridfile.empty();
   if (d.on && grid) return "--qha-grid and --debye do not go together: one mode a run";
   if (!d.on) {
-    if (f.poisson->count() + f.gruneisen->count() + f.constants->count() + f.statictable->count() + f.fits->count() +
-            f.errorbars->count() > 0)
-      return "--poisson, --gruneisen, --constants, --static, --fits and --error-bars go with --debye";
+    if (f.poisson->count() + f.gruneisen->count() + f.constants->count() + f.statictable->count() + f.fits->count() > 0)
+      return "--poisson, --gruneisen, --constants, --static and --fits go with --debye";
+    if (strainform && o.qha.errorbars)
+      return "--error-bars does not go with --eos strain under --qha: its error bars are not made yet (--debye "
+             "gives the strain polynomials' spread)";
     if (f.strain->count() > 0 && !strainform) return "--strain goes with --debye or --eos strain";
     if (shared.degree != nullptr && !grid && !strainform) return "--degree goes with --qha-grid, --debye or --eos strain";
     if (grid) return "";  // --degree is the surface's
@@ -97,6 +98,7 @@ std::string checkdebyeoptions(const debyeflags& f, const sharedtexts& shared, bo
     o.qha.degree = static_cast<int>(k);
   }
   if (!d.on) return "";
+  d.errorbars = o.qha.errorbars;  // one --error-bars: under --debye, the spread across the degrees
   const std::string *mass = shared.mass, *atoms = shared.atoms;
   const std::size_t phases = o.qha.phases.size();
   if (!o.files.empty()) return "--debye takes no DOS files ('" + o.files.front() + "'): E(V) alone";

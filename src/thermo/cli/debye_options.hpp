@@ -15,12 +15,12 @@ namespace thermo {
 struct debyeflags {
   std::vector<std::string> evfiles;  // each --debye
   CLI::Option *poisson = nullptr, *gruneisen = nullptr, *strain = nullptr, *constants = nullptr,
-              *statictable = nullptr, *fits = nullptr, *errorbars = nullptr;
+              *statictable = nullptr, *fits = nullptr;
   std::string poissontext, gruneisentext, straintext, constantstext;
 };
 
-// Adds --debye, --poisson, --gruneisen, --strain, --constants, --static,
-// --fits and --error-bars to app (--degree is the grid mode's option too,
+// Adds --debye, --poisson, --gruneisen, --strain, --constants, --static
+// and --fits to app (--degree is the grid mode's option too,
 // added with it).
 void adddebyeoptions(CLI::App& app, debyeflags& f, options& o);
 

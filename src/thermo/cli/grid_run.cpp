@@ -11,6 +11,7 @@
 #include "thermo/formats/outputs/atomic_write.hpp"
 #include "thermo/formats/outputs/grid_output.hpp"
 #include "thermo/formats/outputs/phases_output.hpp"
+#include "thermo/qha/grid_errors.hpp"
 
 namespace thermo {
 
@@ -23,6 +24,7 @@ struct gridrun {
   common::outchannel& out;
   common::outchannel& err;
   atomicfile* fv;  // --write-fv's, or none
+  const griderrormodel* errors;  // --error-bars', or none
   bool anyrow = false, writefailed = false;
   std::string messages, fvtext;  // not yet written
 
@@ -59,7 +61,7 @@ struct gridrun {
   // Whether r gives a row; its warnings. `live` turns false where the
   // minimum leaves the box or there is none; `loose` and `edge` record the
   // health warnings given.
-  bool usable(const gridoutcome& r, double t, double pressure, bool& live, bool& loose, bool& edge) {
+  bool usable(const gridoutcome& r, double t, double pressure, bool& live, bool& loose, bool& edge, bool& unsure) {
     const std::string name = "lattice_thermo: " + showpath(gp.files.evfile) + ": ";
     const std::string at = "at " + significant(t) + " K and " + significant(pressure) + " GPa";
     const char* const* names = axisnames(gp.model.axes);
@@ -77,6 +79,11 @@ struct gridrun {
       if (fv != nullptr) fvtext += "# stop: " + stop + "\n\n\n";
       live = false;
       return false;
+    }
+    if (!unsure && !r.errorswhy.empty()) {
+      unsure = true;
+      messages += name + "warning: " + at + " the fit's error bars cannot be taken (" + r.errorswhy +
+                  "): NaN there; its answer may be in doubt\n";
     }
     if (!loose && r.row.fit_rms > gridrmsshare * r.spread) {
       loose = true;
@@ -99,9 +106,10 @@ struct gridrun {
     std::string text;
     if (!o.csv) {
       if (!first) text += "\n";
-      appendgridtableheader(text, {gp.files.evfile, m, pressure, gp.staticminimum, gp.staticrms, electronsof(gp.files)});
+      appendgridtableheader(text, {gp.files.evfile, m, pressure, gp.staticminimum, gp.staticrms, electronsof(gp.files),
+                                   errors != nullptr});
     }
-    bool live = true, loose = false, edge = false;
+    bool live = true, loose = false, edge = false, unsure = false;
     const temperatures& temps = gp.files.temps;
     const long count = temps.count();
     std::vector<double> t;
@@ -111,12 +119,14 @@ struct gridrun {
       t.resize(static_cast<std::size_t>(to - from));
       for (long i = from; i < to; ++i) t[static_cast<std::size_t>(i - from)] = temps.at(i);
       block.assign(t.size(), gridoutcome{});
-      gridrows(m, t.data(), t.size(), pressure, block.data(), fv != nullptr);
+      if (errors != nullptr) griderrorrows(m, *errors, t.data(), t.size(), pressure, block.data(), fv != nullptr);
+      else gridrows(m, t.data(), t.size(), pressure, block.data(), fv != nullptr);
       for (std::size_t i = 0; i < t.size() && live; ++i) {
-        if (!usable(block[i], t[i], pressure, live, loose, edge)) break;
+        if (!usable(block[i], t[i], pressure, live, loose, edge, unsure)) break;
         anyrow = true;
-        if (o.csv) appendgridcsv(text, block[i].row, m.axes, pressurecolumn, pressure);
-        else appendgridtablerow(text, block[i].row, m.axes);
+        const griderrorbars* e = errors != nullptr ? &block[i].errors : nullptr;
+        if (o.csv) appendgridcsv(text, block[i].row, m.axes, pressurecolumn, pressure, e);
+        else appendgridtablerow(text, block[i].row, m.axes, e);
         if (fv != nullptr) appendgridfvblock(fvtext, m, block[i], pressure);
       }
       if (!write(text)) return;
@@ -142,10 +152,19 @@ int rungrid(const options& o, common::outchannel& out, common::outchannel& err) 
   const int status = readgridphase(gp);
   err.write(ph.messages.data(), ph.messages.size());
   if (status >= 0) return status;
-  atomicfile fv;
-  gridrun run{o, gp, out, err, o.qha.writefv.empty() ? nullptr : &fv, false, false, {}, {}};
-  const std::string fvname = "lattice_thermo: " + showpath(o.qha.writefv) + ": ";
+  griderrormodel errors;
   std::string why;
+  if (o.qha.errorbars && !makegriderrors(gp.model, errors, why)) {
+    // A usage error, found once the files are read.
+    const std::string m = "lattice_thermo: " + showpath(ph.evfile) + ": --error-bars: " + why +
+                          "\ntry 'lattice_thermo --help'\n";
+    err.write(m.data(), m.size());
+    return 2;
+  }
+  atomicfile fv;
+  gridrun run{o, gp, out, err, o.qha.writefv.empty() ? nullptr : &fv, o.qha.errorbars ? &errors : nullptr,
+              false, false, {}, {}};
+  const std::string fvname = "lattice_thermo: " + showpath(o.qha.writefv) + ": ";
   if (run.fv != nullptr && !(fv.open(o.qha.writefv, o.force, o.newfilemode, why) &&
                              fv.write(gridfvheader(showpath(ph.evfile), gp.model.axes), why))) {
     run.messages += fvname + why + "\n";
@@ -153,7 +172,7 @@ int rungrid(const options& o, common::outchannel& out, common::outchannel& err) 
     return 1;
   }
   const bool pressurecolumn = o.qha.pressures.size() > 1;
-  if (o.csv && !run.write(gridcsvheader(gp.model.axes, pressurecolumn))) return 1;
+  if (o.csv && !run.write(gridcsvheader(gp.model.axes, pressurecolumn, o.qha.errorbars))) return 1;
   for (std::size_t k = 0; k < o.qha.pressures.size(); ++k) {
     run.run(o.qha.pressures[k], k == 0, pressurecolumn);
     if (run.writefailed) return 1;

@@ -60,7 +60,7 @@ int checkoptions(const options& o, const given& g, Bad bad) {
   if (grid && g.eos) return bad("--eos goes with --qha: --qha-grid fits a surface of the lengths (--degree)");
   if (o.qha.evfile.empty() && !grid) {
     if (g.eos || g.pressure || g.qhaonly)
-      return bad("--eos, --pressure, --efe, --dos-at-fermi, --exclude-imaginary and --write-fv go with --qha");
+      return bad("--eos, --pressure, --efe, --dos-at-fermi, --exclude-imaginary, --write-fv and --error-bars go with --qha");
   } else {
     if (!o.qha.efefile.empty() && !o.qha.dosatfermi.empty())
       return bad("--efe and --dos-at-fermi do not go together: fe-v.dat holds the electrons' whole free energy");
@@ -131,6 +131,7 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   auto* transitionsopt = app.add_option("--transitions", phases.transitions);
   auto* imaginaryopt = app.add_flag("--exclude-imaginary", o.qha.excludeimaginary);
   auto* writefvopt = app.add_option("--write-fv", o.qha.writefv);
+  auto* errorbarsopt = app.add_flag("--error-bars", o.qha.errorbars);
   app.add_flag("--force", o.force);
   displacementflags displacement;
   adddisplacementoptions(app, displacement, o);
@@ -175,7 +176,7 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   g.eos = eosopt->count() > 0;
   g.pressure = pressureopt->count() > 0;
   g.writefv = writefvopt->count() > 0;
-  g.qhaonly = efeopt->count() + fermiopt->count() + imaginaryopt->count() + writefvopt->count() > 0;
+  g.qhaonly = efeopt->count() + fermiopt->count() + imaginaryopt->count() + writefvopt->count() + errorbarsopt->count() > 0;
   o.temps.mingiven = numbers[2].opt->count() > 0;
   o.temps.maxgiven = numbers[3].opt->count() > 0;
   o.temps.stepgiven = numbers[4].opt->count() > 0;

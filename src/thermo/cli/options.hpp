@@ -34,6 +34,7 @@ struct qhaoptions {
   std::vector<double> dosatfermi;         // --dos-at-fermi LIST: N(E_F), states/eV per cell
   bool excludeimaginary = false;          // --exclude-imaginary
   std::string writefv;                    // --write-fv FILE: G(V) and its fits; empty: none
+  bool errorbars = false;                 // --error-bars: each value's error bars beside it
   // Every --qha with its files, --efe and --dos-at-fermi, name and formula
   // units (the first also in the fields above and in options::files, all
   // its files where there is one).

@@ -7,6 +7,7 @@
 #include "thermo/base/number_text.hpp"
 #include "thermo/base/problem.hpp"
 #include "thermo/cli/option_values.hpp"
+#include "thermo/qha/error_bars.hpp"
 
 namespace thermo {
 
@@ -108,6 +109,35 @@ std::string fermiof(const std::string& text, std::vector<double>& to) {
   if (!optionlist(text, to, item, why)) return "--dos-at-fermi: '" + item + "' " + why;
   for (double x : to)
     if (!(x >= 0.0)) return "--dos-at-fermi: " + significant(x) + " states/eV is negative";
+  return "";
+}
+
+qhaphase phaseof(const options& o, std::size_t k) {
+  qhaphase ph;
+  const phaseinput& in = o.qha.phases[k];
+  ph.evfile = in.evfile;
+  ph.efefile = in.efefile;
+  ph.name = in.name;
+  ph.formulaunits = in.formulaunits;
+  ph.files = in.files;
+  ph.dosatfermi = in.dosatfermi;
+  ph.excludeimaginary = o.qha.excludeimaginary;
+  ph.read = o.read;
+  ph.atoms = o.atoms;
+  ph.form = o.qha.form;
+  ph.strain.kind = o.qha.strain;
+  ph.strain.degree = o.qha.degree;
+  ph.temps = o.temps;
+  return ph;
+}
+
+std::string errorbarsrefused(const options& o, const std::vector<qhaphase>& phases) {
+  if (!o.qha.errorbars) return "";
+  for (const qhaphase& ph : phases)
+    if (const std::size_t n = ph.model.volume.size(); n < static_cast<std::size_t>(errorbarvolumes))
+      return "lattice_thermo: " + showpath(ph.evfile) + ": --error-bars needs " + std::to_string(errorbarvolumes) +
+             " volumes or more (the fit's 5 and one to leave out); it has " + std::to_string(n) +
+             "\ntry 'lattice_thermo --help'\n";
   return "";
 }
 

@@ -9,6 +9,7 @@
 
 #include "thermo/cli/option_names.hpp"
 #include "thermo/cli/options.hpp"
+#include "thermo/formats/inputs/qha_phase.hpp"
 
 namespace thermo {
 
@@ -29,6 +30,13 @@ std::string phasesof(int argc, const char* const* argv, const std::vector<option
 // N(E_F) of --dos-at-fermi's text, each value 0 or more; "" or the usage
 // error.
 std::string fermiof(const std::string& text, std::vector<double>& to);
+
+// Phase k of those the command line describes, as a phase to be read.
+qhaphase phaseof(const options& o, std::size_t k);
+
+// With --error-bars, the usage error of a phase read with fewer volumes
+// than the jackknife needs (its message lines), else "".
+std::string errorbarsrefused(const options& o, const std::vector<qhaphase>& phases);
 
 // The name of the folder a file is in ("fcc" for fcc/e-v.dat; for e-v.dat,
 // the current folder's), or "" where there is none.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "thermo/base/number_text.hpp"
+#include "thermo/cli/phase_options.hpp"
 #include "thermo/cli/pipeline.hpp"
 #include "thermo/cli/transitions_run.hpp"
 #include "thermo/formats/inputs/lattice_load.hpp"
@@ -16,7 +17,7 @@
 #include "thermo/formats/outputs/grid_output.hpp"
 #include "thermo/formats/outputs/phases_output.hpp"
 #include "thermo/formats/outputs/qha_output.hpp"
-#include "thermo/qha/fit_health.hpp"
+#include "thermo/qha/doubt.hpp"
 #include "thermo/qha/qha.hpp"
 
 namespace thermo {
@@ -25,9 +26,11 @@ namespace {
 
 // The rows of the phases, pressure by pressure and block by block, with
 // their warnings: where a phase's V(T) leaves its volumes (its rows of that
-// pressure stop), and the first temperature of each pressure where a fit
-// looks unhealthy. With several phases, each row says its phase and whether
-// it is the stable one, of the phases with a row at that temperature.
+// pressure stop), and the first row of each phase and pressure whose answer
+// the fit leaves in doubt (of every row with --error-bars; else of the
+// checkpoints and the last row). With several phases, each row says its
+// phase and whether it is the stable one, of the phases with a row at that
+// temperature.
 struct rowrun {
   const options& o;
   const std::vector<qhaphase>& phases;
@@ -62,10 +65,25 @@ struct rowrun {
     flush();
   }
 
+  // The doubt warning for r where its error bars were taken and none of
+  // its kind (1: in doubt, 2: cannot be taken) has been given for the
+  // phase at this pressure.
+  void judge(const qhaphase& ph, const qhaoutcome& r, double pressure, char& doubted) {
+    const char kind = r.errorswhy.empty() ? 1 : 2;
+    // (The strain polynomials take no error bars under --qha yet: nothing to judge.)
+    if ((doubted & kind) || !r.errors || ph.model.volume.size() < static_cast<std::size_t>(errorbarvolumes) ||
+        ph.model.form == eos::strain)
+      return;
+    const std::string w = doubtwarning("lattice_thermo: " + showpath(ph.evfile) + ": warning: ", r, ph.model.atoms,
+                                       pressure, "--error-bars gives every row's error bars, --write-fv the fits");
+    if (!w.empty()) doubted |= kind;
+    messages += w;
+  }
+
   // Whether r gives phase ph's row at pressure; its warnings. `live` turns
-  // false where V(T) leaves the volumes; `stiff` and `loose` record the
-  // health warnings given.
-  bool usable(const qhaphase& ph, const qhaoutcome& r, double t, double pressure, char& live, char& stiff, char& loose) {
+  // false where V(T) leaves the volumes.
+  bool usable(const qhaphase& ph, const qhaoutcome& r, double t, double pressure, char& live, char& doubted,
+              double last, char judged) {
     const qhamodel& m = ph.model;
     const std::string ev = showpath(ph.evfile), at = " GPa";
     const double vmin = m.volume.front(), vmax = m.volume.back();
@@ -81,19 +99,31 @@ struct rowrun {
                                (std::isnan(r.row.volume) ? std::string(" the fit has no volume within")
                                                          : " the volume, " + significant(r.row.volume) + " A^3, leaves") +
                                " the volumes sampled (" + range + ")";
+      judgelast(ph, last, judged, pressure, doubted);
       messages += "lattice_thermo: " + ev + ": warning: " + stop +
                   ": no rows from there on at this pressure, as the fit would be an extrapolation\n";
       if (fv != nullptr) fvtext += "# stop: " + stop + "\n\n\n";
       live = false;
       return false;
     }
-    for (const std::string& w : fithealth(r, stiff, loose, " (see --write-fv)"))
-      messages += "lattice_thermo: " + ev + ": warning: at " + where() + " " + w + "\n";
+    judge(ph, r, pressure, doubted);
     return true;
+  }
+
+  // Where a phase's rows stop at a pressure: its last row judged, where
+  // it was not (not a checkpoint).
+  void judgelast(const qhaphase& ph, double t, char judged, double pressure, char& doubted) {
+    if (judged || (doubted & 1) || ph.model.volume.size() < static_cast<std::size_t>(errorbarvolumes) ||
+        ph.model.form == eos::strain)
+      return;
+    qhaoutcome r;
+    r.errors = true;
+    if (qhaat(ph.model, t, pressure, r)) judge(ph, r, pressure, doubted);
   }
 
   void run(double pressure, bool first, bool pressurecolumn) {
     const std::size_t np = phases.size();
+    const bool errors = o.qha.errorbars;
     const bool several = np > 1;
     std::string text;
     int width = 5;
@@ -101,17 +131,18 @@ struct rowrun {
     if (!o.csv) {
       if (!first) text += "\n";  // a blank line between blocks
       if (several) {
-        appendphasestableheader(text, infoof(phases), o.qha.form, pressure);
+        appendphasestableheader(text, infoof(phases), o.qha.form, pressure, errors);
       } else {
         const qhaphase& ph = phases[0];
         const qhamodel& m = ph.model;
         appendqhatableheader(text, {ph.evfile, m.form, pressure, m.volume.front(), m.volume.back(), ph.staticfit,
                                     static_cast<int>(m.volume.size()), electronsof(ph),
-                                    o.qha.formulaunits ? ph.formulaunits : 0.0});
+                                    o.qha.formulaunits ? ph.formulaunits : 0.0, errors});
         if (path != nullptr) addpathtableheader(text, o.aniso.latticefile, *path);
       }
     }
-    std::vector<char> live(np, 1), stiff(np, 0), loose(np, 0), use(np, 0);
+    std::vector<char> live(np, 1), doubted(np, 0), use(np, 0), judged(np, 1);
+    std::vector<double> last(np, 0.0);  // each phase's last row's temperature
     const long count = phases[0].temps.count();
     std::vector<double> t;
     std::vector<std::vector<qhaoutcome>> blocks(np);
@@ -121,13 +152,20 @@ struct rowrun {
       for (long i = from; i < to; ++i) t[static_cast<std::size_t>(i - from)] = phases[0].temps.at(i);
       for (std::size_t k = 0; k < np; ++k) {
         blocks[k].assign(live[k] ? t.size() : 0, qhaoutcome{});
+        const bool judgeable = phases[k].model.volume.size() >= static_cast<std::size_t>(errorbarvolumes);
+        for (std::size_t i = 0; i < blocks[k].size(); ++i)
+          blocks[k][i].errors = judgeable && (errors || doubtcheckpoint(from + static_cast<long>(i), count));
         if (live[k]) qharows(phases[k].model, t.data(), t.size(), pressure, blocks[k].data(), fv != nullptr);
       }
       for (std::size_t i = 0; i < t.size(); ++i) {
         std::size_t stable = np;
         for (std::size_t k = 0; k < np; ++k) {
-          use[k] = live[k] && usable(phases[k], blocks[k][i], t[i], pressure, live[k], stiff[k], loose[k]);
-          if (use[k]) blocks[k][i].row = performula(blocks[k][i].row, phases[k].formulaunits);
+          use[k] = live[k] && usable(phases[k], blocks[k][i], t[i], pressure, live[k], doubted[k], last[k], judged[k]);
+          if (use[k]) {
+            last[k] = t[i];
+            judged[k] = blocks[k][i].errors;
+            blocks[k][i].row = performula(blocks[k][i].row, phases[k].formulaunits);
+          }
           if (use[k] && (stable == np || blocks[k][i].row.gibbs_energy < blocks[stable][i].row.gibbs_energy))
             stable = k;
         }
@@ -140,11 +178,14 @@ struct rowrun {
           anyrow = true;
           rowed[k] = 1;
           const qharow& r = blocks[k][i].row;
-          if (several && o.csv) appendphasecsv(text, r, pressurecolumn, pressure, phases[k].name, k == stable);
-          else if (several) appendphasestablerow(text, r, phases[k].name, width, k == stable);
-          else if (o.csv) appendqhacsv(text, r, pressurecolumn, pressure);
-          else appendqhatablerow(text, r);
+          // The row's values, --lattice's lengths, then the error bars' columns.
+          const bool last = o.csv && errors && path != nullptr;
+          if (several && o.csv) appendphasecsv(text, r, pressurecolumn, pressure, phases[k].name, k == stable, errors);
+          else if (several) appendphasestablerow(text, r, phases[k].name, width, k == stable, errors);
+          else if (o.csv) appendqhacsv(text, r, pressurecolumn, pressure, errors && !last);
+          else appendqhatablerow(text, r, errors);
           if (path != nullptr) addpathfields(text, *path, r.volume * phases[k].formulaunits, r.thermal_expansion, o.csv);
+          if (last) addrowerrors(text, r);
           if (fv != nullptr) appendfvblock(fvtext, phases[k].model, blocks[k][i], pressure);
         }
       }
@@ -156,32 +197,13 @@ struct rowrun {
   std::string messages, fvtext;  // not yet written
 };
 
-// Phase k of those the command line describes, to be read.
-qhaphase phaseof(const options& o, std::size_t k) {
-  qhaphase ph;
-  const phaseinput& in = o.qha.phases[k];
-  ph.evfile = in.evfile;
-  ph.efefile = in.efefile;
-  ph.name = in.name;
-  ph.formulaunits = in.formulaunits;
-  ph.files = in.files;
-  ph.dosatfermi = in.dosatfermi;
-  ph.excludeimaginary = o.qha.excludeimaginary;
-  ph.read = o.read;
-  ph.atoms = o.atoms;
-  ph.form = o.qha.form;
-  ph.strain.kind = o.qha.strain;
-  ph.strain.degree = o.qha.degree;
-  ph.temps = o.temps;
-  return ph;
-}
-
 }  // namespace
 
 int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
   std::vector<qhaphase> phases;
   for (std::size_t k = 0; k < o.qha.phases.size(); ++k) phases.push_back(phaseof(o, k));
   if (const int status = readphases(phases, err); status >= 0) return status;
+  if (const std::string e = errorbarsrefused(o, phases); !e.empty()) return err.write(e.data(), e.size()), 2;
   if (o.qha.transitions) return runtransitions(o, phases, out, err);
   axialpath path;
   if (!o.aniso.latticefile.empty()) {
@@ -199,8 +221,11 @@ int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
       !(fv.open(o.qha.writefv, o.force, o.newfilemode, why) && fv.write(fvheader(showpath(phases[0].evfile)), why)))
     return run.say(fvname + why + "\n"), 1;
   const bool pressurecolumn = o.qha.pressures.size() > 1;
-  std::string header = phases.size() > 1 ? phasescsvheader(pressurecolumn) : qhacsvheader(pressurecolumn);
+  const bool errors = o.qha.errorbars;
+  std::string header = phases.size() > 1 ? phasescsvheader(pressurecolumn, errors)
+                                         : qhacsvheader(pressurecolumn, errors && run.path == nullptr);
   if (run.path != nullptr) addpathcsvheader(header);
+  if (run.path != nullptr && errors) header.insert(header.size() - 1, errorcolumns());
   if (o.csv && !run.write(header)) return 1;
   for (std::size_t k = 0; k < o.qha.pressures.size(); ++k) {
     run.run(o.qha.pressures[k], k == 0, pressurecolumn);

@@ -25,7 +25,8 @@ int runtransitions(const options& o, const std::vector<qhaphase>& phases, common
   }
   src.temps = phases[0].temps;
   appendtransitionstableheader(src.header, infoof(phases), o.qha.form, o.qha.pmin, o.qha.pmax);
-  src.at = [&](double t, transitionsat& r) { transitionsof(models, units, t, o.qha.pmin, o.qha.pmax, r); };
+  src.errors = o.qha.errorbars;
+  src.at = [&](double t, transitionsat& r) { transitionsof(models, units, t, o.qha.pmin, o.qha.pmax, r, src.errors); };
   return runtransitions(o, src, out, err);
 }
 
@@ -35,8 +36,10 @@ int runtransitions(const options& o, const transitionsource& src, common::outcha
   std::vector<pairrecord> records(pairs.size());
   int width = 4;
   for (const std::string& name : src.names) width = std::max(width, static_cast<int>(name.size()));
-  std::string text = o.csv ? transitionscsvheader() : src.header, messages;
-  if (!o.csv) appendtransitionscolumns(text, width);
+  const bool errors = src.errors;
+  std::string text = o.csv ? transitionscsvheader(errors) : src.header, messages;
+  if (!o.csv) appendtransitionscolumns(text, width, errors);
+  std::string lost;  // the first row without error bars, and why
   bool failed = false;
   auto write = [&] {
     err.write(messages.data(), messages.size());
@@ -79,10 +82,13 @@ int runtransitions(const options& o, const transitionsource& src, common::outcha
         records[p].note(t[i], c);
       }
       for (const transition& x : r.rows) {
-        const transitionrow row{t[i], src.names[x.low], src.names[x.high], x.pressure, x.volumechange,
-                                x.entropychange, x.slope};
-        if (o.csv) appendtransitioncsv(text, row);
-        else appendtransitionstablerow(text, row, width);
+        const transitionrow row{t[i],           src.names[x.low], src.names[x.high], x.pressure, x.volumechange,
+                                x.entropychange, x.slope,          x.pressureerr,     x.slopeerr};
+        if (o.csv) appendtransitioncsv(text, row, errors);
+        else appendtransitionstablerow(text, row, width, errors);
+        if (!x.errorswhy.empty() && lost.empty())
+          lost = "lattice_thermo: warning: " + row.low + " and " + row.high + at + "their crossing's error bars cannot be taken (" +
+                 x.errorswhy + "): nan; the first such row\n";
       }
     }
     if (!write()) return 1;
@@ -94,6 +100,7 @@ int runtransitions(const options& o, const transitionsource& src, common::outcha
                   pairwarning(src.names[pairs[p].first], src.names[pairs[p].second], records[p], count,
                               o.qha.pmin, o.qha.pmax) +
                   "\n";
+  messages += lost;
   err.write(messages.data(), messages.size());
   return failed ? 1 : 0;
 }

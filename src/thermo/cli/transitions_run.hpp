@@ -28,6 +28,7 @@ struct transitionsource {
   std::vector<std::string> names, files;
   temperatures temps;
   std::string header;
+  bool errors = false;  // the rows' error bars (at fills them)
   std::function<void(double t, transitionsat& out)> at;
 };
 int runtransitions(const options& o, const transitionsource& src, common::outchannel& out, common::outchannel& err);

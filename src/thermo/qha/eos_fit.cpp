@@ -188,7 +188,7 @@ bool fitnear(eos form, const gibbsdata& data, parameters& p, hessian& hout, cons
   for (int iter = 0; iter < 8; ++iter) {
     Eigen::Vector4d phi, wsum;
     Eigen::Matrix4d h;
-    normal(form, data, q, phi, h, w, &wsum);
+    normal(form, data, q, phi, h, w, w != nullptr ? &wsum : nullptr);
     const auto qr = h.colPivHouseholderQr();
     const Eigen::Vector4d step = qr.solve(-phi);
     const bool last = std::fabs(step[3]) < 1e-13 * std::fabs(q[3]);
@@ -198,17 +198,22 @@ bool fitnear(eos form, const gibbsdata& data, parameters& p, hessian& hout, cons
     // A minimum (a positive definite Hessian), B0 positive.
     const Eigen::LDLT<Eigen::Matrix4d> ldlt(h);
     if (!(q[1] > 0.0) || ldlt.info() != Eigen::Success || !(ldlt.vectorD().array() > 0.0).all()) break;
-    const Eigen::Vector4d s = qr.solve(wsum);
+    const Eigen::Vector4d s = w != nullptr ? Eigen::Vector4d(qr.solve(wsum)) : Eigen::Vector4d::Zero();
     for (int k = 0; k < 4; ++k) {
-      slope[k] = s[k];
+      if (w != nullptr) slope[k] = s[k];
       for (int l = 0; l < 4; ++l) hout[k][l] = h(k, l);
     }
     p = q;
     return true;
   }
   if (!fiteos(form, data, p, hout, why)) return false;
-  slope = parameterslope(form, data, p, hout, w);
+  if (w != nullptr) slope = parameterslope(form, data, p, hout, w);
   return true;
+}
+
+bool fitfrom(eos form, const gibbsdata& data, parameters& p, hessian& h, std::string& why) {
+  parameters unused;
+  return fitnear(form, data, p, h, nullptr, unused, why);
 }
 
 }  // namespace thermo

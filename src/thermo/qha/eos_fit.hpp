@@ -41,8 +41,12 @@ bool roughfit(eos form, const gibbsdata& data, parameters& p);
 // Newton's steps alone, where they end at a minimum; else fiteos. With it,
 // slope = dp/dx where the data move by w_i x: from the last step's
 // gradients and Hessian (h returned), which the step, below 1e-13 of V0,
-// changes no more than rounding does.
+// changes no more than rounding does (w null: no slope).
 bool fitnear(eos form, const gibbsdata& data, parameters& p, hessian& h, const double* w, parameters& slope,
              std::string& why);
+
+// The same without the slope: a fit started from a neighbour's parameters
+// (the data with a volume left out, or another form's fit of the same data).
+bool fitfrom(eos form, const gibbsdata& data, parameters& p, hessian& h, std::string& why);
 
 }  // namespace thermo

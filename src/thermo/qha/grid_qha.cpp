@@ -57,14 +57,36 @@ bool makegridmodel(qhainput in, const std::vector<double>& x, int axes, int degr
   return true;
 }
 
+void gridvalues(const gridrow& r, double values[griderrorcount]) {
+  const double v[griderrorcount] = {r.length[0], r.length[1], r.length[2],        r.volume,          r.alpha[0],
+                                    r.alpha[1],  r.alpha[2],  r.thermal_expansion, r.heat_capacity_p, r.gibbs_energy};
+  std::copy(v, v + griderrorcount, values);
+}
+
+bool gridgibbsat(const gridmodel& m, double t, gridgibbs& out) {
+  const std::size_t n = m.points.volume.size();
+  out.g.resize(n);
+  out.dg.resize(n);
+  out.d2g.resize(n);
+  return gibbsat(m.points, t, 0.0, out.g.data(), out.dg.data(), out.d2g.data());
+}
+
 void gridat(const gridmodel& m, double t, double pressure, gridoutcome& out, bool keep, const surfacefit* fit) {
+  gridgibbs data;
+  out.where = surfaceminimum::status::none;
+  out.tabulated = gridgibbsat(m, t, data);
+  if (out.tabulated) gridfrom(m, data, t, pressure, out, keep, fit);
+}
+
+void gridfrom(const gridmodel& m, const gridgibbs& data, double t, double pressure, gridoutcome& out, bool keep,
+              const surfacefit* fit, const double* start, bool beyond) {
   const surfacefit& f = fit != nullptr ? *fit : m.fit;
   const std::size_t n = m.points.volume.size(), p = m.basis.terms();
   const int axes = m.axes;
-  std::vector<double> g(n), dg(n), d2g(n), coef(p), dcoef(p), d2coef(p);
+  std::vector<double> g = data.g, coef(p), dcoef(p), d2coef(p);
+  const std::vector<double>&dg = data.dg, &d2g = data.d2g;
   out.where = surfaceminimum::status::none;
-  out.tabulated = gibbsat(m.points, t, 0.0, g.data(), dg.data(), d2g.data());
-  if (!out.tabulated) return;
+  out.tabulated = true;
   f.solve(g.data(), coef.data());
   f.solve(dg.data(), dcoef.data());
   f.solve(d2g.data(), d2coef.data());
@@ -81,15 +103,16 @@ void gridat(const gridmodel& m, double t, double pressure, gridoutcome& out, boo
     hi = i == 0 ? g[i] : std::max(hi, g[i]);
   }
   out.spread = (hi - lo) * kjmol;
-  const surfaceminimum mn = minimise(m.basis, coef.data(), lowestpoint(m, coef.data()));
+  const surfaceminimum mn = minimise(m.basis, coef.data(), start != nullptr ? start : lowestpoint(m, coef.data()));
   out.where = mn.where;
   out.axis = mn.axis;
   out.minimum = mn.x;
+  out.u = mn.u;
   if (keep) {
     out.coef = coef;
     out.g = g;
   }
-  if (mn.where != surfaceminimum::status::inside) return;
+  if (mn.where == surfaceminimum::status::none || (mn.where == surfaceminimum::status::outside && !beyond)) return;
   out.edge = 0.5;
   for (int j = 0; j < axes; ++j)
     if (const double e = 0.5 * (1.0 - std::fabs(mn.u[j])); e < out.edge) {

@@ -6,9 +6,11 @@
 // derivatives: dx/dT = -H^-1 grad(dG/dT), alpha_i, S, Cv and Cp.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
+#include "thermo/qha/error_bars.hpp"
 #include "thermo/qha/model.hpp"
 #include "thermo/qha/surface.hpp"
 #include "thermo/qha/surface_minimum.hpp"
@@ -50,13 +52,25 @@ struct gridrow {
   double fit_rms;           // kJ/mol, the fit's root-mean-square residual
 };
 
+// The values of a row that carry error bars, in the order of their
+// columns: a, b, c, volume, alpha_a, alpha_b, alpha_c, thermal_expansion,
+// heat_capacity_p, gibbs_energy (b's and alpha_b's are a's with two axes).
+inline constexpr int griderrorcount = 10;
+inline constexpr const char* griderrornames[griderrorcount] = {
+    "a", "b", "c", "volume", "alpha_a", "alpha_b", "alpha_c", "thermal_expansion", "heat_capacity_p", "gibbs_energy"};
+using griderrorbars = std::array<errorbar, griderrorcount>;
+void gridvalues(const gridrow& r, double values[griderrorcount]);
+
 // One temperature's outcome: its row, or where its minimum went.
 struct gridoutcome {
   gridrow row{};
+  griderrorbars errors{};     // where taken (grid_errors)
+  std::string errorswhy;      // why they could not be, where they could not
   surfaceminimum::status where = surfaceminimum::status::none;
   bool tabulated = true;      // false: t is not a temperature of the tables
   int axis = -1;              // outside or none: the axis (surfaceminimum)
   lengths3 minimum{};         // the lengths at the minimum found (outside)
+  lengths3 u{};               // the minimum, scaled (inside or outside)
   double spread = 0.0;        // kJ/mol, max - min of G_i
   double edge = 0.5;          // the minimum's distance to the box's nearest edge, a share of that axis's width
   int edgeaxis = 0;
@@ -69,6 +83,21 @@ struct gridoutcome {
 // `keep` keeps the surface and the data for a look at them.
 void gridat(const gridmodel& m, double t, double pressure, gridoutcome& out, bool keep = false,
             const surfacefit* fit = nullptr);
+
+// The points' G_i, dG_i/dT and d2G_i/dT2 at t (eV, less the reference, in
+// m's order): the costly part of a row, the same for every fit of the same
+// points. False where t is not a temperature of the tables.
+struct gridgibbs {
+  std::vector<double> g, dg, d2g;
+};
+bool gridgibbsat(const gridmodel& m, double t, gridgibbs& out);
+
+// gridat's row from the points' data at t. `start` (scaled) is where
+// Newton's steps begin (nullptr: the lowest point); `beyond` gives the row
+// of a minimum outside the box too (a variant of a row that is inside),
+// else where stays `outside` with no row.
+void gridfrom(const gridmodel& m, const gridgibbs& data, double t, double pressure, gridoutcome& out, bool keep,
+              const surfacefit* fit, const double* start = nullptr, bool beyond = false);
 
 // The rows at t[0..n), on two threads where there are many.
 void gridrows(const gridmodel& m, const double* t, std::size_t n, double pressure, gridoutcome* out, bool keep = false);

@@ -1,8 +1,8 @@
 #include "thermo/qha/qha.hpp"
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "thermo/base/two_threads.hpp"
 #include "thermo/harmonic/constants.hpp"
@@ -16,9 +16,6 @@ namespace {
 constexpr double ev = elementary;                         // J
 constexpr double kjmol = elementary * avogadro / 1000.0;  // kJ/mol per eV
 constexpr double jmol = elementary * avogadro;            // J/mol per eV
-
-// +0 for a value below zero by less than floor (and for -0).
-double clamped(double x, double floor) { return x <= 0.0 && x > -floor ? 0.0 : x; }
 
 // The fit of G_i given at each volume, with E0 (the reference put back).
 bool fitof(const qhamodel& m, const std::vector<double>& g, parameters& p, std::string& why) {
@@ -48,10 +45,10 @@ void fillrow(const qhamodel& m, double t, double v, double b, double bprime, dou
   // The scales of "zero within rounding": 3 n k_B per cell, and alpha's.
   const double classical = 3.0 * m.atoms * boltzmann / ev;  // eV/K
   if (t > 0.0) {
-    alpha = clamped(alpha, zerofloor * classical / (b * v));
-    cv = clamped(cv, zerofloor * classical);
-    cp = clamped(cp, zerofloor * classical);
-    s = clamped(s, zerofloor * classical);
+    alpha = clampedzero(alpha, zerofloor * classical / (b * v));
+    cv = clampedzero(cv, zerofloor * classical);
+    cp = clampedzero(cp, zerofloor * classical);
+    s = clampedzero(s, zerofloor * classical);
   } else {
     alpha = cv = cp = s = 0.0;
   }
@@ -85,10 +82,37 @@ bool qhaat(const qhamodel& m, double t, double pressure, qhaoutcome& out, bool k
     const double r = energy(m.form, m.volume[i], p.data()) - g[i];
     squares += r * r;
   }
-  const auto [lo, hi] = std::minmax_element(g.begin(), g.end());
-  out.spread = (*hi - *lo) * kjmol;
-  fillrow(m, t, p[3], p[1], p[2], p[0] + m.reference, std::sqrt(squares / n), dp[3] / p[3],
-          -t * secondderivative(m.form, p[3], p, dp, d2p), -t * d2p[0], -dp[0], out.row);
+  const double v = p[3], b = p[1];
+  qharow& row = out.row;
+  // The scale of "zero within rounding": 3 n k_B per cell.
+  const double classical = 3.0 * m.atoms * boltzmann / ev;  // eV/K
+  double values[rowerrorcount];
+  rowvalues(t, classical, p, dp, d2p, values);
+  row.temperature = t;
+  row.volume = v;
+  row.gibbs_energy = (p[0] + m.reference) * kjmol;
+  row.bulk_modulus = values[2];
+  row.bulk_modulus_prime = p[2];
+  row.fit_rms = std::sqrt(squares / n) * kjmol;
+  double cv = 0.0, s = 0.0;
+  if (t > 0.0) {
+    cv = clampedzero(-t * secondderivative(m.form, v, p, dp, d2p), zerofloor * classical);
+    s = clampedzero(-dp[0], zerofloor * classical);
+  }
+  const double alpha = values[3];
+  const double gamma = cv >= gammafloor * classical ? alpha * b * v / cv : std::numeric_limits<double>::quiet_NaN();
+  row.thermal_expansion = alpha;
+  row.linear_thermal_expansion = alpha / 3.0;
+  row.heat_capacity_p = values[4];
+  row.heat_capacity_v = cv * jmol;
+  row.gruneisen = gamma;
+  row.entropy = s * jmol;
+  // B_S = B_T in the limit where gamma is lost.
+  row.bulk_modulus_s = std::isnan(gamma) ? row.bulk_modulus : b * (1.0 + alpha * gamma * t) * gpa;
+  if (out.errors && !rowerrors(m.form, data, t, classical, p, row.errors, out.errorswhy)) {
+    constexpr double none = std::numeric_limits<double>::quiet_NaN();
+    row.errors.fill({none, none, none});
+  }
   p[0] += m.reference;
   if (keep) {
     for (double& x : g) x += m.reference;
@@ -103,6 +127,8 @@ void qharows(const qhamodel& m, const double* t, std::size_t n, double pressure,
 
 qharow performula(qharow r, double z) {
   for (double* x : {&r.volume, &r.gibbs_energy, &r.heat_capacity_p, &r.heat_capacity_v, &r.entropy, &r.fit_rms}) *x /= z;
+  for (int j : {0, 1, 4})
+    for (double* x : {&r.errors[j].data, &r.errors[j].model, &r.errors[j].fit}) *x /= z;
   return r;
 }
 

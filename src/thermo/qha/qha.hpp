@@ -10,6 +10,7 @@
 
 #include "thermo/qha/eos_fit.hpp"
 #include "thermo/qha/model.hpp"
+#include "thermo/qha/row_errors.hpp"
 
 namespace thermo {
 
@@ -28,6 +29,9 @@ struct qharow {
   double bulk_modulus_prime; // the fitted B0': (dB_T/dP)_T at V(T)
   double fit_rms;            // kJ/mol, the root-mean-square residual of the fit
   double linear_thermal_expansion;  // 1/K, alpha / 3 (cubic or isotropic crystals)
+  // Where asked for: the error bars of volume, G, B_T, alpha and Cp, in
+  // their units (NaN where they could not be taken).
+  rowerrorbars errors{};
 };
 
 // gamma is NaN where Cv is below this share of the classical 3 n k_B: there
@@ -40,16 +44,19 @@ inline constexpr double gammafloor = 1e-6;
 // by orders of magnitude (near 0 K) and the fit's weights, some negative,
 // leave a few 1e-10 of 3 n R of either sign.
 inline constexpr double zerofloor = 1e-9;
+// +0 for a value below zero by less than floor (and for -0).
+inline double clampedzero(double x, double floor) { return x <= 0.0 && x > -floor ? 0.0 : x; }
 
 // One temperature's outcome: its row and fit, or why its fit failed.
 struct qhaoutcome {
   qharow row;
   parameters p{};             // the fit: E0 (with the reference put back), B0, B0', V0
-  double spread = 0.0;        // kJ/mol, max - min of G_i
   std::vector<double> g;      // G_i (eV, with the reference), where asked for
   strainpoly curve;           // --eos strain: the fit of G_i (eV, less the reference), where asked for
+  bool errors = false;        // asked for: the row's error bars (row.errors)
   bool ok = false;
   std::string why;
+  std::string errorswhy;      // where the error bars could not be taken: why
 };
 
 // The rows at temperatures t[0..n) and a pressure, on two threads where
@@ -58,7 +65,9 @@ struct qhaoutcome {
 void qharows(const qhamodel& m, const double* t, std::size_t n, double pressure, qhaoutcome* out, bool keep = false);
 
 // The row at temperature t (K) and pressure (GPa); false with the reason in
-// out.why where t is not tabulated or the fit does not converge.
+// out.why where t is not tabulated or the fit does not converge. Where
+// out.errors asks, the row's error bars too (rowerrors; NaN, and the reason
+// in out.errorswhy, where a fit of theirs fails).
 bool qhaat(const qhamodel& m, double t, double pressure, qhaoutcome& out, bool keep = false);
 
 // The row at t of a fit at volume v with B0 b, B0' bprime and G g (eV,
@@ -68,7 +77,7 @@ void fillrow(const qhamodel& m, double t, double v, double b, double bprime, dou
              double cv, double cp, double s, qharow& row);
 
 // The row per formula unit, z of them per cell: volume, G, Cp, Cv, S and
-// the fit's rms divided by z.
+// the fit's rms divided by z, and the error bars of volume, G and Cp.
 qharow performula(qharow r, double z);
 
 // The fit of E(V) alone (static), and of E(V) with the zero-point energy

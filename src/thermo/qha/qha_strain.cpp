@@ -61,8 +61,6 @@ bool strainqhaat(const qhamodel& m, double t, double pressure, qhaoutcome& out, 
   if (!fitat(m, t, f, out.why)) return false;
   const double pe = pressure / gpa;
   for (std::size_t i = 0; i < f.g.size(); ++i) f.g[i] += pe * m.volume[i];
-  const auto [lo, hi] = std::minmax_element(f.g.begin(), f.g.end());
-  out.spread = (*hi - *lo) * kjmol;
   const strainfit& fit = f.fit;
   if (!rowof(m, t, pe, fit.mean, fit.dmean, fit.d2mean, fit.rms, out.row, out.p)) {
     out.row = qharow{};

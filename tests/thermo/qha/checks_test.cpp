@@ -199,15 +199,10 @@ TEST(ThermoQha, NearZeroKelvin) {
   }
 }
 
-TEST(ThermoQha, FitHealth) {
-  // B0' = 0.5: a warning at the first temperature of each pressure.
-  const auto soft = runwith(qhaargs(qhadata("qc_soft", 1.7, 9, 11.2, 13.2, 0.5), {"--csv", "--tmax", "300",
-                                                                                   "--pressure", "0,1"}));
-  ASSERT_EQ(soft.status, 0) << soft.err;
-  EXPECT_NE(soft.err.find("warning: at 0 K and 0 GPa the fit's B0' is 0.5"), std::string::npos) << soft.err;
-  EXPECT_NE(soft.err.find("warning: at 0 K and 1 GPa the fit's B0' is"), std::string::npos) << soft.err;
-  EXPECT_EQ(soft.err.find("at 10 K"), std::string::npos) << soft.err;
-  // One static energy 2 meV off: the rms passes 1 % of G's spread.
+TEST(ThermoQha, FitRmsKeepsWhatTheRmsWarningSaid) {
+  // One static energy 2 meV off: the rms, more than 1 % of G's spread over
+  // the volumes (once warned of), is in its column (and --write-fv's fits)
+  // without a warning: the answer's error bars are within 15 % of it.
   dataset bumped = qhadata("qc_bump", 1.7);
   std::string ev = readtext(bumped.ev);
   const std::size_t line = ev.find('\n', ev.find('\n', ev.find('\n') + 1) + 1) + 1;  // the third volume
@@ -215,9 +210,8 @@ TEST(ThermoQha, FitHealth) {
   ev.replace(at, ev.find('\n', at) - at, shortest(bumped.energy[2] + 0.002));
   bumped.ev = writefile("qc_bump_ev", ev);
   const auto loose = runwith(qhaargs(bumped, {"--csv", "--temperatures", "100,200"}));
-  EXPECT_NE(loose.err.find("warning: at 100 K and 0 GPa the fit's rms residual, "), std::string::npos) << loose.err;
-  EXPECT_NE(loose.err.find("kJ/mol, is more than 1 % of G's spread over the volumes"), std::string::npos);
-  // The new columns.
+  EXPECT_EQ(loose.status, 0);
+  EXPECT_EQ(loose.err, "");
   for (const auto& row : qharows(loose.out)) {
     EXPECT_EQ(row.at("linear_thermal_expansion"), row.at("thermal_expansion") / 3.0);
     EXPECT_GT(row.at("fit_rms"), 0.01 * 0.002 * elementary * avogadro / 1000.0);

@@ -23,28 +23,6 @@ using namespace thermotest;
 
 constexpr double kjmol = elementary * avogadro / 1000.0;  // kJ/mol per eV
 
-// An E(V) file of the volumes and energies given, every digit kept.
-std::string evfile(const std::string& name, const std::vector<double>& v, const std::vector<double>& e) {
-  std::string s;
-  char buf[96];
-  for (std::size_t i = 0; i < v.size(); ++i) {
-    std::snprintf(buf, sizeof buf, "%.17g %.17g\n", v[i], e[i]);
-    s += buf;
-  }
-  return writefile(name, s);
-}
-
-// The arguments of two or more phases: --qha E(V) and its DOS files each.
-std::vector<std::string> phasesargs(const std::vector<std::pair<std::string, std::vector<std::string>>>& phases,
-                                    std::vector<std::string> extra) {
-  for (const auto& [ev, doses] : phases) {
-    extra.push_back("--qha");
-    extra.push_back(ev);
-    extra.insert(extra.end(), doses.begin(), doses.end());
-  }
-  return extra;
-}
-
 // The CSV's text column `name` of each row.
 std::vector<std::string> textcolumn(const std::string& csv, const std::string& name) {
   std::stringstream in(csv);
@@ -194,25 +172,8 @@ TEST(ThermoPhases, TheStableColumnAndTheRangeRule) {
 TEST(ThermoPhases, FormulaUnitsOfADoubledCell) {
   // The same crystal in a cell twice as large: E, V and the DOS's states twice.
   const dataset a = qhadata("ph_fu", 1.7);
-  std::vector<double> v, e;
-  for (std::size_t i = 0; i < a.volume.size(); ++i) {
-    v.push_back(2.0 * a.volume[i]);
-    e.push_back(2.0 * a.energy[i]);
-  }
-  std::vector<std::string> doubled;
-  for (std::size_t i = 0; i < a.doses.size(); ++i) {
-    std::stringstream in(readtext(a.doses[i]));
-    std::string s;
-    double f, g;
-    char buf[96];
-    while (in >> f >> g) {
-      std::snprintf(buf, sizeof buf, "%.17g %.17g\n", f, 2.0 * g);
-      s += buf;
-    }
-    doubled.push_back(writefile("ph_fu_dos" + std::to_string(i), s));
-  }
-  const std::string ev2 = evfile("ph_fu_ev2", v, e);
-  const auto r = runwith(phasesargs({{a.ev, a.doses}, {ev2, doubled}},
+  const dataset two = doubled(a, "ph_fu2");
+  const auto r = runwith(phasesargs({{a.ev, a.doses}, {two.ev, two.doses}},
                                     {"--csv", "--formula-units", "1,2", "--pressure", "0,4", "--tstep", "50"}));
   ASSERT_EQ(r.status, 0) << r.err;
   const auto rows = qharows(r.out);
@@ -227,10 +188,10 @@ TEST(ThermoPhases, FormulaUnitsOfADoubledCell) {
       else EXPECT_NEAR(y, x, k == "fit_rms" ? 1e-12 : 1e-12 * std::fabs(x)) << k << " at " << rows[i].at("temperature");
     }
   // One phase with --formula-units: per formula unit too, and the table says so.
-  const auto one = runwith(qhaargs({ev2, doubled, {}, {}}, {"--csv", "--formula-units", "2", "--temperatures", "300"}));
+  const auto one = runwith(qhaargs(two, {"--csv", "--formula-units", "2", "--temperatures", "300"}));
   const auto alone = runwith(qhaargs(a, {"--csv", "--temperatures", "300"}));
   EXPECT_NEAR(qharows(one.out)[0].at("volume"), qharows(alone.out)[0].at("volume"), 1e-12 * 12.0) << one.err;
-  const auto table = runwith(qhaargs({ev2, doubled, {}, {}}, {"--formula-units", "2", "--temperatures", "300"}));
+  const auto table = runwith(qhaargs(two, {"--formula-units", "2", "--temperatures", "300"}));
   EXPECT_NE(table.out.find("# values per mole of formula units (2 per cell), volume per formula unit"), std::string::npos)
       << table.out;
 }

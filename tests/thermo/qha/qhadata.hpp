@@ -94,6 +94,48 @@ inline dataset qhatables(const std::string& name, double gamma, const std::vecto
   }
   return d;
 }
+// An E(V) file of the volumes and energies given, every digit kept.
+inline std::string evfile(const std::string& name, const std::vector<double>& v, const std::vector<double>& e) {
+  std::string s;
+  char buf[96];
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    std::snprintf(buf, sizeof buf, "%.17g %.17g\n", v[i], e[i]);
+    s += buf;
+  }
+  return writefile(name, s);
+}
+
+// The arguments of two or more phases: --qha E(V) and its DOS files each.
+inline std::vector<std::string> phasesargs(const std::vector<std::pair<std::string, std::vector<std::string>>>& phases,
+                                    std::vector<std::string> extra) {
+  for (const auto& [ev, doses] : phases) {
+    extra.push_back("--qha");
+    extra.push_back(ev);
+    extra.insert(extra.end(), doses.begin(), doses.end());
+  }
+  return extra;
+}
+
+// The same crystal in a cell twice as large: E, V and the DOS's states twice.
+inline dataset doubled(const dataset& d, const std::string& name) {
+  dataset r;
+  for (std::size_t i = 0; i < d.volume.size(); ++i) {
+    r.volume.push_back(2.0 * d.volume[i]);
+    r.energy.push_back(2.0 * d.energy[i]);
+  }
+  for (std::size_t i = 0; i < d.doses.size(); ++i) {
+    std::stringstream in(readtext(d.doses[i]));
+    std::string s;
+    char buf[96];
+    for (double f, g; in >> f >> g;) {
+      std::snprintf(buf, sizeof buf, "%.17g %.17g\n", f, 2.0 * g);
+      s += buf;
+    }
+    r.doses.push_back(writefile(name + "_dos" + std::to_string(i), s));
+  }
+  r.ev = evfile(name + "_ev", r.volume, r.energy);
+  return r;
+}
 inline std::vector<std::string> qhaargs(const dataset& d, std::vector<std::string> extra) {
   std::vector<std::string> args = {"--qha", d.ev};
   args.insert(args.end(), extra.begin(), extra.end());

@@ -1,9 +1,11 @@
 #include "thermo/formats/outputs/grid_output.hpp"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "thermo/base/number_text.hpp"
 #include "thermo/base/problem.hpp"
+#include "thermo/formats/outputs/error_output.hpp"
 #include "thermo/harmonic/constants.hpp"
 
 namespace thermo {
@@ -11,6 +13,7 @@ namespace thermo {
 namespace {
 
 constexpr double kjmol = elementary * avogadro / 1000.0;  // kJ/mol per eV
+constexpr int errorwidth = 17;  // a column of x(u) in the table
 
 // The row's values in the columns' order.
 int valuesof(const gridrow& r, int axes, double* v) {
@@ -28,15 +31,29 @@ int valuesof(const gridrow& r, int axes, double* v) {
   return k;
 }
 
-}  // namespace
-
-std::string gridcsvheader(int axes, bool pressurecolumn) {
-  return std::string(pressurecolumn ? "pressure," : "") + "temperature,a," + (axes == 3 ? "b," : "") + "c,volume,alpha_a," +
-         (axes == 3 ? "alpha_b," : "") +
-         "alpha_c,thermal_expansion,heat_capacity_p,heat_capacity_v,entropy,gibbs_energy,fit_rms\n";
+// The error bars a grid of `axes` lengths shows: all but b's and alpha_b's
+// with two (their indices in griderrornames, `count` of them).
+int shownerrors(int axes, int* shown) {
+  int count = 0;
+  for (int j = 0; j < griderrorcount; ++j)
+    if (axes == 3 || (j != 1 && j != 5)) shown[count++] = j;
+  return count;
 }
 
-void appendgridcsv(std::string& s, const gridrow& r, int axes, bool pressurecolumn, double pressure) {
+}  // namespace
+
+std::string gridcsvheader(int axes, bool pressurecolumn, bool errors) {
+  std::string s = std::string(pressurecolumn ? "pressure," : "") + "temperature,a," + (axes == 3 ? "b," : "") +
+                  "c,volume,alpha_a," + (axes == 3 ? "alpha_b," : "") +
+                  "alpha_c,thermal_expansion,heat_capacity_p,heat_capacity_v,entropy,gibbs_energy,fit_rms";
+  int shown[griderrorcount];
+  const int count = errors ? shownerrors(axes, shown) : 0;
+  for (int j = 0; j < count; ++j) s += errorcsvheader(&griderrornames[shown[j]], 1);
+  return s + "\n";
+}
+
+void appendgridcsv(std::string& s, const gridrow& r, int axes, bool pressurecolumn, double pressure,
+                   const griderrorbars* errors) {
   if (pressurecolumn) {
     appendshortest(s, pressure);
     s += ',';
@@ -47,6 +64,9 @@ void appendgridcsv(std::string& s, const gridrow& r, int axes, bool pressurecolu
     if (k > 0) s += ',';
     appendshortest(s, v[k]);
   }
+  int shown[griderrorcount];
+  const int count = errors != nullptr ? shownerrors(axes, shown) : 0;
+  for (int j = 0; j < count; ++j) appenderrorfields(s, &(*errors)[static_cast<std::size_t>(shown[j])], 1);
   s += '\n';
 }
 
@@ -70,13 +90,49 @@ void appendgridtableheader(std::string& s, const gridtableinfo& info) {
   s += "rms " + significant(info.staticrms * 1e3, 4) + " meV\n";
   if (!info.electrons.empty()) s += "# electrons: " + info.electrons + "; S, Cp and Cv include them\n";
   s += "# values per mole of cells; alpha_x = (1/x) dx/dT, alpha the volumetric sum, rms the fit's residual\n";
+  if (info.errors) {
+    s += "# x(u): x with its error bar u in its last digits (3.61234(15) is 3.61234 +- 0.00015), the fit's doubt:\n"
+         "# the jackknife over the cells and the spread between the surfaces of degrees 3 and 4 in quadrature\n";
+    s += "#   T [K]";
+    int shown[griderrorcount];
+    const int count = shownerrors(m.axes, shown);
+    const char* const titles[griderrorcount] = {"a [A]", "b [A]", "c [A]", "V [A^3]", "alpha_a [1/K]", "alpha_b [1/K]",
+                                                "alpha_c [1/K]", "alpha [1/K]", "Cp [J/K/mol]", "G [kJ/mol]"};
+    for (int j = 0; j < count; ++j) {
+      s.append(static_cast<std::size_t>(errorwidth - static_cast<int>(std::string(titles[shown[j]]).size())), ' ');
+      s += titles[shown[j]];
+    }
+    s += " Cv [J/K/mol] S [J/K/mol] rms [kJ/mol]\n";
+    return;
+  }
   s += m.axes == 3 ? "#   T [K]      a [A]      b [A]      c [A]    V [A^3]  alpha_a [1/K]  alpha_b [1/K]  alpha_c [1/K]"
                    : "#   T [K]      a [A]      c [A]    V [A^3]  alpha_a [1/K]  alpha_c [1/K]";
   s += "  alpha [1/K] Cp [J/K/mol] Cv [J/K/mol] S [J/K/mol]  G [kJ/mol] rms [kJ/mol]\n";
 }
 
-void appendgridtablerow(std::string& s, const gridrow& r, int axes) {
+void appendgridtablerow(std::string& s, const gridrow& r, int axes, const griderrorbars* errors) {
   char buf[400];
+  if (errors != nullptr) {
+    // The values with their error bars, each right-aligned in its column;
+    // the rest as without.
+    double values[griderrorcount];
+    gridvalues(r, values);
+    const int decimals[griderrorcount] = {6, 6, 6, 5, 4, 4, 4, 4, 6, 5};
+    int shown[griderrorcount];
+    const int count = shownerrors(axes, shown);
+    std::snprintf(buf, sizeof buf, "%9.2f", r.temperature);
+    s += buf;
+    for (int k = 0; k < count; ++k) {
+      const int j = shown[k];
+      const bool exponent = j >= 4 && j <= 7;  // the expansions
+      const std::string x = concise(values[j], (*errors)[static_cast<std::size_t>(j)].total(), exponent, decimals[j]);
+      s.append(static_cast<std::size_t>(std::max(1, errorwidth - static_cast<int>(x.size()))), ' ');
+      s += x;
+    }
+    std::snprintf(buf, sizeof buf, " %12.6f %11.6f %12.4e\n", r.heat_capacity_v, r.entropy, r.fit_rms);
+    s += buf;
+    return;
+  }
   int at = std::snprintf(buf, sizeof buf, "%9.2f %10.6f", r.temperature, r.length[0]);
   if (axes == 3) at += std::snprintf(buf + at, sizeof buf - at, " %10.6f", r.length[1]);
   at += std::snprintf(buf + at, sizeof buf - at, " %10.6f %10.5f %14.4e", r.length[2], r.volume, r.alpha[0]);

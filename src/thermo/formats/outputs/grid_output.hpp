@@ -13,8 +13,12 @@ namespace thermo {
 // The CSV header: [pressure,]temperature,a,[b,]c,volume,alpha_a,[alpha_b,]
 // alpha_c,thermal_expansion,heat_capacity_p,heat_capacity_v,entropy,
 // gibbs_energy,fit_rms (b where the grid has three lengths).
-std::string gridcsvheader(int axes, bool pressurecolumn);
-void appendgridcsv(std::string& s, const gridrow& r, int axes, bool pressurecolumn, double pressure);
+// With --error-bars, after these the error bars' three columns of each of
+// a, [b,] c, volume, alpha_a, [alpha_b,] alpha_c, thermal_expansion,
+// heat_capacity_p and gibbs_energy (errors: the row's, or none).
+std::string gridcsvheader(int axes, bool pressurecolumn, bool errors = false);
+void appendgridcsv(std::string& s, const gridrow& r, int axes, bool pressurecolumn, double pressure,
+                   const griderrorbars* errors = nullptr);
 
 // What the table's header says.
 struct gridtableinfo {
@@ -24,9 +28,12 @@ struct gridtableinfo {
   const surfaceminimum& fit;   // of E(x) alone
   double staticrms;            // eV
   std::string electrons;       // empty: none; else what gives them
+  bool errors = false;         // the rows carry error bars
 };
+// With error bars (info.errors; a row's `errors`), the values that have
+// them as x(u), the error bar in x's last digits.
 void appendgridtableheader(std::string& s, const gridtableinfo& info);
-void appendgridtablerow(std::string& s, const gridrow& r, int axes);
+void appendgridtablerow(std::string& s, const gridrow& r, int axes, const griderrorbars* errors = nullptr);
 
 // The surface's mesh for --write-fv: this many lengths on each axis shown.
 inline constexpr int gridfvpoints = 41;

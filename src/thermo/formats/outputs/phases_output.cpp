@@ -5,6 +5,7 @@
 
 #include "thermo/base/number_text.hpp"
 #include "thermo/base/problem.hpp"
+#include "thermo/formats/outputs/error_output.hpp"
 #include "thermo/formats/outputs/qha_output.hpp"
 
 namespace thermo {
@@ -33,15 +34,15 @@ void appendname(std::string& s, const std::string& name, int width) {
 
 }  // namespace
 
-std::string phasescsvheader(bool pressurecolumn) {
+std::string phasescsvheader(bool pressurecolumn, bool errors) {
   std::string head = qhacsvheader(pressurecolumn);
   head.insert(pressurecolumn ? 9 : 0, "phase,");
   head.back() = ',';
-  return head + "stable\n";
+  return head + "stable" + (errors ? errorcolumns() : "") + "\n";
 }
 
 void appendphasecsv(std::string& s, const qharow& r, bool pressurecolumn, double pressure, const std::string& name,
-                    bool stable) {
+                    bool stable, bool errors) {
   if (pressurecolumn) {
     appendshortest(s, pressure);
     s += ',';
@@ -49,10 +50,13 @@ void appendphasecsv(std::string& s, const qharow& r, bool pressurecolumn, double
   s += name;
   s += ',';
   appendqhafields(s, r);
-  s += stable ? ",1\n" : ",0\n";
+  s += stable ? ",1" : ",0";
+  if (errors) appenderrorfields(s, r.errors.data(), rowerrorcount);
+  s += '\n';
 }
 
-void appendphasestableheader(std::string& s, const std::vector<phaseinfo>& phases, eos form, double pressure) {
+void appendphasestableheader(std::string& s, const std::vector<phaseinfo>& phases, eos form, double pressure,
+                             bool errors) {
   char buf[256];
   std::snprintf(buf, sizeof buf, "# quasi-harmonic, %zu phases; equation of state: %s; pressure: %.6g GPa\n",
                 phases.size(), eosname(form), pressure);
@@ -61,32 +65,45 @@ void appendphasestableheader(std::string& s, const std::vector<phaseinfo>& phase
   s += "# values per mole of formula units, volume per formula unit; alpha is volumetric, alpha/3 linear (cubic "
        "or isotropic crystals), B0' the fit's (dB_T/dP), rms its residual;\n# stable: * marks the phase of lowest G "
        "at each temperature\n";
+  if (errors)
+    s += "# x(u): x with its error bar u in its last digits (11.79852(31) is 11.79852 +- 0.00031), the fit's doubt\n";
   int width = 5;
   for (const phaseinfo& p : phases) width = std::max(width, static_cast<int>(p.name.size()));
   s += "# phase";
   s.append(static_cast<std::size_t>(width - 5), ' ');
-  s += "    T [K]    V [A^3]  G [kJ/mol]  B_T [GPa] alpha [1/K] Cp [J/K/mol] Cv [J/K/mol]    gamma S [J/K/mol]"
-       "  B_S [GPa]     B0' rms [kJ/mol] alpha/3 [1/K] stable\n";
+  s += ' ';
+  s += qhatabletitles(errors);
+  s += " stable\n";
 }
 
-void appendphasestablerow(std::string& s, const qharow& r, const std::string& name, int width, bool stable) {
+void appendphasestablerow(std::string& s, const qharow& r, const std::string& name, int width, bool stable,
+                          bool errors) {
   s += "  ";
   appendname(s, name, width);
-  appendqhatablefields(s, r);
+  appendqhatablefields(s, r, errors);
   s += stable ? "      *\n" : "\n";
 }
 
-std::string transitionscsvheader() {
-  return "temperature,phase_low,phase_high,pressure,volume_change,entropy_change,clapeyron_slope\n";
+namespace {
+const char* const transitionerrornames[] = {"pressure", "clapeyron_slope"};
+}  // namespace
+
+std::string transitionscsvheader(bool errors) {
+  return std::string("temperature,phase_low,phase_high,pressure,volume_change,entropy_change,clapeyron_slope") +
+         (errors ? errorcsvheader(transitionerrornames, 2) : "") + "\n";
 }
 
-void appendtransitioncsv(std::string& s, const transitionrow& r) {
+void appendtransitioncsv(std::string& s, const transitionrow& r, bool errors) {
   appendshortest(s, r.temperature);
   s += ',' + r.low + ',' + r.high + ',';
   appendshortest(s, r.pressure);
   for (double v : {r.volumechange, r.entropychange, r.slope}) {
     s += ',';
     appendshortest(s, v);
+  }
+  if (errors) {
+    const errorbar e[2] = {r.pressureerr, r.slopeerr};
+    appenderrorfields(s, e, 2);
   }
   s += '\n';
 }
@@ -100,24 +117,36 @@ void appendtransitionstableheader(std::string& s, const std::vector<phaseinfo>& 
   appendphaselines(s, phases);
 }
 
-void appendtransitionscolumns(std::string& s, int width) {
+void appendtransitionscolumns(std::string& s, int width, bool errors) {
   s += "# at each crossing of two phases' G: low has the lower G below p, high above; dV = V_high - V_low\n"
        "# (A^3 per formula unit) and dS = S_high - S_low (J/K/mol of formula units) there; dp/dT = dS/dV\n";
+  if (errors)
+    s += "# x(u): x with its error bar u in its last digits (4.2423(51) is 4.2423 +- 0.0051), the fits' doubt\n";
   s += "#   T [K] low";
   s.append(static_cast<std::size_t>(width - 3), ' ');
   s += " high";
   s.append(static_cast<std::size_t>(width - 4), ' ');
-  s += "         p [GPa]     dV [A^3] dS [J/K/mol] dp/dT [GPa/K]\n";
+  s += errors ? "          p [GPa]     dV [A^3] dS [J/K/mol]     dp/dT [GPa/K]\n"
+              : "         p [GPa]     dV [A^3] dS [J/K/mol] dp/dT [GPa/K]\n";
 }
 
-void appendtransitionstablerow(std::string& s, const transitionrow& r, int width) {
+void appendtransitionstablerow(std::string& s, const transitionrow& r, int width, bool errors) {
   char buf[128];
   std::snprintf(buf, sizeof buf, "%9.2f ", r.temperature);
   s += buf;
   appendname(s, r.low, width);
   s += ' ';
   appendname(s, r.high, width);
-  std::snprintf(buf, sizeof buf, " %16.10f %12.6f %12.6f %13.6e\n", r.pressure, r.volumechange, r.entropychange, r.slope);
+  if (!errors) {
+    std::snprintf(buf, sizeof buf, " %16.10f %12.6f %12.6f %13.6e\n", r.pressure, r.volumechange, r.entropychange,
+                  r.slope);
+    s += buf;
+    return;
+  }
+  const std::string p = concise(r.pressure, r.pressureerr.total(), false, 10);
+  const std::string slope = concise(r.slope, r.slopeerr.total(), true, 6);
+  std::snprintf(buf, sizeof buf, " %17s %12.6f %12.6f %17s\n", p.c_str(), r.volumechange, r.entropychange,
+                slope.c_str());
   s += buf;
 }
 

@@ -30,30 +30,36 @@ std::vector<phaseinfo> infoof(const std::vector<qhaphase>& phases);
 
 // The rows: `pressure` (where several run), `phase`, the single phase's
 // columns, and `stable`, 1 for the phase of lowest G at that temperature
-// and pressure.
-std::string phasescsvheader(bool pressurecolumn);
+// and pressure; with `errors`, the error bars' columns after it (as one
+// phase's).
+std::string phasescsvheader(bool pressurecolumn, bool errors = false);
 void appendphasecsv(std::string& s, const qharow& r, bool pressurecolumn, double pressure, const std::string& name,
-                    bool stable);
-void appendphasestableheader(std::string& s, const std::vector<phaseinfo>& phases, eos form, double pressure);
-void appendphasestablerow(std::string& s, const qharow& r, const std::string& name, int width, bool stable);
+                    bool stable, bool errors = false);
+void appendphasestableheader(std::string& s, const std::vector<phaseinfo>& phases, eos form, double pressure,
+                             bool errors = false);
+void appendphasestablerow(std::string& s, const qharow& r, const std::string& name, int width, bool stable,
+                          bool errors = false);
 
 // One row of the transitions: at temperature t (K), phase `low` has the
 // lower G below pressure p (GPa), `high` above; the volume change (A^3 per
 // formula unit), entropy change (J/K/mol) and dp/dT (GPa/K) from low to
 // high.
+// With error bars, those of the pressure and the slope.
 struct transitionrow {
   double temperature;
   std::string low, high;
   double pressure, volumechange, entropychange, slope;
+  errorbar pressureerr{}, slopeerr{};
 };
-std::string transitionscsvheader();
-void appendtransitioncsv(std::string& s, const transitionrow& r);
+std::string transitionscsvheader(bool errors = false);
+void appendtransitioncsv(std::string& s, const transitionrow& r, bool errors = false);
 // The header's first lines: the interval, the phases and their fits.
 void appendtransitionstableheader(std::string& s, const std::vector<phaseinfo>& phases, eos form, double pmin,
                                   double pmax);
-// Its last lines: what the columns mean and their heads, the names `width` wide.
-void appendtransitionscolumns(std::string& s, int width);
-void appendtransitionstablerow(std::string& s, const transitionrow& r, int width);
+// Its last lines: what the columns mean and their heads, the names `width`
+// wide (with `errors`, the value(error) form said).
+void appendtransitionscolumns(std::string& s, int width, bool errors = false);
+void appendtransitionstablerow(std::string& s, const transitionrow& r, int width, bool errors = false);
 
 // What a pair's warning tells: at how many temperatures it has no row, the
 // first of them, and what lay there.
