@@ -206,6 +206,17 @@ TEST(ThermoQhaInputs, ElectronsTable) {
             std::string::npos) << few.err;
   const auto order = runwith(qhaargs(d, {"--efe", writefile("qi_efe_ord", "5 1 1 1 1 1 1 1 1 1\n4 1 1 1 1 1 1 1 1 1\n")}));
   EXPECT_NE(order.err.find("qi_efe_ord:2: the temperature 4 K does not follow 5 K"), std::string::npos) << order.err;
+  // Fewer than the spline's 4 nodes: refused, where S and Cv would lose the
+  // electrons' part without a word; 4 are taken.
+  for (double tmax : {0.0, 10.0, 20.0, 30.0}) {
+    const auto r = runwith(qhaargs(d, {"--csv", "--tmax", shortest(tmax), "--efe", efefile("qi_efe_n", d, 10.0, tmax)}));
+    EXPECT_EQ(r.status, tmax < 30.0 ? 1 : 0) << tmax << ": " << r.err;
+    if (tmax < 30.0) {
+      EXPECT_NE(r.err.find("qi_efe_n: " + std::to_string(static_cast<int>(tmax / 10.0) + 1) + " temperature"),
+                std::string::npos) << r.err;
+    }
+    EXPECT_EQ(r.out.empty(), tmax < 30.0);
+  }
 }
 
 TEST(ThermoQhaInputs, SplineDerivatives) {
