@@ -120,6 +120,14 @@ bool atomicfile::commit(std::string& why) {
   return true;
 }
 
+bool samefile(const std::string& a, const std::string& b) {
+  auto identity = [](const std::string& path, struct stat& st) {
+    return (path == "-" ? ::fstat(0, &st) : ::stat(path.c_str(), &st)) == 0;
+  };
+  struct stat x, y;
+  return identity(a, x) && identity(b, y) && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
 bool writeatomically(const std::string& path, const std::string& text, bool force, mode_t newmode, std::string& why) {
   atomicfile f;
   return f.open(path, force, newmode, why) && f.write(text, why) && f.commit(why);

@@ -38,6 +38,10 @@ class atomicfile {
   struct sigaction oldint_ {}, oldterm_ {};  // put back when the file is done with
 };
 
+// Whether two paths name one file: the same device and inode ("-" is
+// standard input); false where either is not there.
+bool samefile(const std::string& a, const std::string& b);
+
 // A text written whole by an atomicfile.
 bool writeatomically(const std::string& path, const std::string& text, bool force, mode_t newmode, std::string& why);
 
