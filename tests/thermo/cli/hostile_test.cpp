@@ -14,6 +14,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -352,6 +353,58 @@ TEST(ThermoHostile, WritePdsKeepsStatesAndRefusesWhatItMustNotReplace) {
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
   for (const auto& e : fs::directory_iterator(dir))
     EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+  fs::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+// A child that opens an atomic file in dir, writes `bytes` of it and then
+// does `then`; how it ended (the signal, or 0 where it exited).
+int atomicchild(const fs::path& dir, std::size_t bytes, void (*before)(), void (*then)()) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    before();
+    thermo::atomicfile f;
+    std::string why;
+    if (!f.open((dir / "out").string(), false, 0644, why)) ::_exit(3);
+    f.write(std::string(bytes, 'x'), why);
+    then();
+    ::_exit(f.commit(why) ? 0 : 4);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFSIGNALED(status) ? WTERMSIG(status) : -WEXITSTATUS(status);
+}
+
+std::vector<std::string> entries(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+  return names;
+}
+
+TEST(ThermoHostile, AHangupOrAFileSizeLimitRemovesTheTemporaryFile) {
+  const fs::path dir = fs::path(::testing::TempDir()) / ("h_signals_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  // A file size limit of 64 KiB met by a 1 MiB write: SIGXFSZ, raised by the
+  // write itself, so that nothing waits on timing.
+  const int xfsz = atomicchild(
+      dir, 1 << 20,
+      [] {
+        const rlimit r{64 << 10, 64 << 10};
+        ::setrlimit(RLIMIT_FSIZE, &r);
+      },
+      [] {});
+  EXPECT_EQ(xfsz, SIGXFSZ);
+  EXPECT_EQ(entries(dir), std::vector<std::string>{});
+  // SIGHUP (the terminal gone) while the file is written.
+  EXPECT_EQ(atomicchild(dir, 100, [] {}, [] { ::raise(SIGHUP); }), SIGHUP);
+  EXPECT_EQ(entries(dir), std::vector<std::string>{});
+  // Under nohup SIGHUP is ignored: it stays so, and the file is written.
+  EXPECT_EQ(atomicchild(dir, 100, [] { std::signal(SIGHUP, SIG_IGN); }, [] { ::raise(SIGHUP); }), 0);
+  EXPECT_EQ(entries(dir), std::vector<std::string>{"out"});
   fs::remove_all(dir);
 }
 
