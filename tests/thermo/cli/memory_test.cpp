@@ -3,7 +3,9 @@
 // memory" with exit status 1 instead of aborting.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
+#include <cstdio>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
@@ -103,6 +105,49 @@ limited runlimited(const std::vector<std::string>& args, long limit) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   };
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+}
+
+// The peak resident memory (KiB) of the program run with args in a child
+// process of its own, standard output thrown away.
+long peakresident(const std::vector<std::string>& args) {
+  std::vector<const char*> argv = {LHC_THERMO};
+  for (const auto& a : args) argv.push_back(a.c_str());
+  argv.push_back(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, 1);
+    ::execv(LHC_THERMO, const_cast<char* const*>(argv.data()));
+    ::_exit(127);
+  }
+  int status = 0;
+  rusage use{};
+  ::wait4(child, &status, 0, &use);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << args.back();
+  return use.ru_maxrss;
+}
+
+// --displacements on a mesh with eigenvectors holds the sums and one
+// q-point: five times the q-points, the same memory (it held every mode:
+// 2 MB more here).
+TEST(ThermoMemory, DisplacementsOnAMeshDoNotGrowWithItsModes) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "a sanitizer's own memory hides the program's";
+#endif
+  auto mesh = [](std::size_t n) {
+    return writefile("m_mesh" + std::to_string(n) + ".yaml",
+                     meshyaml(std::vector<std::string>(n, "1"), std::vector<std::array<std::string, 3>>(n, {"1.5", "2.5", "3.5"}), true));
+  };
+  const std::string small = mesh(10000), large = mesh(50000);
+  const std::vector<std::string> args = {"--displacements", "--csv", "--tmax", "100"};
+  auto with = [&](const std::string& f) {
+    auto a = args;
+    a.push_back(f);
+    return a;
+  };
+  EXPECT_LT(peakresident(with(large)) - peakresident(with(small)), 512);
+  std::remove(small.c_str());
+  std::remove(large.c_str());
 }
 
 // The smallest limit, to 64 KiB, under which the program starts at all
