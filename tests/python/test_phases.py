@@ -106,6 +106,12 @@ def test_names_formula_units_and_bad_input(two):
         (lambda: Phase(fcc.volumes, fcc.energies, fcc.doses, formula_units=0), ValueError, "positive whole number"),
         (lambda: Phase(fcc.volumes, fcc.energies, fcc.doses, formula_units=1.5), TypeError, "whole number"),
         (lambda: Phase(fcc.volumes, fcc.energies, fcc.doses, name=""), ValueError, "name is empty"),
+        # The names the command line refuses: a blank, a comma, a quote, more than 64 characters.
+        (lambda: Phase(fcc.volumes, fcc.energies, fcc.doses, name="f c"), ValueError, "'f c' is not a name"),
+        (lambda: Phase(fcc.volumes, fcc.energies, fcc.doses, name="a,b"), ValueError, "without blanks, commas"),
+        (lambda: Phase(fcc.volumes, fcc.energies, fcc.doses, name='x"'), ValueError, "is not a name"),
+        (lambda: Phase(fcc.volumes, fcc.energies, fcc.doses, name="x" * 65), ValueError, "up to 64 characters"),
+        (lambda: Phase(fcc.volumes, fcc.energies, fcc.doses, formula_units=2_000_000), ValueError, "up to 1e6"),
         (lambda: Phase(fcc.volumes, fcc.energies, "total_dos.dat"), TypeError, "sequence of Dos"),
         (lambda: lattice_thermo.qha(phases=[fcc, fcc], temperatures=300.0), ValueError, "two phases are named 'fcc'"),
         (lambda: lattice_thermo.qha(phases=[fcc, "dense"], temperatures=300.0), TypeError, "phases[1] is str"),
@@ -117,6 +123,10 @@ def test_names_formula_units_and_bad_input(two):
         (lambda: lattice_thermo.transitions([fcc, Phase(fcc.volumes[:4], fcc.energies[:4], fcc.doses[:4])], 300.0,
                                             (0, 5)), ValueError, "phases[1]: 4 volumes"),
     ]
+    renamed = Phase(fcc.volumes, fcc.energies, fcc.doses)
+    renamed.name = "f c"
+    cases.append((lambda: lattice_thermo.qha(phases=[renamed, dense], temperatures=300.0), ValueError,
+                  "phases[0].name 'f c' is not a name"))
     for call, kind, text in cases:
         with pytest.raises(kind) as caught:
             call()

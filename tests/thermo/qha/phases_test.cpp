@@ -247,7 +247,7 @@ TEST(ThermoPhases, BadInput) {
   const dataset& a = c.a;
   const std::vector<std::vector<std::string>> usage = {
       c.args({"--formula-units", "1"}),          c.args({"--formula-units", "1,2.5"}),
-      c.args({"--formula-units", "1,0"}),        c.args({"--transitions", "5,1"}),
+      c.args({"--formula-units", "1,2e6"}),      c.args({"--transitions", "5,1"}),
       c.args({"--transitions", "1"}),            c.args({"--phase-names", "x,x"}),
       c.args({"--phase-names", "x,y z"}),        c.args({"--transitions", "0,1", "--pressure", "2"}),
       c.args({"--write-fv", "fv.dat"}),          qhaargs(a, {"--transitions", "0,5"}),
@@ -260,7 +260,7 @@ TEST(ThermoPhases, BadInput) {
   };
   const std::vector<std::string> why = {
       "--formula-units gives 1 values for 2 phases", "--formula-units: 2.5 is not a positive whole number",
-      "--formula-units: 0 is not", "--transitions: PMIN must be below PMAX", "--transitions takes two pressures",
+      "--formula-units: 2e+06 is not a positive whole number up to 1e6", "--transitions: PMIN must be below PMAX", "--transitions takes two pressures",
       "--phase-names: two phases are named 'x'", "--phase-names: 'y z' is not a name",
       "--pressure does not go with --transitions", "--write-fv takes one phase", "--transitions needs two phases",
       "--phase-names names the phases of several --qha", "has no DOS files after it",

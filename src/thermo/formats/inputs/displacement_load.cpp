@@ -175,6 +175,9 @@ bool readdisplacements(source& in, const std::string& path, const readoptions& r
   const std::string w = "lattice_thermo: " + showpath(path) + ": warning: ";
   out = displacementtable{};
   problem p;
+  // A total DOS is taken as 3 states an atom, as --normalize would make it.
+  readoptions total = ro;
+  total.pernormalised = true;
   auto failed = [&] {
     message = messageof(path, p);
     return false;
@@ -183,7 +186,7 @@ bool readdisplacements(source& in, const std::string& path, const readoptions& r
     if (!meshdisplacements(in, path, ro, o, t, split, poll, scratch, out, p, w)) return failed();
   } else if (ro.pds || looksthermal(in.peek()) || ro.columngiven || ro.sumcolumns) {
     loaded file;
-    if (!readopened(in, path, ro, atoms, scratch, file, message)) return false;
+    if (!readopened(in, path, total, atoms, scratch, file, message)) return false;
     out.notes = file.notes;
     out.unit = file.unitlabel;
     if (!totaldisplacements(file, o, atoms, t, poll, out, p, w)) return failed();
@@ -205,7 +208,7 @@ bool readdisplacements(source& in, const std::string& path, const readoptions& r
       if (!columndisplacements(columns, used, o, t, poll, out, p, w)) return failed();
     } else {
       file.unitlabel = out.unit;
-      if (!treat(file, ro, atoms, info.u, w, p)) return failed();
+      if (!treat(file, total, atoms, info.u, w, p)) return failed();
       notetheta(file, ro, w);
       notetreated(file, w);
       out.notes = file.notes;

@@ -52,7 +52,8 @@ bool treat(loaded& file, const readoptions& ro, double atoms, unit u, const std:
     else if (!(std::fabs(states / 3.0 - n) <= 0.01 * n))
       file.notes += w + "the DOS holds " + significant(states) + " states, 3 x " + significant(states / 3.0) +
                     " atoms, more than 1 % from " + significant(n) + (atoms > 0.0 ? " (--atoms)" : "") +
-                    "; --normalize scales it to " + significant(3.0 * n) + "\n";
+                    (ro.pernormalised ? "; normalised to " : "; --normalize scales it to ") + significant(3.0 * n) +
+                    "\n";
   }
   const double cutoff = ro.cutoff * joules(u);
   if (ro.cutoff > 0.0) file.cutofflabel = significant(ro.cutoff) + " " + file.unitname;

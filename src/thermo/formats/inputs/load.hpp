@@ -24,6 +24,7 @@ struct readoptions {
   bool columngiven = false;   // --column given
   bool sumcolumns = false;    // the DOS is the sum of columns 2 to the last
   bool normalize = false;     // scale the DOS to 3n states
+  bool pernormalised = false; // the caller takes the states as 3 an atom whatever they are (--displacements)
   double cutoff = 0.0;        // modes at or below this energy (in the file's unit) take no part
   bool pretendreal = false;   // imaginary modes count with their absolute energy
 };

@@ -34,6 +34,14 @@ void appendname(std::string& s, const std::string& name, int width) {
 
 }  // namespace
 
+bool fitphasename(const std::string& s) {
+  if (s.empty() || s.size() > 64) return false;
+  return std::all_of(s.begin(), s.end(), [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u > 0x20 && u != 0x7f && c != ',' && c != '"';
+  });
+}
+
 std::string phasescsvheader(bool pressurecolumn, bool errors) {
   std::string head = qhacsvheader(pressurecolumn);
   head.insert(pressurecolumn ? 9 : 0, "phase,");

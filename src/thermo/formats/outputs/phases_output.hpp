@@ -13,6 +13,11 @@
 
 namespace thermo {
 
+// A phase's name fit for a CSV field and a table's column: 1 to 64 bytes,
+// printable, without blanks, commas or quotes; the rule in words.
+bool fitphasename(const std::string& s);
+inline constexpr const char* phasenamerule = "up to 64 characters, without blanks, commas or quotes";
+
 // What a table's header says of a phase.
 struct phaseinfo {
   std::string name, evfile;
