@@ -35,7 +35,7 @@ struct displacementsink : meshsink {
   const std::vector<double>& t;
   const std::function<void()>& poll;
   long added = 0;
-  double all = 0.0, below = 0.0, rigid = 0.0;  // the weights of every mode, those at or below the cutoff, the rigid above it
+  double all = 0.0, below = 0.0, rigid = 0.0;  // the weights of every mode, of the others at or below the cutoff, of the rigid translations
   double work = 0.0;  // since `poll` was last called
 
   displacementsink(bool keep, double cutoff, bool pretendreal, bool split, const std::vector<double>& t,
@@ -48,8 +48,10 @@ struct displacementsink : meshsink {
     current.qpoint(q);
     for (const auto& [f, w, rest] : current.modes) {
       all += w;
-      if ((pretendreal ? std::fabs(f) : f) <= cutoff) below += w;
-      else if (rest) rigid += w;
+      // The rigid translations at q = 0, whatever the sign their numerics
+      // give them, are no imaginary modes.
+      if (rest) rigid += w;
+      else if ((pretendreal ? std::fabs(f) : f) <= cutoff) below += w;
     }
     if (keep) modes.modes.insert(modes.modes.end(), current.modes.begin(), current.modes.end());
     // Some milliseconds between calls of `poll`: the sums' work, or the

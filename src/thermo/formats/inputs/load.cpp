@@ -73,12 +73,17 @@ void notetheta(loaded& file, const readoptions& ro, const std::string& w) {
                   " K, where a phonon spectrum's lies between 20 and 5,000 K: is the file in another unit?\n";
 }
 
+double imaginaryshare(const loaded& file) {
+  return (file.d.below - (file.mesh ? file.meshcounts.rigidbelow : 0.0)) / file.d.states;
+}
+
 void notetreated(loaded& file, const std::string& w) {
-  const harmonicdos& d = file.d;
   if (file.sp.negative > 0)
     file.notes += w + std::to_string(file.sp.negative) + " negative DOS values, kept as they are\n";
-  if (d.below > 0.001 * d.states)
-    file.notes += w + fixed(100.0 * d.below / d.states, 0, 3) + " % of the states take no part: they lie at or below " +
+  // The rigid translations at q = 0 that come out at or below zero are no
+  // imaginary modes.
+  if (const double share = imaginaryshare(file); share > 0.001)
+    file.notes += w + fixed(100.0 * share, 0, 3) + " % of the states take no part: they lie at or below " +
                   (file.cutofflabel.empty() ? std::string("zero energy (imaginary modes)") : "the cutoff, " + file.cutofflabel) +
                   " or between the last point there and the first above it\n";
 }

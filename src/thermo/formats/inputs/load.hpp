@@ -79,6 +79,9 @@ void notetheta(loaded& file, const readoptions& ro, const std::string& w);
 // with w: negative DOS values, and states that take no part (at or below
 // zero or the cutoff) beyond 0.1 %.
 void notetreated(loaded& file, const std::string& w);
+// The share of the states at or below zero (or the cutoff) that are
+// imaginary modes: of a mesh, less the rigid translations at q = 0.
+double imaginaryshare(const loaded& file);
 
 // How a file's results are scaled: the atoms per cell (`atoms` where it is
 // given, positive; else a mesh's natom, else the states / 3), the atoms of

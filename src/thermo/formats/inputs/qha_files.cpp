@@ -38,7 +38,7 @@ volumefile readvolume(const std::string& path, const readoptions& ro, double ato
 
 bool imaginary(const volumefile& f) {
   if (f.table) return f.tab.modes >= 0.0 && f.tab.integratedmodes >= 0.0 && f.tab.modes - f.tab.integratedmodes > 3.0;
-  return f.dos.d.below > 1e-3 * f.dos.d.states;
+  return imaginaryshare(f.dos) > 1e-3;
 }
 
 bool tablesof(const std::vector<volumefile>& v, const std::vector<std::string>& paths, tabulated& t,

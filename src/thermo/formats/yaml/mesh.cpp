@@ -204,6 +204,7 @@ bool meshmodes(const modecollector& h, const meshvalues& values, double cutoff, 
       info.integratedmodes += static_cast<long>(w);
     } else {
       below += share;
+      if (rest) info.rigidbelow += share;
       if (f > 0.0) zeropoint += 0.5 * share * f * thz;
     }
   }

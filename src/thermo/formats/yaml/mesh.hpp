@@ -28,6 +28,7 @@ struct meshinfo {
   double volume = 0.0;            // A^3, of the cell `lattice` gives (0: none)
   std::vector<std::size_t> rigid;  // the modes of d that are the three of least |f| at q = 0 (increasing):
                                    // the rigid translations, which no displacement sums
+  double rigidbelow = 0.0;  // states of d.below that are those three (at or below the cutoff): not imaginary modes
 };
 
 // Whether the first bytes of a file (or its name) say it is a mesh.yaml.
