@@ -3,6 +3,7 @@
 // memory" with exit status 1 instead of aborting.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdio>
@@ -198,11 +199,12 @@ TEST(ThermoMemory, RunsUnderAMemoryLimitEndWithAMessage) {
     int stacks;       // thread stacks it may map
     long span, step;  // the limits tried past each
     std::string end;  // its message where it fails with room to spare; "" where it succeeds
+    long rows;        // each file's CSV rows, all of which or none are written (0: not counted)
   };
   const std::vector<workload> runs = {
-      {{"--csv", "--tmax", "10000", "--tstep", "1", f, f, f}, 3, 4 << 20, 512 << 10, ""},
-      {qha, 3, 1 << 20, 128 << 10, ""},
-      {{"--tmax", "0", yaml}, 0, 2 << 20, 64 << 10, "a value of 900000 bytes, more than 1024"}};
+      {{"--csv", "--tmax", "10000", "--tstep", "1", f, f, f}, 3, 4 << 20, 512 << 10, "", 10001},
+      {qha, 3, 1 << 20, 128 << 10, "", 0},
+      {{"--tmax", "0", yaml}, 0, 2 << 20, 64 << 10, "a value of 900000 bytes, more than 1024", 0}};
   const long base = startinglimit();
   ASSERT_GT(base, 0) << "the program does not start under any limit";
   for (const auto& w : runs) {
@@ -212,6 +214,11 @@ TEST(ThermoMemory, RunsUnderAMemoryLimitEndWithAMessage) {
       const long more = limit - base;
       EXPECT_TRUE(r.status == 0 || r.status == 1) << w.args[0] << " with " << more << " bytes more: " << r.status << " " << r.err;
       EXPECT_TRUE(r.out.empty() || r.out.back() == '\n') << "a row cut short with " << more << " bytes more";
+      // A file's rows whole or absent: never a table cut short that looks whole.
+      if (w.rows > 0 && !r.out.empty()) {
+        EXPECT_EQ((std::count(r.out.begin(), r.out.end(), '\n') - 1) % w.rows, 0)
+            << w.args.back() << " with " << more << " bytes more: " << r.err;
+      }
       const bool short_ = r.status == 1 && r.err.find("not enough memory") != std::string::npos;
       const bool ended = w.end.empty() ? r.status == 0 : r.status == 1 && r.err.find(w.end) != std::string::npos;
       EXPECT_TRUE(short_ || ended) << w.args.back() << " with " << more << " bytes more: " << r.err;
