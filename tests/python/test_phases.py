@@ -91,6 +91,17 @@ def test_a_pair_without_a_crossing_warns_once(two):
     assert texts == ["fcc and dense: no row at 3 of 3 temperatures, the first 100 K (no crossing from 0 to 1 GPa)"]
 
 
+def test_phases_that_do_not_differ_warn_so(two):
+    _, (fcc, _) = two
+    twin = Phase(fcc.volumes, fcc.energies, fcc.doses, name="twin")
+    with pytest.warns(UserWarning) as caught:
+        result = lattice_thermo.transitions([fcc, twin], [0.0, 300.0], (-2.0, 8.0))
+    assert len(result) == 0
+    assert [str(w.message) for w in caught] == [
+        "fcc and twin: no row at 2 of 2 temperatures, the first 0 K (the phases do not differ: their G and V agree "
+        "within rounding from -2 to 8 GPa)"]
+
+
 def test_names_formula_units_and_bad_input(two):
     _, (fcc, dense) = two
     unnamed = Phase(fcc.volumes, fcc.energies, fcc.doses)

@@ -159,8 +159,14 @@ void appendtransitionstablerow(std::string& s, const transitionrow& r, int width
 
 std::string pairwarning(const std::string& a, const std::string& b, const pairrecord& r, long temperatures, double pmin,
                         double pmax) {
-  std::string why = "no crossing from " + significant(pmin) + " to " + significant(pmax) + " GPa";
-  if (!r.lost.empty()) {
+  const std::string range = " from " + significant(pmin) + " to " + significant(pmax) + " GPa";
+  std::string why = "no crossing" + range;
+  if (r.same) {
+    why = "the phases do not differ: their G and V agree within rounding" + range;
+  } else if (!r.touching.empty()) {
+    why = "they meet near " + significant(r.touching.front()) +
+          " GPa with a volume change that rounding alone could give: no transition";
+  } else if (!r.lost.empty()) {
     const pairoutcome::lost& l = r.lost.front();
     why = "they cross near " + significant(l.pressure) + " GPa, where " +
           (l.first && l.second ? "both lie" : (l.first ? a : b) + " lies") + " outside the volumes sampled";

@@ -68,10 +68,14 @@ struct pairrecord {
   long missing = 0;
   double first = 0.0;
   std::vector<pairoutcome::lost> lost;  // at the first
+  std::vector<double> touching;         // likewise
+  bool same = false;                    // likewise
   void note(double t, const pairoutcome& c) {
     if (c.failed || !c.crossings.empty() || missing++ > 0) return;
     first = t;
     lost = c.outside;
+    touching = c.touching;
+    same = c.same;
   }
 };
 // "fcc and hcp: no row at 3 of 101 temperatures, the first 640 K (...)".
