@@ -4,8 +4,10 @@
 // --exclude-imaginary.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,70 @@ TEST(ThermoQhaInputs, ThermalPropertiesYaml) {
             std::string::npos) << missing.err;
   EXPECT_EQ(missing.out, "");
   EXPECT_EQ(runwith(qhaargs(tables, {"--tmin", "2000", "--tmax", "3000"})).status, 2);
+}
+
+// phonopy's layout of a thermal_properties.yaml as one flow mapping: its
+// top-level values, the unit block and the list of entries, on one line.
+std::string flowstyle(const std::string& block) {
+  std::stringstream in(block);
+  std::string line, out = "{", entry;
+  bool list = false, unit = false;
+  auto close = [&] {
+    if (!entry.empty()) out += (out.back() == '[' ? "{" : ", {") + entry + "}";
+    entry.clear();
+  };
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    const std::size_t colon = line.find(':');
+    std::string key = line.substr(0, colon), value = line.substr(colon + 1);
+    value = value.substr(0, value.find(" #"));
+    value.erase(0, value.find_first_not_of(' '));
+    if (line[0] != ' ' && line[0] != '-') {
+      if (unit) out += "}, ";
+      unit = false;
+      if (key == "unit") out += "unit: {", unit = true;
+      else if (key == "thermal_properties") out += "thermal_properties: [", list = true;
+      else out += key + ": " + value + ", ";
+    } else if (unit) {
+      key.erase(0, key.find_first_not_of(' '));
+      out += (out.back() == '{' ? "" : ", ") + key + ": " + value;
+    } else if (list) {
+      if (line[0] == '-') close();
+      key.erase(0, key.find_first_not_of(" -"));
+      entry += (entry.empty() ? "" : ", ") + key + ": " + value;
+    }
+  }
+  close();
+  return out + "]}\n";
+}
+
+// A thermal_properties.yaml is known by its content in any layout: flow
+// style, lone-CR line ends, the list after the first 64 KiB. Each gives the
+// rows of phonopy's layout, where they were all taken for a mesh.yaml.
+TEST(ThermoQhaInputs, ThermalPropertiesKnownInAnyLayout) {
+  const dataset tables = qhatables("qi_lay", 1.7, {"--tmax", "100", "--tstep", "10"});
+  const auto block = runwith(qhaargs(tables, {"--csv"}));
+  ASSERT_EQ(block.status, 0) << block.err;
+  for (const char* layout : {"flow", "cr", "far", "farkey"}) {
+    dataset d = tables;
+    for (std::string& f : d.doses) {
+      std::string text = readtext(f);
+      const std::size_t list = text.find("thermal_properties:");
+      if (layout == std::string("flow")) text = flowstyle(text);
+      if (layout == std::string("cr")) std::replace(text.begin(), text.end(), '\n', '\r');
+      if (layout == std::string("far")) text.insert(list, std::string(70000, '#') + "\n");
+      if (layout == std::string("farkey")) text.insert(list, "comment: '" + std::string(1000, 'c') + "'\n" +
+                                                          std::string(100, '\n') + std::string(70000, ' ') + "\n");
+      f = writefile("qi_lay_" + std::string(layout) + std::to_string(&f - d.doses.data()) + ".yaml", text);
+    }
+    const auto r = runwith(qhaargs(d, {"--csv"}));
+    EXPECT_EQ(r.status, 0) << layout << ": " << r.err;
+    EXPECT_EQ(r.out, block.out) << layout;
+    // The harmonic mode knows it too.
+    const auto alone = runwith({d.doses[0]});
+    EXPECT_NE(alone.err.find("phonopy's thermal_properties.yaml holds thermal properties, not a DOS"), std::string::npos)
+        << layout << ": " << alone.err;
+  }
 }
 
 TEST(ThermoQhaInputs, ThermalPropertiesYamlRefused) {

@@ -6,7 +6,7 @@
 #include "thermo/base/number_text.hpp"
 #include "thermo/formats/text/columns.hpp"
 #include "thermo/formats/yaml/mesh.hpp"
-#include "thermo/formats/yaml/thermal_properties.hpp"
+#include "thermo/formats/yaml/yaml_kind.hpp"
 #include "thermo/harmonic/displacement.hpp"
 #include "thermo/harmonic/treatment.hpp"
 
@@ -182,9 +182,10 @@ bool readdisplacements(source& in, const std::string& path, const readoptions& r
     message = messageof(path, p);
     return false;
   };
-  if (!ro.pds && looksmesh(path, in.peek())) {
+  const bool thermal = !ro.pds && yamlkindof(path, in) == yamlkind::thermal;
+  if (!ro.pds && !thermal && looksmesh(path, in.peek())) {
     if (!meshdisplacements(in, path, ro, o, t, split, poll, scratch, out, p, w)) return failed();
-  } else if (ro.pds || looksthermal(in.peek()) || ro.columngiven || ro.sumcolumns) {
+  } else if (ro.pds || thermal || ro.columngiven || ro.sumcolumns) {
     loaded file;
     if (!readopened(in, path, total, atoms, scratch, file, message)) return false;
     out.notes = file.notes;

@@ -6,7 +6,7 @@
 #include "thermo/formats/inputs/pds.hpp"
 #include "thermo/formats/text/columns.hpp"
 #include "thermo/formats/text/input.hpp"
-#include "thermo/formats/yaml/thermal_properties.hpp"
+#include "thermo/formats/yaml/yaml_kind.hpp"
 #include "thermo/harmonic/treatment.hpp"
 
 namespace thermo {
@@ -121,7 +121,7 @@ bool readopened(source& in, const std::string& path, const readoptions& ro, doub
     message += ": " + p.what + "\n";
     return false;
   };
-  if (!ro.pds && looksthermal(in.peek())) {
+  if (!ro.pds && yamlkindof(path, in) == yamlkind::thermal) {
     p = {0, "phonopy's thermal_properties.yaml holds thermal properties, not a DOS: give it to --qha with its "
             "e-v.dat, or give the mesh.yaml or total_dos.dat it was made from"};
     return failed();

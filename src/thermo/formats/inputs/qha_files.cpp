@@ -5,6 +5,7 @@
 
 #include "thermo/base/number_text.hpp"
 #include "thermo/base/workers.hpp"
+#include "thermo/formats/yaml/yaml_kind.hpp"
 #include "thermo/harmonic/constants.hpp"
 
 namespace thermo {
@@ -22,7 +23,7 @@ volumefile readvolume(const std::string& path, const readoptions& ro, double ato
     r.message = "lattice_thermo: " + showpath(path) + ": " + why + "\n";
     return r;
   }
-  if (!ro.pds && looksthermal(in.peek())) {
+  if (!ro.pds && yamlkindof(path, in) == yamlkind::thermal) {
     r.table = true;
     problem p;
     r.ok = readthermalfile(path, in, r.tab, p, scratch.lines);

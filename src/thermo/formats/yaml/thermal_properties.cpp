@@ -24,7 +24,7 @@ std::string escaped(std::string_view v) {
 double number(long line, std::string_view v, const char* what) {
   double x = 0.0;
   const char* end = v.data() + v.size();
-  const auto r = fromchars(v.data(), end, x);
+  const auto r = std::from_chars(v.data(), end, x);
   if (v.empty() || r.ec != std::errc() || r.ptr != end || !std::isfinite(x))
     throw problem{line, std::string(what) + " is not a finite number: " + escaped(v)};
   return x;
@@ -130,15 +130,6 @@ class thermalhandler : public yamlhandler {
 };
 
 }  // namespace
-
-bool looksthermal(std::string_view head) {
-  // Each place the key is written, where a line starts there (a DOS file,
-  // which has none, costs one search).
-  constexpr std::string_view key = "thermal_properties:";
-  for (std::size_t at = head.find(key); at != std::string_view::npos; at = head.find(key, at + 1))
-    if (at == 0 || head[at - 1] == '\n') return true;
-  return false;
-}
 
 bool thermalhead(std::string_view head, problem& p) {
   if (std::memchr(head.data(), '\0', head.size()) != nullptr) {

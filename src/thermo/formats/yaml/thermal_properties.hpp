@@ -26,10 +26,6 @@ struct thermaltable {
   std::vector<long> line;           // where each temperature's entry starts
 };
 
-// Whether the first bytes of a file say it is a thermal_properties.yaml (a
-// top-level `thermal_properties:` key, whatever the file's name).
-bool looksthermal(std::string_view head);
-
 // Reads a thermal_properties.yaml into t as YAML events (any layout). False with p (the line where one
 // applies) where it is not YAML, an entry lacks one of the four values, a
 // value is not a finite number, a temperature is negative or not above the
