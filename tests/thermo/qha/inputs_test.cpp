@@ -151,13 +151,19 @@ TEST(ThermoQhaInputs, ThermalPropertiesYamlRefused) {
               "per mole of atoms"},
              {edited("  entropy:       0\n", "  entropy:       x\n"), ":20: entropy is not a finite number: \"x\""},
              {edited("  heat_capacity: 0\n", "  heat_capacity: -1 # x\n"), ":18: a negative heat capacity"},
-             {edited("  heat_capacity: 0\n", "  heat_capacity: &h -1\n"), ":18: a negative heat capacity"}};
+             {edited("  heat_capacity: 0\n", "  heat_capacity: &h -1\n"), ":18: a negative heat capacity"},
+             // Beyond any harmonic solid: the file named, not e-v.dat's fits.
+             {edited("  free_energy:   3", "  free_energy:   1e300 # "), ":18: free_energy 1e+300 kJ/mol at 0 K is beyond "
+                                                                      "any harmonic solid's (at most 9.03e+10 kJ/mol for 1 atom)"},
+             {edited("  entropy:       0\n", "  entropy:       1e9\n"), ":18: entropy 1e+09 J/K/mol at 0 K is beyond"},
+             {edited("  heat_capacity: 0\n", "  heat_capacity: 50\n"), ":18: heat_capacity 50 J/K/mol at 0 K is beyond"}};
   for (const auto& b : bad) {
     dataset d = tables;
     d.doses[1] = writefile("qi_tpbad_edit", b.text);
     const auto r = runwith(qhaargs(d, {"--csv"}));
     EXPECT_EQ(r.status, 1) << b.what;
     EXPECT_NE(r.err.find(b.what), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(tables.ev), std::string::npos) << r.err;
   }
   // Off phonopy's layout (flow style, a comment after a value): read as
   // YAML, to the same numbers.
@@ -266,6 +272,24 @@ TEST(ThermoQhaInputs, ElectronsTable) {
   const auto thermal = runwith(qhaargs(d, {"--csv", "--tmax", "100", "--efe", efefile("qi_efe_th", d, 10.0, 100.0, 4.0)}));
   EXPECT_NE(thermal.err.find("qi_efe_th: warning: at 0 K its energy at 11.2 A^3 differs from " + d.ev + "'s by 4000 meV"),
             std::string::npos) << thermal.err;
+  // The thermal part alone where E(V) is not a constant away: G has no
+  // minimum within the volumes, and one error names the file (not a fit's
+  // failure at every temperature naming e-v.dat).
+  std::string part = "# T F_el\n";
+  for (int t = 0; t <= 100; t += 10) {
+    part += std::to_string(t);
+    for (double v : d.volume) part += ' ' + shortest(-sommerfelda(1.0 + v / 10.0) * t * t);
+    part += '\n';
+  }
+  const std::string partfile = writefile("qi_efe_part", part);
+  const auto only = runwith(qhaargs(d, {"--csv", "--tmax", "100", "--efe", partfile}));
+  EXPECT_EQ(only.status, 1);
+  EXPECT_EQ(only.out, "");
+  EXPECT_EQ(only.err.rfind("lattice_thermo: " + partfile + ": at 0 K its energy at 11.2 A^3 differs from " + d.ev +
+                           "'s by ", 0), 0u) << only.err;
+  EXPECT_NE(only.err.find("and with its energies G has no minimum within the volumes at 0 K ("),
+            std::string::npos) << only.err;
+  EXPECT_EQ(std::count(only.err.begin(), only.err.end(), '\n'), 1) << only.err;
   // A line with a number too few, a temperature out of order.
   const auto few = runwith(qhaargs(d, {"--efe", writefile("qi_efe_few", "# T F...\n0 1 2 3 4 5 6 7 8\n")}));
   EXPECT_NE(few.err.find("qi_efe_few:2: 9 numbers, where a temperature and the 9 volumes' energies make 10"),
