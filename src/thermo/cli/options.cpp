@@ -70,6 +70,7 @@ int checkoptions(const options& o, const given& g, Bad bad) {
   // An output that is one of the run's inputs would replace it, --force or
   // not; and standard output holds the rows.
   std::vector<std::string> inputs = o.files;
+  inputs.insert(inputs.end(), {o.aniso.gridfile, o.aniso.latticefile});
   for (const phaseinput& p : o.qha.phases) {
     inputs.insert(inputs.end(), {p.evfile, p.efefile});
     inputs.insert(inputs.end(), p.files.begin(), p.files.end());

@@ -295,6 +295,11 @@ TEST(ThermoQha, AnOutputThatIsAnInputIsRefused) {
     EXPECT_NE(r.err.find("an input of this run, which it would replace (--force or not)"), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");
   }
+  // The grid mode's grid file likewise.
+  const std::string grid = LHC_EXAMPLES "/cu_hcp_grid_emt/grid.dat";
+  const auto gridded = runwith({"--qha-grid", grid, "--force", "--write-fv", grid, d.doses[0]});
+  EXPECT_EQ(gridded.status, 2);
+  EXPECT_NE(gridded.err.find("an input of this run"), std::string::npos) << gridded.err;
   const auto pds = runwith({"--force", "--write-pds", hard, d.doses[3]});
   EXPECT_EQ(pds.status, 2);
   EXPECT_NE(pds.err.find(hard + " is the same file as " + d.doses[3] + ", an input"), std::string::npos) << pds.err;
