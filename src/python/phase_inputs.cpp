@@ -8,6 +8,7 @@
 #include "common/channel.hpp"
 #include "thermo/base/number_text.hpp"
 #include "thermo/base/problem.hpp"
+#include "thermo/formats/outputs/phases_output.hpp"
 
 namespace pymodule {
 
