@@ -129,9 +129,9 @@ bool meshdisplacements(source& in, const std::string& path, const readoptions& r
   if (ro.unitgiven && ro.u != unit::thz)
     out.notes += w + "a mesh.yaml holds frequencies in THz; --unit " + unitname(ro.u) + " does not apply to it\n";
   // The modes are kept where the mean over the atoms may be asked for (a
-  // mass given) and the file cannot be read again; else they are read again
-  // where that route turns out to need them.
-  const bool again = !path.empty() && path != "-";
+  // mass given) and the file cannot be read again (standard input, a pipe);
+  // else they are read again where that route turns out to need them.
+  const bool again = in.rereadable();
   displacementsink sink(!again && (o.mass > 0.0 || o.masses.size() == 1), ro.cutoff, ro.pretendreal, split, t, poll);
   meshvalues values(sink, true);
   const auto restart = [&] {

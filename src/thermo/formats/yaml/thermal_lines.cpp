@@ -76,7 +76,7 @@ outcome readlines(source& in, thermaltable& t, problem& p, std::vector<char>& st
 }  // namespace
 
 bool readthermalfile(const std::string& path, source& in, thermaltable& t, problem& p, std::vector<char>& storage) {
-  if (path == "-") return readthermal(in, t, p);
+  if (!in.rereadable()) return readthermal(in, t, p);
   t = thermaltable{};
   if (!thermalhead(in.peek(), p)) return false;
   switch (readlines(in, t, p, storage)) {

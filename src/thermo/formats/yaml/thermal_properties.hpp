@@ -36,7 +36,8 @@ bool readthermal(source& in, thermaltable& t, problem& p);
 
 // The same, but phonopy's own layout (thermal_lines) line by line, ten
 // times faster than libyaml; a file that departs from it anywhere is read
-// again from its start as YAML. Standard input ("-") is read as YAML.
+// again from its start as YAML. What cannot be read again (standard input,
+// a pipe: source::rereadable) is read as YAML.
 bool readthermalfile(const std::string& path, source& in, thermaltable& t, problem& p, std::vector<char>& storage);
 
 // What both readers do with a value: a key of the top mapping (natom,

@@ -81,7 +81,7 @@ yamlkind yamlkindof(const std::string& path, source& in) {
            (k > a && k < line.size() && line[k] == ':' && (k + 1 == line.size() || line[k + 1] == ' '));
     return false;
   });
-  const bool longer = head.size() == source::blocksize && !path.empty() && path != "-";
+  const bool longer = head.size() == source::blocksize && in.rereadable();
   if (!(yaml || (!any && longer))) return yamlkind::other;
   source first(head);
   const keyreader keys = keysof(first);

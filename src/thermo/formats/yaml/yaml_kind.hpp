@@ -19,7 +19,8 @@ enum class yamlkind {
 // first bytes of `in` (peeked, so that in still reads from its start):
 // phonopy's own layout by its lines, any other where the first bytes hold
 // YAML by libyaml's events; a file longer than them whose first bytes hold
-// a mapping without a deciding key is read on from `path` (not "-").
+// a mapping without a deciding key is read on from `path` where the file
+// can be read again (source::rereadable: not standard input nor a pipe).
 yamlkind yamlkindof(const std::string& path, source& in);
 
 }  // namespace thermo
