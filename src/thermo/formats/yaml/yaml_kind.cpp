@@ -69,8 +69,12 @@ yamlkind yamlkindof(const std::string& path, source& in) {
   for (std::size_t at = head.find(list); at != std::string_view::npos; at = head.find(list, at + 1))
     if (at == 0 || head[at - 1] == '\n' || head[at - 1] == '\r') return yamlkind::thermal;
   // Any other layout where the first line that is not blank, a comment or a
-  // directive opens a mapping: `key:`, or a flow mapping.
+  // directive opens a mapping: `key:`, or a flow mapping. Where that line is
+  // a deciding key at the top (mesh.yaml's own first line), it decides
+  // without libyaml, whose early stop is a thrown problem, dear in a static
+  // program the first time (some 20 million instructions).
   bool yaml = false, any = false;
+  yamlkind opening = yamlkind::other;
   eachline(head, [&](std::string_view line) {
     const std::size_t a = line.find_first_not_of(" \t");
     if (a == std::string_view::npos || line[a] == '#' || line[a] == '%' || line.substr(a, 3) == "---") return true;
@@ -79,8 +83,10 @@ yamlkind yamlkindof(const std::string& path, source& in) {
     while (k < line.size() && keychar(line[k])) ++k;
     yaml = line[a] == '{' || line[a] == '"' || line[a] == '\'' ||
            (k > a && k < line.size() && line[k] == ':' && (k + 1 == line.size() || line[k + 1] == ' '));
+    if (yaml && a == 0 && k > 0) opening = kindofkey(line.substr(0, k));
     return false;
   });
+  if (opening != yamlkind::other) return opening;
   const bool longer = head.size() == source::blocksize && in.rereadable();
   if (!(yaml || (!any && longer))) return yamlkind::other;
   source first(head);
