@@ -27,14 +27,16 @@ std::string pythonic(std::string s) {
 thermo::displacementoptions optionsof(const py::object& masses, std::optional<double> mossbauer) {
   thermo::displacementoptions o;
   if (mossbauer) {
-    if (!(*mossbauer > 0.0 && *mossbauer <= 1e4)) throw py::value_error("mossbauer_energy must be a gamma ray's energy in keV, above 0");
+    if (!(*mossbauer > 0.0 && *mossbauer <= thermo::highestgamma))
+      throw py::value_error("mossbauer_energy must be a gamma ray's energy, " + std::string(thermo::gammarange));
     o.mossbauer = *mossbauer;
   }
   if (masses.is_none()) return o;
   const doubles m = numbers(masses, "masses");
   if (m.ndim() > 1) throw py::value_error("masses must be a number or a 1-D sequence of numbers (amu)");
   for (py::ssize_t i = 0; i < m.size(); ++i)
-    if (!(m.data()[i] > 0.0 && m.data()[i] <= 1e6)) throw py::value_error("masses: " + thermo::significant(m.data()[i]) + " amu is not an atom's mass");
+    if (!thermo::anatomsmass(m.data()[i]))
+      throw py::value_error("masses: " + thermo::significant(m.data()[i]) + " amu is not an atom's mass (" + thermo::massrange + ")");
   if (m.ndim() == 0) o.mass = m.data()[0];
   else o.masses.assign(m.data(), m.data() + m.size());
   return o;
@@ -71,7 +73,8 @@ py::array tablearray(const thermo::displacementtable& t, int k, double scale = 1
 }  // namespace
 
 py::object meansquare(const dos& d, const py::object& t, double mass, double scale) {
-  if (!(mass > 0.0 && mass <= 1e6)) throw py::value_error("mass: " + thermo::significant(mass) + " amu is not an atom's mass");
+  if (!thermo::anatomsmass(mass))
+    throw py::value_error("mass: " + thermo::significant(mass) + " amu is not an atom's mass (" + thermo::massrange + ")");
   const doubles a = temperaturesof(t);
   std::vector<double> out(static_cast<std::size_t>(a.size()));
   {

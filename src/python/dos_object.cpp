@@ -11,7 +11,7 @@
 #include "thermo/harmonic/harmonic.hpp"
 #include "thermo/harmonic/sampling.hpp"
 #include "thermo/harmonic/treatment.hpp"
-#include "thermo/formats/yaml/thermal_properties.hpp"
+#include "thermo/formats/yaml/yaml_kind.hpp"
 
 namespace pymodule {
 
@@ -154,7 +154,7 @@ dos fromfile(const py::bytes& path, const std::optional<std::string>& unit, std:
     if (!in.open(name, why)) {
       ok = false;
       message = "lattice_thermo: " + d.source + ": " + why;
-    } else if (!pds && thermo::looksthermal(in.peek())) {
+    } else if (!pds && thermo::yamlkindof(name, in) == thermo::yamlkind::thermal) {
       ok = false;
       table = true;
     } else {

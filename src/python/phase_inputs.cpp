@@ -7,6 +7,8 @@
 
 #include "common/channel.hpp"
 #include "thermo/base/number_text.hpp"
+#include "thermo/base/problem.hpp"
+#include "thermo/formats/outputs/phases_output.hpp"
 
 namespace pymodule {
 
@@ -78,6 +80,12 @@ std::vector<double> rowtemperatures(const thermo::qhaphase& ph) {
   return t;
 }
 
+void checkphasename(const std::string& name, const std::string& what) {
+  if (!thermo::fitphasename(name))
+    throw py::value_error(what + " '" + thermo::showpath(name) + "' is not a name: " + thermo::phasenamerule +
+                          ", as the command line takes them");
+}
+
 double modesof(const thermo::qhamodel& m) {
   double modes = static_cast<double>(m.volume.size());
   for (const thermo::harmonicdos& d : m.dos) modes += static_cast<double>(d.energy.size());
@@ -94,10 +102,11 @@ phases phasesof(const std::vector<py::tuple>& given, const std::string& form, co
     const py::tuple& g = given[k];
     const bool fromfiles = g.size() == 7;
     p.names.push_back(g[g.size() - 2].cast<std::string>());
+    checkphasename(p.names.back(), "phases[" + std::to_string(k) + "].name");
     p.units.push_back(g[g.size() - 1].cast<double>());
     if (!(p.units.back() >= 1.0 && p.units.back() <= 1e6 && p.units.back() == std::floor(p.units.back())))
       throw py::value_error("phases[" + std::to_string(k) + "].formula_units " + thermo::shortest(p.units.back()) +
-                            " is not a positive whole number");
+                            " is not a positive whole number up to 1e6");
     for (std::size_t j = 0; j < k; ++j)
       if (p.names[j] == p.names[k]) throw py::value_error("two phases are named '" + p.names[k] + "'");
     if (fromfiles)

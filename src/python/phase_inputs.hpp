@@ -35,6 +35,10 @@ struct phasefiles {
 std::vector<thermo::qhaphase> readphasefiles(const std::vector<phasefiles>& given, thermo::eos form,
                                              const std::optional<std::vector<double>>& temps);
 
+// ValueError where name is not a phase's name the command line takes
+// (`what` names the argument).
+void checkphasename(const std::string& name, const std::string& what);
+
 // The temperatures of a phase's rows, read: those asked for, or the files'.
 std::vector<double> rowtemperatures(const thermo::qhaphase& ph);
 

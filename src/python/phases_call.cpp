@@ -274,6 +274,7 @@ Several phases in one quasi-harmonic run, as lattice_thermo --qha given more
 than once computes them: each phase's rows per formula unit at every
 pressure and temperature, and which phase is stable; error_bars=True adds
 each value's error bars, as for one phase. Returns a QhaPhasesResult.)doc");
+  m.def("_check_phase_name", [](const std::string& name) { checkphasename(name, "name"); });
   m.def("transitions", &transitions, py::arg("phases"), py::arg("temperatures"), py::arg("pmin"), py::arg("pmax"),
         py::arg("eos"), py::arg("error_bars") = false, R"doc(
 The pressures where each pair of phases' Gibbs energies per formula unit

@@ -2,9 +2,11 @@
 b_factor, and displacements() on a mesh.yaml, a projected DOS and arrays,
 against the program's own CSV; their shapes, types, errors, warnings, and
 Ctrl-C inside a long call."""
+import copy
 import csv
 import io
 import os
+import pickle
 import subprocess
 import warnings
 
@@ -126,6 +128,11 @@ def test_bad_arguments_raise_what_they_are(tmp_path):
         (lambda: displacements((f, g), 300.0, "Cu"), TypeError, "masses must be real numbers"),
         (lambda: displacements((f, g), 300.0, 1.0, unit="furlong"), ValueError, "unknown unit 'furlong'"),
         (lambda: displacements(tmp_path / "missing.yaml", 300.0), FileNotFoundError, "missing.yaml"),
+        # A mass in kg, not amu: refused as such, never an overflow blamed on the DOS, nor inf.
+        (lambda: displacements((f, g), 300.0, [1.0, 1e-300]), ValueError, r"1e-300 amu is not an atom's mass \(0.001"),
+        (lambda: Dos(f, g[:, 0]).mean_square_displacement(300.0, 1e-300), ValueError, "not an atom's mass"),
+        (lambda: Dos(f, g[:, 0]).b_factor(300.0, 1.05e-25), ValueError, "not an atom's mass"),
+        (lambda: displacements((f, g), 300.0, 1.0, mossbauer_energy=2e4), ValueError, "up to 1e4 keV"),
     ]
     for call, kind, said in cases:
         with pytest.raises(kind, match=said):
@@ -134,6 +141,17 @@ def test_bad_arguments_raise_what_they_are(tmp_path):
     plain.write_text(unitmesh(1, 2).replace("    eigenvector:\n    - # atom 1\n", "").replace("      - [", "#"))
     with pytest.raises(ValueError, match="eigenvectors needed for per-atom displacements; .* or give masses=M"):
         displacements(plain, 300.0)
+
+
+def test_a_pickled_or_copied_result_stays_read_only():
+    f, g = projected(2)
+    d = displacements((f, g), [0.0, 300.0], [10.0, 20.0], mossbauer_energy=14.4125)
+    for other in (pickle.loads(pickle.dumps(d)), copy.deepcopy(d), copy.copy(d)):
+        assert np.array_equal(other.mean_square_displacement, d.mean_square_displacement)
+        for name in ("temperatures", "masses", "mean_square_displacement", "b_iso", "lamb_mossbauer"):
+            assert not getattr(other, name).flags.writeable, name
+            with pytest.raises(ValueError):
+                getattr(other, name)[0] = 1.0
 
 
 def test_ctrl_c_stops_a_long_call_at_once(tmp_path):

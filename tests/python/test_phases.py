@@ -91,6 +91,17 @@ def test_a_pair_without_a_crossing_warns_once(two):
     assert texts == ["fcc and dense: no row at 3 of 3 temperatures, the first 100 K (no crossing from 0 to 1 GPa)"]
 
 
+def test_phases_that_do_not_differ_warn_so(two):
+    _, (fcc, _) = two
+    twin = Phase(fcc.volumes, fcc.energies, fcc.doses, name="twin")
+    with pytest.warns(UserWarning) as caught:
+        result = lattice_thermo.transitions([fcc, twin], [0.0, 300.0], (-2.0, 8.0))
+    assert len(result) == 0
+    assert [str(w.message) for w in caught] == [
+        "fcc and twin: no row at 2 of 2 temperatures, the first 0 K (the phases do not differ: their G and V agree "
+        "within rounding from -2 to 8 GPa)"]
+
+
 def test_names_formula_units_and_bad_input(two):
     _, (fcc, dense) = two
     unnamed = Phase(fcc.volumes, fcc.energies, fcc.doses)
@@ -106,6 +117,12 @@ def test_names_formula_units_and_bad_input(two):
         (lambda: Phase(fcc.volumes, fcc.energies, fcc.doses, formula_units=0), ValueError, "positive whole number"),
         (lambda: Phase(fcc.volumes, fcc.energies, fcc.doses, formula_units=1.5), TypeError, "whole number"),
         (lambda: Phase(fcc.volumes, fcc.energies, fcc.doses, name=""), ValueError, "name is empty"),
+        # The names the command line refuses: a blank, a comma, a quote, more than 64 characters.
+        (lambda: Phase(fcc.volumes, fcc.energies, fcc.doses, name="f c"), ValueError, "'f c' is not a name"),
+        (lambda: Phase(fcc.volumes, fcc.energies, fcc.doses, name="a,b"), ValueError, "without blanks, commas"),
+        (lambda: Phase(fcc.volumes, fcc.energies, fcc.doses, name='x"'), ValueError, "is not a name"),
+        (lambda: Phase(fcc.volumes, fcc.energies, fcc.doses, name="x" * 65), ValueError, "up to 64 characters"),
+        (lambda: Phase(fcc.volumes, fcc.energies, fcc.doses, formula_units=2_000_000), ValueError, "up to 1e6"),
         (lambda: Phase(fcc.volumes, fcc.energies, "total_dos.dat"), TypeError, "sequence of Dos"),
         (lambda: lattice_thermo.qha(phases=[fcc, fcc], temperatures=300.0), ValueError, "two phases are named 'fcc'"),
         (lambda: lattice_thermo.qha(phases=[fcc, "dense"], temperatures=300.0), TypeError, "phases[1] is str"),
@@ -117,6 +134,10 @@ def test_names_formula_units_and_bad_input(two):
         (lambda: lattice_thermo.transitions([fcc, Phase(fcc.volumes[:4], fcc.energies[:4], fcc.doses[:4])], 300.0,
                                             (0, 5)), ValueError, "phases[1]: 4 volumes"),
     ]
+    renamed = Phase(fcc.volumes, fcc.energies, fcc.doses)
+    renamed.name = "f c"
+    cases.append((lambda: lattice_thermo.qha(phases=[renamed, dense], temperatures=300.0), ValueError,
+                  "phases[0].name 'f c' is not a name"))
     for call, kind, text in cases:
         with pytest.raises(kind) as caught:
             call()

@@ -27,7 +27,11 @@ class Displacements:
 
     def __init__(self, arrays):
         for name in self.__slots__:
-            object.__setattr__(self, name, arrays[name])
+            value = arrays[name]
+            # Read-only again after pickle or deepcopy, which make new arrays.
+            if isinstance(value, np.ndarray):
+                value.setflags(write=False)
+            object.__setattr__(self, name, value)
 
     def __setattr__(self, name, value):
         raise AttributeError("a Displacements cannot be changed")

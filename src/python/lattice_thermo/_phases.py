@@ -39,9 +39,11 @@ def _named(name, formula_units):
     name = text(name, "name", True)
     if name is not None and not name:
         raise ValueError("name is empty")
+    if name is not None:
+        _core._check_phase_name(name)
     formula_units = integer(formula_units, "formula_units")
-    if formula_units < 1:
-        raise ValueError(f"formula_units {formula_units} is not a positive whole number")
+    if not 1 <= formula_units <= 1_000_000:
+        raise ValueError(f"formula_units {formula_units} is not a positive whole number up to 1e6")
     return name, formula_units
 
 

@@ -4,6 +4,7 @@
 
 #include "thermo/base/number_text.hpp"
 #include "thermo/cli/option_values.hpp"
+#include "thermo/harmonic/displacement.hpp"
 
 namespace thermo {
 
@@ -27,16 +28,16 @@ std::string checkdisplacementoptions(const displacementflags& f, options& o) {
   if (f.masses->count() > 0) {
     if (!optionlist(f.massestext, d.masses, item, why)) return "--masses: '" + item + "' " + why;
     for (double m : d.masses)
-      if (!(m > 0.0 && m <= 1e6)) return "--masses: " + significant(m) + " amu is not an atom's mass";
+      if (!anatomsmass(m)) return "--masses: " + significant(m) + " amu is not an atom's mass (" + massrange + ")";
   }
   if (f.mass->count() > 0) {
     if (!optionnumber(f.masstext, d.mass, why)) return "--mass: '" + f.masstext + "' " + why;
-    if (!(d.mass > 0.0 && d.mass <= 1e6)) return "--mass: " + significant(d.mass) + " amu is not an atom's mass";
+    if (!anatomsmass(d.mass)) return "--mass: " + significant(d.mass) + " amu is not an atom's mass (" + massrange + ")";
   }
   if (f.mossbauer->count() > 0) {
     if (!optionnumber(f.mossbauertext, d.mossbauer, why)) return "--mossbauer-energy: '" + f.mossbauertext + "' " + why;
-    if (!(d.mossbauer > 0.0 && d.mossbauer <= 1e4))
-      return "--mossbauer-energy: " + significant(d.mossbauer) + " keV is not a gamma ray's energy (keV, above 0)";
+    if (!(d.mossbauer > 0.0 && d.mossbauer <= highestgamma))
+      return "--mossbauer-energy: " + significant(d.mossbauer) + " keV is not a gamma ray's energy (" + gammarange + ")";
   }
   return "";
 }

@@ -51,16 +51,27 @@ int rundisplacements(const options& o, common::outchannel& out, common::outchann
       say("lattice_thermo: " + showpath(path) + ": warning: its u_ab are left out, as the CSV's columns are the first "
           "file's, which had no eigenvectors: run it alone for them\n");
     }
-    if (!o.csv) appenddisplacementheader(rows, showpath(path), table, kev);
-    for (std::size_t from = 0; from < t.size(); from += block) {
-      appenddisplacementrows(rows, table, from, std::min(t.size(), from + block), kev, o.csv, matrices,
-                             filecolumn ? path : std::string());
-      if (const int e = out.write(rows.data(), rows.size()); e != 0) {
+    // The file's rows made whole before any is written, as the harmonic
+    // mode writes them: all of them or none.
+    const std::size_t head = rows.size();  // the CSV's header, where this file begins the CSV
+    std::vector<std::string> blocks;
+    try {
+      if (!o.csv) appenddisplacementheader(rows, showpath(path), table, kev);
+      for (std::size_t from = 0; from < t.size(); from += block)
+        appenddisplacementrows(blocks.emplace_back(), table, from, std::min(t.size(), from + block), kev, o.csv,
+                               matrices, filecolumn ? path : std::string());
+    } catch (const std::bad_alloc&) {
+      blocks = {};
+      rows.resize(head);
+      say("lattice_thermo: " + showpath(path) + ": not enough memory for its rows: none written\n");
+      status = 1;
+    }
+    blocks.insert(blocks.begin(), std::move(rows));
+    for (const std::string& text : blocks)
+      if (const int e = out.write(text.data(), text.size()); e != 0) {
         say("lattice_thermo: cannot write the results of " + showpath(path) + ": " + std::strerror(e) + "\n");
         return 1;
       }
-      rows.clear();
-    }
   }
   return status;
 }

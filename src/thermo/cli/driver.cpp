@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 #include "thermo/base/number_text.hpp"
 #include "thermo/base/workers.hpp"
@@ -48,9 +49,11 @@ int runall(int argc, const char* const* argv, common::outchannel& out, common::o
     const std::string head = csvheader(filecolumn);
     if (const int e = out.write(head.data(), head.size()); e != 0) return cannotwrite(nullptr, e), 1;
   }
-  // Each file's messages, then its rows, in the order the files were given;
-  // the rows after a file's first block are made here, block by block.
-  std::string block;
+  // Each file's messages, then its rows, in the order the files were given.
+  // The rows after a file's first block are made here, block by block, and
+  // held until the last is made: a file's table is written whole or not at
+  // all, never cut short where memory runs out.
+  std::vector<std::string> blocks;
   auto take = [&](fileresult r) {
     if (!r.messages.empty()) say(r.messages);
     if (r.failed) status = 1;
@@ -58,16 +61,20 @@ int runall(int argc, const char* const* argv, common::outchannel& out, common::o
       status = 1;
       return false;
     }
-    if (const int e = out.write(r.rows.data(), r.rows.size()); e != 0) return cannotwrite(&r.path, e);
+    blocks.clear();
     try {
-      while (r.rest && r.rest->more(o.temps, block, true))
-        if (const int e = out.write(block.data(), block.size()); e != 0) return cannotwrite(&r.path, e);
+      while (r.rest && r.rest->more(o.temps, blocks.emplace_back(), true)) {
+      }
     } catch (const std::bad_alloc&) {
-      // The rows written so far stand, each whole; the file fails here.
-      say("lattice_thermo: " + showpath(r.path) + ": not enough memory for its rows from " +
-          significant(o.temps.at(r.rest->next)) + " K on\n");
+      blocks = {};
+      say("lattice_thermo: " + showpath(r.path) + ": not enough memory for its " + std::to_string(o.temps.count()) +
+          " rows, which are held until all are made: none written\n");
       status = 1;
+      return true;
     }
+    if (const int e = out.write(r.rows.data(), r.rows.size()); e != 0) return cannotwrite(&r.path, e);
+    for (const std::string& block : blocks)
+      if (const int e = out.write(block.data(), block.size()); e != 0) return cannotwrite(&r.path, e);
     return true;
   };
   // Standard input is read here, on this thread, before any worker starts.

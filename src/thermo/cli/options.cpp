@@ -4,14 +4,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "thermo/base/number_text.hpp"
+#include "thermo/base/problem.hpp"
 #include "thermo/cli/anisotropic_options.hpp"
 #include "thermo/cli/debye_options.hpp"
 #include "thermo/cli/displacement_options.hpp"
 #include "thermo/cli/option_names.hpp"
 #include "thermo/cli/option_values.hpp"
 #include "thermo/cli/phase_options.hpp"
+#include "thermo/formats/outputs/atomic_write.hpp"
 
 namespace thermo {
 
@@ -65,6 +69,22 @@ int checkoptions(const options& o, const given& g, Bad bad) {
     if (!o.qha.efefile.empty() && !o.qha.dosatfermi.empty())
       return bad("--efe and --dos-at-fermi do not go together: fe-v.dat holds the electrons' whole free energy");
     if (g.writefv && o.qha.writefv.empty()) return bad("--write-fv needs a file name, not ''");
+  }
+  // An output that is one of the run's inputs would replace it, --force or
+  // not; and standard output holds the rows.
+  std::vector<std::string> inputs = o.files;
+  inputs.insert(inputs.end(), {o.aniso.gridfile, o.aniso.latticefile});
+  for (const phaseinput& p : o.qha.phases) {
+    inputs.insert(inputs.end(), {p.evfile, p.efefile});
+    inputs.insert(inputs.end(), p.files.begin(), p.files.end());
+  }
+  for (const auto& [name, path] : {std::pair{"--write-fv", &o.qha.writefv}, std::pair{"--write-pds", &o.writepds}}) {
+    if (*path == "-") return bad(std::string(name) + " -: standard output holds the rows; give the file a name");
+    for (const std::string& in : inputs)
+      if (!path->empty() && !in.empty() && samefile(*path, in))
+        return bad(std::string(name) + ": " + showpath(*path) + " is " +
+                   (in == *path ? std::string() : "the same file as " + showpath(in) + ", ") +
+                   "an input of this run, which it would replace (--force or not): give another file");
   }
   return -1;
 }

@@ -7,21 +7,12 @@
 #include "thermo/base/number_text.hpp"
 #include "thermo/base/problem.hpp"
 #include "thermo/cli/option_values.hpp"
+#include "thermo/formats/outputs/phases_output.hpp"
 #include "thermo/qha/error_bars.hpp"
 
 namespace thermo {
 
 namespace {
-
-// A name fit for a CSV field and a table's column: printable, without
-// blanks, commas or quotes.
-bool fitname(const std::string& s) {
-  if (s.empty() || s.size() > 64) return false;
-  return std::all_of(s.begin(), s.end(), [](char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u > 0x20 && u != 0x7f && c != ',' && c != '"';
-  });
-}
 
 // The names given, or the folders' where each is fit and unique, else
 // phase1, phase2, ...
@@ -40,8 +31,7 @@ std::string namesof(const phasetexts& t, std::vector<phaseinput>& phases) {
       return "--phase-names gives " + std::to_string(names.size()) + " names for " + std::to_string(n) +
              " phases: one for each --qha, in their order";
     for (const std::string& s : names)
-      if (!fitname(s))
-        return "--phase-names: '" + showpath(s) + "' is not a name: up to 64 characters, without blanks, commas or quotes";
+      if (!fitphasename(s)) return "--phase-names: '" + showpath(s) + "' is not a name: " + phasenamerule;
   } else {
     for (const phaseinput& p : phases) names.push_back(foldername(p.evfile));
   }
@@ -49,7 +39,7 @@ std::string namesof(const phasetexts& t, std::vector<phaseinput>& phases) {
     for (std::size_t j = 0; j < i; ++j)
       if (names[i] == names[j] && t.namesgiven) return "--phase-names: two phases are named '" + names[i] + "'";
   const bool unique = std::all_of(names.begin(), names.end(), [&](const std::string& s) {
-    return fitname(s) && std::count(names.begin(), names.end(), s) == 1;
+    return fitphasename(s) && std::count(names.begin(), names.end(), s) == 1;
   });
   for (std::size_t i = 0; i < n; ++i) phases[i].name = unique ? names[i] : "phase" + std::to_string(i + 1);
   return "";
@@ -65,7 +55,7 @@ std::string unitsof(const phasetexts& t, std::vector<phaseinput>& phases) {
            (phases.size() == 1 ? " phase" : " phases") + ": one for each --qha, in their order";
   for (std::size_t i = 0; i < z.size(); ++i) {
     if (!(z[i] >= 1.0 && z[i] <= 1e6 && z[i] == std::floor(z[i])))
-      return "--formula-units: " + significant(z[i]) + " is not a positive whole number (formula units per cell)";
+      return "--formula-units: " + significant(z[i]) + " is not a positive whole number up to 1e6 (formula units per cell)";
     phases[i].formulaunits = z[i];
   }
   return "";

@@ -13,8 +13,8 @@
 
 namespace thermo {
 
-// Temperatures rendered at a time: a file's rows are made and written in
-// blocks of this many, so that memory does not grow with their number.
+// Temperatures rendered at a time: a file's rows are made in blocks of this
+// many (two threads share a block), and held until the last is made.
 inline constexpr long rowblock = 4096;
 
 enum class format { table, csv, yaml };

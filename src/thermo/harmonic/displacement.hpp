@@ -52,6 +52,14 @@ inline double meansquaredisplacement(double sum, double states, double mass) {
   return displacementscale(mass) * 3.0 / states * sum;
 }
 
+// The masses taken (amu): a lighter one is a unit mistake (kg, or g/mol
+// read as kg/mol), not an atom, and would make <|u|^2> overflow; and the
+// gamma rays (keV) of the Lamb-Mossbauer factor. The limits in words.
+inline constexpr double lightestmass = 1e-3, heaviestmass = 1e6, highestgamma = 1e4;
+inline bool anatomsmass(double m) { return m >= lightestmass && m <= heaviestmass; }
+inline constexpr const char* massrange = "0.001 to 1e6 amu";
+inline constexpr const char* gammarange = "above 0, up to 1e4 keV";
+
 // B = 8 pi^2 <|u|^2> / 3, in the unit of <|u|^2>.
 double bfactor(double meansquare);
 

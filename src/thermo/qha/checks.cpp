@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "thermo/base/number_text.hpp"
+#include "thermo/qha/qha.hpp"
 
 namespace thermo {
 
@@ -98,19 +99,44 @@ void checkstatic(const qhamodel& m, const parameters& fit, const qhanames& names
                                      " A^3: e-v.dat and the phonons may describe different cells");
 }
 
+namespace {
+
+constexpr const char* thermalpart =
+    "only the electrons' thermal part, where it must hold their whole free energy, the static energy included";
+
+// "at T K its energy at V A^3 differs from EV's by X meV", of the first
+// volume where the electrons' table at its lowest temperature is more than
+// 10 meV from E(V); "" where none is.
+std::string offby(const std::vector<double>& volume, const std::vector<double>& energy, const tabulated& electrons,
+                  const qhanames& names) {
+  for (std::size_t i = 0; !electrons.empty() && i < volume.size(); ++i)
+    if (const double d = electrons.f[i] - energy[i]; !(std::fabs(d) <= 0.010))
+      return "at " + shortest(electrons.temperature[0]) + " K its energy at " + significant(volume[i]) +
+             " A^3 differs from " + names.ev + "'s by " + significant(1000.0 * d) + " meV";
+  return "";
+}
+
+}  // namespace
+
 void checkelectrons(const qhainput& in, const qhanames& names, findings& f) {
-  if (in.electrons.empty()) return;
-  for (std::size_t i = 0; i < in.volume.size(); ++i) {
-    const double d = in.electrons.f[i] - in.energy[i];
-    if (!(std::fabs(d) <= 0.010)) {
-      f.warnings += line(names.efe, "warning: at " + shortest(in.electrons.temperature[0]) + " K its energy at " +
-                                        significant(in.volume[i]) + " A^3 differs from " + names.ev + "'s by " +
-                                        significant(1000.0 * d) +
-                                        " meV: it may hold only the electrons' thermal part, where it must hold "
-                                        "their whole free energy, the static energy included");
-      return;
-    }
-  }
+  if (const std::string said = offby(in.volume, in.energy, in.electrons, names); !said.empty())
+    f.warnings += line(names.efe, "warning: " + said + ": it may hold " + thermalpart);
+}
+
+void checkelectrons(const qhamodel& m, const qhanames& names, findings& f) {
+  const std::string said = offby(m.volume, m.energy, m.electrons, names);
+  if (said.empty()) return;
+  // Where G at that temperature has no minimum within the volumes, every
+  // row would fail for it: one error, naming the file.
+  const double t = m.electrons.temperature[0];
+  qhaoutcome r;
+  const bool fitted = (m.phonons.empty() || m.phonons.find(t) >= 0) && qhaat(m, t, 0.0, r);
+  if (fitted ? r.row.volume >= m.volume.front() && r.row.volume <= m.volume.back() : r.why.empty())
+    f.warnings += line(names.efe, "warning: " + said + ": it may hold " + thermalpart);
+  else
+    f.errors += line(names.efe, said + ", and with its energies G has no minimum within the volumes at " + shortest(t) +
+                                    " K (" + (fitted ? "the fit puts it at " + significant(r.row.volume) + " A^3" : r.why) +
+                                    "): it holds " + thermalpart);
 }
 
 }  // namespace thermo

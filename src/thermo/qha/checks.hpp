@@ -54,7 +54,10 @@ void checkorder(const qhamodel& m, const std::vector<double>& thetainf, const qh
 void checkstatic(const qhamodel& m, const parameters& fit, const qhanames& names, findings& f);
 
 // The electrons' table at its lowest temperature against E(V): more than
-// 10 meV apart, it may hold only the thermal part (a warning).
+// 10 meV apart, it may hold only the thermal part (a warning); and, of a
+// phase's model, does where G there has no minimum within the volumes (an
+// error, in place of every row's failure).
 void checkelectrons(const qhainput& in, const qhanames& names, findings& f);
+void checkelectrons(const qhamodel& m, const qhanames& names, findings& f);
 
 }  // namespace thermo

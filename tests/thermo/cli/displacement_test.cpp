@@ -170,6 +170,29 @@ TEST(ThermoDisplacements, WarningsNameTheirShares) {
   EXPECT_NE(coarse.err.find("its first states lie at 0.75 THz, and a crystal's g ~ E^2 below three times that would "
                             "add about "),
             std::string::npos) << coarse.err;
+  // A total DOS far from 3 states an atom is normalised, as the route
+  // says: no hint of --normalize, which --displacements refuses.
+  const std::string low = writefile("d_low.dat", projected(2, 0.05, 0.0, {0.8, 0.3}));
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--column", "2"}, {"--column", "3"}, {}}) {
+    std::vector<std::string> all = {"--displacements", "--tmax", "0", "--mass", "1"};
+    all.insert(all.end(), args.begin(), args.end());
+    all.push_back(args.empty() ? writefile("d_low1.dat", projected(1, 0.05, 0.0, {0.8})) : low);
+    const auto r = runwith(all);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.find("--normalize"), std::string::npos) << r.err;
+  }
+  // The limits stated; a mass in kg refused as a mass, not blamed on the DOS.
+  for (const auto& [args, said] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"--mass", "1e-300"}, "--mass: 1e-300 amu is not an atom's mass (0.001 to 1e6 amu)"},
+           {{"--masses", "1.05e-25"}, "(0.001 to 1e6 amu)"},
+           {{"--mass", "1", "--mossbauer-energy", "2e4"}, "20000 keV is not a gamma ray's energy (above 0, up to 1e4 keV)"}}) {
+    std::vector<std::string> all = {"--displacements"};
+    all.insert(all.end(), args.begin(), args.end());
+    all.push_back(low);
+    const auto r = runwith(all);
+    EXPECT_TRUE(usageerror(r)) << r.err;
+    EXPECT_NE(r.err.find(said), std::string::npos) << r.err;
+  }
   // Rows beyond the limit are refused before any is made.
   const auto many = runwith({"--displacements", "--tstep", "1", "--tmax", "6e6", "--masses", "1,1",
                              writefile("d_many.dat", projected(2, 1.0))});

@@ -58,6 +58,9 @@ TEST(ThermoGridInput, RefusesBadGrids) {
   EXPECT_TRUE(has(r.err, "twice.dat:27: the same cell as on line 2")) << r.err;
   r = withgrid("mixed.dat", "2.2 2.2 2.2 10.648 0\n" + lines);
   EXPECT_TRUE(has(r.err, "mixed.dat:3: 4 numbers, where line 1 has 5")) << r.err;
+  // A value written as nan is a value that is not finite, not a short line.
+  r = withgrid("nan.dat", "2.2 nan 10.648 0\n" + lines);
+  EXPECT_TRUE(has(r.err, "nan.dat:1: a value that is not finite")) << r.err;
   griddataset fewer = d;
   fewer.doses.pop_back();
   r = runwith(gridargs(fewer, {}));

@@ -9,11 +9,13 @@
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -24,6 +26,7 @@
 #include "thermo/formats/inputs/pds.hpp"
 #include "thermo/formats/outputs/atomic_write.hpp"
 #include "thermo/formats/outputs/resample.hpp"
+#include "thermo/formats/yaml/thermal_properties.hpp"
 
 namespace {
 
@@ -353,6 +356,133 @@ TEST(ThermoHostile, WritePdsKeepsStatesAndRefusesWhatItMustNotReplace) {
   for (const auto& e : fs::directory_iterator(dir))
     EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
   fs::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+// A child that opens an atomic file in dir, writes `bytes` of it and then
+// does `then`; how it ended (the signal, or 0 where it exited).
+int atomicchild(const fs::path& dir, std::size_t bytes, void (*before)(), void (*then)()) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    before();
+    thermo::atomicfile f;
+    std::string why;
+    if (!f.open((dir / "out").string(), false, 0644, why)) ::_exit(3);
+    f.write(std::string(bytes, 'x'), why);
+    then();
+    ::_exit(f.commit(why) ? 0 : 4);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFSIGNALED(status) ? WTERMSIG(status) : -WEXITSTATUS(status);
+}
+
+std::vector<std::string> entries(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+  return names;
+}
+
+TEST(ThermoHostile, AHangupOrAFileSizeLimitRemovesTheTemporaryFile) {
+  const fs::path dir = fs::path(::testing::TempDir()) / ("h_signals_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  // A file size limit of 64 KiB met by a 1 MiB write: SIGXFSZ, raised by the
+  // write itself, so that nothing waits on timing.
+  const int xfsz = atomicchild(
+      dir, 1 << 20,
+      [] {
+        const rlimit r{64 << 10, 64 << 10};
+        ::setrlimit(RLIMIT_FSIZE, &r);
+      },
+      [] {});
+  EXPECT_EQ(xfsz, SIGXFSZ);
+  EXPECT_EQ(entries(dir), std::vector<std::string>{});
+  // SIGHUP (the terminal gone) while the file is written.
+  EXPECT_EQ(atomicchild(dir, 100, [] {}, [] { ::raise(SIGHUP); }), SIGHUP);
+  EXPECT_EQ(entries(dir), std::vector<std::string>{});
+  // Under nohup SIGHUP is ignored: it stays so, and the file is written.
+  EXPECT_EQ(atomicchild(dir, 100, [] { std::signal(SIGHUP, SIG_IGN); }, [] { ::raise(SIGHUP); }), 0);
+  EXPECT_EQ(entries(dir), std::vector<std::string>{"out"});
+  fs::remove_all(dir);
+}
+
+// `text` behind a pipe whose writer is done, as `<(command)` hands a file
+// over, under a name with its ending (a symbolic link to the pipe); empty
+// where the pipe cannot hold it all.
+struct pipefile {
+  int fd = -1;
+  std::string path;
+  pipefile(const std::string& name, const std::string& text) {
+    int p[2];
+    if (::pipe(p) != 0) return;
+    fd = p[0];
+    const bool held = ::fcntl(p[1], F_SETPIPE_SZ, static_cast<int>(text.size())) >= static_cast<int>(text.size()) &&
+                      ::write(p[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ::close(p[1]);
+    if (!held) return;
+    path = writefile(name, "");
+    fs::remove(path);
+    fs::create_symlink("/proc/self/fd/" + std::to_string(fd), path);
+  }
+  ~pipefile() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+// A pipe is read once. Where the fast YAML reader met a layout not its own,
+// where the first bytes did not say what a file holds, and where
+// --displacements needed a mesh's modes after its sums, the path was opened
+// again: a pipe so opened is empty, and the run failed (or the second
+// reader took what the first had yet to read).
+TEST(ThermoHostile, APipeIsReadOnce) {
+  // A mesh with each eigenvector's part on one line, which only libyaml reads.
+  const std::string block = "    - # atom 1\n      - [  0.70710678, 0.0 ]\n      - [ -0.70710678, 0.0 ]\n"
+                            "      - [  0.00000000, 0.0 ]\n";
+  std::string flow = meshyaml({"2", "1"}, {{"1", "2", "3"}, {"2", "3", "4"}}, true);
+  for (std::size_t at; (at = flow.find(block)) != std::string::npos;)
+    flow.replace(at, block.size(), "    - [ [ 0.70710678, 0.0 ], [ -0.70710678, 0.0 ], [ 0.0, 0.0 ] ]\n");
+  const std::string plain = meshyaml({"2", "1"}, {{"1", "2", "3"}, {"2", "3", "4"}});
+  std::string comments;
+  while (comments.size() < 70000) comments += "# a comment that fills the first block\n";
+  const struct {
+    std::string text;
+    std::vector<std::string> args;
+  } cases[] = {{flow, {"--csv", "--tmax", "300"}},
+               {comments + plain, {"--csv", "--tmax", "300"}},
+               {plain, {"--displacements", "--csv", "--tmax", "300", "--mass", "63.546"}}};
+  for (const auto& c : cases) {
+    const std::string name = "pipe" + std::to_string(&c - cases) + ".yaml";
+    const pipefile pipe("piped_" + name, c.text);
+    if (pipe.path.empty()) GTEST_SKIP() << "a pipe cannot hold " << c.text.size() << " bytes here";
+    auto args = c.args;
+    args.push_back(writefile(name, c.text));
+    const auto file = runwith(args);
+    ASSERT_EQ(file.status, 0) << file.err;
+    args.back() = pipe.path;
+    const auto piped = runwith(args);
+    EXPECT_EQ(piped.status, 0) << name << ": " << piped.err;
+    EXPECT_EQ(piped.out, file.out) << name;
+  }
+  // A thermal_properties.yaml with a quoted value, which only libyaml reads,
+  // as --qha reads it.
+  std::string table = runwith({"--yaml", "--tmax", "100", "--tstep", "10", writefile("piped.dat", columns(1.0))}).out;
+  table.replace(table.find("  entropy:       0\n"), 19, "  entropy:       \"0\"\n");
+  const pipefile pipe("piped_table.yaml", table);
+  if (pipe.path.empty()) GTEST_SKIP() << "a pipe cannot hold " << table.size() << " bytes here";
+  source memory(table), in;
+  std::string why;
+  ASSERT_TRUE(in.open(pipe.path, why)) << why;
+  thermaltable events, piped;
+  problem p;
+  std::vector<char> storage;
+  ASSERT_TRUE(readthermal(memory, events, p)) << p.what;
+  EXPECT_TRUE(readthermalfile(pipe.path, in, piped, p, storage)) << p.line << ": " << p.what;
+  EXPECT_EQ(piped.entropy, events.entropy);
+  EXPECT_EQ(piped.free_energy, events.free_energy);
 }
 
 }  // namespace

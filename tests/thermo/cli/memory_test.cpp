@@ -3,7 +3,10 @@
 // memory" with exit status 1 instead of aborting.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
+#include <cstdio>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
@@ -105,6 +108,49 @@ limited runlimited(const std::vector<std::string>& args, long limit) {
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
 }
 
+// The peak resident memory (KiB) of the program run with args in a child
+// process of its own, standard output thrown away.
+long peakresident(const std::vector<std::string>& args) {
+  std::vector<const char*> argv = {LHC_THERMO};
+  for (const auto& a : args) argv.push_back(a.c_str());
+  argv.push_back(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, 1);
+    ::execv(LHC_THERMO, const_cast<char* const*>(argv.data()));
+    ::_exit(127);
+  }
+  int status = 0;
+  rusage use{};
+  ::wait4(child, &status, 0, &use);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << args.back();
+  return use.ru_maxrss;
+}
+
+// --displacements on a mesh with eigenvectors holds the sums and one
+// q-point: five times the q-points, the same memory (it held every mode:
+// 2 MB more here).
+TEST(ThermoMemory, DisplacementsOnAMeshDoNotGrowWithItsModes) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "a sanitizer's own memory hides the program's";
+#endif
+  auto mesh = [](std::size_t n) {
+    return writefile("m_mesh" + std::to_string(n) + ".yaml",
+                     meshyaml(std::vector<std::string>(n, "1"), std::vector<std::array<std::string, 3>>(n, {"1.5", "2.5", "3.5"}), true));
+  };
+  const std::string small = mesh(10000), large = mesh(50000);
+  const std::vector<std::string> args = {"--displacements", "--csv", "--tmax", "100"};
+  auto with = [&](const std::string& f) {
+    auto a = args;
+    a.push_back(f);
+    return a;
+  };
+  EXPECT_LT(peakresident(with(large)) - peakresident(with(small)), 512);
+  std::remove(small.c_str());
+  std::remove(large.c_str());
+}
+
 // The smallest limit, to 64 KiB, under which the program starts at all
 // (--version succeeds): below it the loader itself fails. 0 where it never
 // does.
@@ -153,11 +199,12 @@ TEST(ThermoMemory, RunsUnderAMemoryLimitEndWithAMessage) {
     int stacks;       // thread stacks it may map
     long span, step;  // the limits tried past each
     std::string end;  // its message where it fails with room to spare; "" where it succeeds
+    long rows;        // each file's CSV rows, all of which or none are written (0: not counted)
   };
   const std::vector<workload> runs = {
-      {{"--csv", "--tmax", "10000", "--tstep", "1", f, f, f}, 3, 4 << 20, 512 << 10, ""},
-      {qha, 3, 1 << 20, 128 << 10, ""},
-      {{"--tmax", "0", yaml}, 0, 2 << 20, 64 << 10, "a value of 900000 bytes, more than 1024"}};
+      {{"--csv", "--tmax", "10000", "--tstep", "1", f, f, f}, 3, 4 << 20, 512 << 10, "", 10001},
+      {qha, 3, 1 << 20, 128 << 10, "", 0},
+      {{"--tmax", "0", yaml}, 0, 2 << 20, 64 << 10, "a value of 900000 bytes, more than 1024", 0}};
   const long base = startinglimit();
   ASSERT_GT(base, 0) << "the program does not start under any limit";
   for (const auto& w : runs) {
@@ -167,6 +214,11 @@ TEST(ThermoMemory, RunsUnderAMemoryLimitEndWithAMessage) {
       const long more = limit - base;
       EXPECT_TRUE(r.status == 0 || r.status == 1) << w.args[0] << " with " << more << " bytes more: " << r.status << " " << r.err;
       EXPECT_TRUE(r.out.empty() || r.out.back() == '\n') << "a row cut short with " << more << " bytes more";
+      // A file's rows whole or absent: never a table cut short that looks whole.
+      if (w.rows > 0 && !r.out.empty()) {
+        EXPECT_EQ((std::count(r.out.begin(), r.out.end(), '\n') - 1) % w.rows, 0)
+            << w.args.back() << " with " << more << " bytes more: " << r.err;
+      }
       const bool short_ = r.status == 1 && r.err.find("not enough memory") != std::string::npos;
       const bool ended = w.end.empty() ? r.status == 0 : r.status == 1 && r.err.find(w.end) != std::string::npos;
       EXPECT_TRUE(short_ || ended) << w.args.back() << " with " << more << " bytes more: " << r.err;

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "qha/qhadata.hpp"
@@ -267,6 +268,50 @@ TEST(ThermoQha, WriteFv) {
   EXPECT_EQ(runwith(qhaargs(d, {"--csv", "--temperatures", "300", "--write-fv", fv, "--force"})).status, 0);
   EXPECT_EQ(runwith({"--write-fv", fv, d.doses[0]}).status, 2);
   std::remove(fv.c_str());
+}
+
+TEST(ThermoQha, AnOutputThatIsAnInputIsRefused) {
+  // --write-fv or --write-pds naming an input, itself, through a hard link
+  // or a symbolic one: refused, --force or not, and the input kept.
+  const dataset d = qhadata("qc_same", 1.7);
+  const std::string efe = writefile("qc_same_efe", [&] {
+    std::string s;
+    for (int t = 0; t <= 30; t += 10) {
+      s += std::to_string(t);
+      for (double e : d.energy) s += ' ' + shortest(e);
+      s += "\n";
+    }
+    return s;
+  }());
+  const std::string hard = d.doses[3] + ".hard", soft = d.ev + ".soft";
+  std::remove(hard.c_str());
+  std::remove(soft.c_str());
+  ASSERT_EQ(::link(d.doses[3].c_str(), hard.c_str()), 0);
+  ASSERT_EQ(::symlink(d.ev.c_str(), soft.c_str()), 0);
+  const std::string before = readtext(d.doses[3]) + readtext(d.ev) + readtext(efe);
+  for (const std::string& out : {d.ev, d.doses[8], hard, soft, efe}) {
+    const auto r = runwith(qhaargs(d, {"--csv", "--tmax", "30", "--efe", efe, "--force", "--write-fv", out}));
+    EXPECT_EQ(r.status, 2) << out;
+    EXPECT_NE(r.err.find("an input of this run, which it would replace (--force or not)"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  // The grid mode's grid file likewise.
+  const std::string grid = LHC_EXAMPLES "/cu_hcp_grid_emt/grid.dat";
+  const auto gridded = runwith({"--qha-grid", grid, "--force", "--write-fv", grid, d.doses[0]});
+  EXPECT_EQ(gridded.status, 2);
+  EXPECT_NE(gridded.err.find("an input of this run"), std::string::npos) << gridded.err;
+  const auto pds = runwith({"--force", "--write-pds", hard, d.doses[3]});
+  EXPECT_EQ(pds.status, 2);
+  EXPECT_NE(pds.err.find(hard + " is the same file as " + d.doses[3] + ", an input"), std::string::npos) << pds.err;
+  EXPECT_EQ(readtext(d.doses[3]) + readtext(d.ev) + readtext(efe), before);
+  // Standard output holds the rows: "-" names no file.
+  for (const std::vector<std::string>& args : {qhaargs(d, {"--write-fv", "-"}), std::vector<std::string>{"--write-pds", "-", d.doses[0]}}) {
+    const auto r = runwith(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find(" -: standard output holds the rows"), std::string::npos) << r.err;
+  }
+  std::remove(hard.c_str());
+  std::remove(soft.c_str());
 }
 
 }  // namespace

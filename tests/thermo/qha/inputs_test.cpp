@@ -4,8 +4,10 @@
 // --exclude-imaginary.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,70 @@ TEST(ThermoQhaInputs, ThermalPropertiesYaml) {
   EXPECT_EQ(runwith(qhaargs(tables, {"--tmin", "2000", "--tmax", "3000"})).status, 2);
 }
 
+// phonopy's layout of a thermal_properties.yaml as one flow mapping: its
+// top-level values, the unit block and the list of entries, on one line.
+std::string flowstyle(const std::string& block) {
+  std::stringstream in(block);
+  std::string line, out = "{", entry;
+  bool list = false, unit = false;
+  auto close = [&] {
+    if (!entry.empty()) out += (out.back() == '[' ? "{" : ", {") + entry + "}";
+    entry.clear();
+  };
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    const std::size_t colon = line.find(':');
+    std::string key = line.substr(0, colon), value = line.substr(colon + 1);
+    value = value.substr(0, value.find(" #"));
+    value.erase(0, value.find_first_not_of(' '));
+    if (line[0] != ' ' && line[0] != '-') {
+      if (unit) out += "}, ";
+      unit = false;
+      if (key == "unit") out += "unit: {", unit = true;
+      else if (key == "thermal_properties") out += "thermal_properties: [", list = true;
+      else out += key + ": " + value + ", ";
+    } else if (unit) {
+      key.erase(0, key.find_first_not_of(' '));
+      out += (out.back() == '{' ? "" : ", ") + key + ": " + value;
+    } else if (list) {
+      if (line[0] == '-') close();
+      key.erase(0, key.find_first_not_of(" -"));
+      entry += (entry.empty() ? "" : ", ") + key + ": " + value;
+    }
+  }
+  close();
+  return out + "]}\n";
+}
+
+// A thermal_properties.yaml is known by its content in any layout: flow
+// style, lone-CR line ends, the list after the first 64 KiB. Each gives the
+// rows of phonopy's layout, where they were all taken for a mesh.yaml.
+TEST(ThermoQhaInputs, ThermalPropertiesKnownInAnyLayout) {
+  const dataset tables = qhatables("qi_lay", 1.7, {"--tmax", "100", "--tstep", "10"});
+  const auto block = runwith(qhaargs(tables, {"--csv"}));
+  ASSERT_EQ(block.status, 0) << block.err;
+  for (const char* layout : {"flow", "cr", "far", "farkey"}) {
+    dataset d = tables;
+    for (std::string& f : d.doses) {
+      std::string text = readtext(f);
+      const std::size_t list = text.find("thermal_properties:");
+      if (layout == std::string("flow")) text = flowstyle(text);
+      if (layout == std::string("cr")) std::replace(text.begin(), text.end(), '\n', '\r');
+      if (layout == std::string("far")) text.insert(list, std::string(70000, '#') + "\n");
+      if (layout == std::string("farkey")) text.insert(list, "comment: '" + std::string(1000, 'c') + "'\n" +
+                                                          std::string(100, '\n') + std::string(70000, ' ') + "\n");
+      f = writefile("qi_lay_" + std::string(layout) + std::to_string(&f - d.doses.data()) + ".yaml", text);
+    }
+    const auto r = runwith(qhaargs(d, {"--csv"}));
+    EXPECT_EQ(r.status, 0) << layout << ": " << r.err;
+    EXPECT_EQ(r.out, block.out) << layout;
+    // The harmonic mode knows it too.
+    const auto alone = runwith({d.doses[0]});
+    EXPECT_NE(alone.err.find("phonopy's thermal_properties.yaml holds thermal properties, not a DOS"), std::string::npos)
+        << layout << ": " << alone.err;
+  }
+}
+
 TEST(ThermoQhaInputs, ThermalPropertiesYamlRefused) {
   const dataset tables = qhatables("qi_tpbad", 1.7, {"--tmax", "100", "--tstep", "10"});
   // The harmonic mode refuses one, by its content.
@@ -85,13 +151,19 @@ TEST(ThermoQhaInputs, ThermalPropertiesYamlRefused) {
               "per mole of atoms"},
              {edited("  entropy:       0\n", "  entropy:       x\n"), ":20: entropy is not a finite number: \"x\""},
              {edited("  heat_capacity: 0\n", "  heat_capacity: -1 # x\n"), ":18: a negative heat capacity"},
-             {edited("  heat_capacity: 0\n", "  heat_capacity: &h -1\n"), ":18: a negative heat capacity"}};
+             {edited("  heat_capacity: 0\n", "  heat_capacity: &h -1\n"), ":18: a negative heat capacity"},
+             // Beyond any harmonic solid: the file named, not e-v.dat's fits.
+             {edited("  free_energy:   3", "  free_energy:   1e300 # "), ":18: free_energy 1e+300 kJ/mol at 0 K is beyond "
+                                                                      "any harmonic solid's (at most 9.03e+10 kJ/mol for 1 atom)"},
+             {edited("  entropy:       0\n", "  entropy:       1e9\n"), ":18: entropy 1e+09 J/K/mol at 0 K is beyond"},
+             {edited("  heat_capacity: 0\n", "  heat_capacity: 50\n"), ":18: heat_capacity 50 J/K/mol at 0 K is beyond"}};
   for (const auto& b : bad) {
     dataset d = tables;
     d.doses[1] = writefile("qi_tpbad_edit", b.text);
     const auto r = runwith(qhaargs(d, {"--csv"}));
     EXPECT_EQ(r.status, 1) << b.what;
     EXPECT_NE(r.err.find(b.what), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(tables.ev), std::string::npos) << r.err;
   }
   // Off phonopy's layout (flow style, a comment after a value): read as
   // YAML, to the same numbers.
@@ -200,12 +272,41 @@ TEST(ThermoQhaInputs, ElectronsTable) {
   const auto thermal = runwith(qhaargs(d, {"--csv", "--tmax", "100", "--efe", efefile("qi_efe_th", d, 10.0, 100.0, 4.0)}));
   EXPECT_NE(thermal.err.find("qi_efe_th: warning: at 0 K its energy at 11.2 A^3 differs from " + d.ev + "'s by 4000 meV"),
             std::string::npos) << thermal.err;
+  // The thermal part alone where E(V) is not a constant away: G has no
+  // minimum within the volumes, and one error names the file (not a fit's
+  // failure at every temperature naming e-v.dat).
+  std::string part = "# T F_el\n";
+  for (int t = 0; t <= 100; t += 10) {
+    part += std::to_string(t);
+    for (double v : d.volume) part += ' ' + shortest(-sommerfelda(1.0 + v / 10.0) * t * t);
+    part += '\n';
+  }
+  const std::string partfile = writefile("qi_efe_part", part);
+  const auto only = runwith(qhaargs(d, {"--csv", "--tmax", "100", "--efe", partfile}));
+  EXPECT_EQ(only.status, 1);
+  EXPECT_EQ(only.out, "");
+  EXPECT_EQ(only.err.rfind("lattice_thermo: " + partfile + ": at 0 K its energy at 11.2 A^3 differs from " + d.ev +
+                           "'s by ", 0), 0u) << only.err;
+  EXPECT_NE(only.err.find("and with its energies G has no minimum within the volumes at 0 K ("),
+            std::string::npos) << only.err;
+  EXPECT_EQ(std::count(only.err.begin(), only.err.end(), '\n'), 1) << only.err;
   // A line with a number too few, a temperature out of order.
   const auto few = runwith(qhaargs(d, {"--efe", writefile("qi_efe_few", "# T F...\n0 1 2 3 4 5 6 7 8\n")}));
   EXPECT_NE(few.err.find("qi_efe_few:2: 9 numbers, where a temperature and the 9 volumes' energies make 10"),
             std::string::npos) << few.err;
   const auto order = runwith(qhaargs(d, {"--efe", writefile("qi_efe_ord", "5 1 1 1 1 1 1 1 1 1\n4 1 1 1 1 1 1 1 1 1\n")}));
   EXPECT_NE(order.err.find("qi_efe_ord:2: the temperature 4 K does not follow 5 K"), std::string::npos) << order.err;
+  // Fewer than the spline's 4 nodes: refused, where S and Cv would lose the
+  // electrons' part without a word; 4 are taken.
+  for (double tmax : {0.0, 10.0, 20.0, 30.0}) {
+    const auto r = runwith(qhaargs(d, {"--csv", "--tmax", shortest(tmax), "--efe", efefile("qi_efe_n", d, 10.0, tmax)}));
+    EXPECT_EQ(r.status, tmax < 30.0 ? 1 : 0) << tmax << ": " << r.err;
+    if (tmax < 30.0) {
+      EXPECT_NE(r.err.find("qi_efe_n: " + std::to_string(static_cast<int>(tmax / 10.0) + 1) + " temperature"),
+                std::string::npos) << r.err;
+    }
+    EXPECT_EQ(r.out.empty(), tmax < 30.0);
+  }
 }
 
 TEST(ThermoQhaInputs, SplineDerivatives) {

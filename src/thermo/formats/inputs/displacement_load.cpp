@@ -6,7 +6,7 @@
 #include "thermo/base/number_text.hpp"
 #include "thermo/formats/text/columns.hpp"
 #include "thermo/formats/yaml/mesh.hpp"
-#include "thermo/formats/yaml/thermal_properties.hpp"
+#include "thermo/formats/yaml/yaml_kind.hpp"
 #include "thermo/harmonic/displacement.hpp"
 #include "thermo/harmonic/treatment.hpp"
 
@@ -175,15 +175,19 @@ bool readdisplacements(source& in, const std::string& path, const readoptions& r
   const std::string w = "lattice_thermo: " + showpath(path) + ": warning: ";
   out = displacementtable{};
   problem p;
+  // A total DOS is taken as 3 states an atom, as --normalize would make it.
+  readoptions total = ro;
+  total.pernormalised = true;
   auto failed = [&] {
     message = messageof(path, p);
     return false;
   };
-  if (!ro.pds && looksmesh(path, in.peek())) {
+  const bool thermal = !ro.pds && yamlkindof(path, in) == yamlkind::thermal;
+  if (!ro.pds && !thermal && looksmesh(path, in.peek())) {
     if (!meshdisplacements(in, path, ro, o, t, split, poll, scratch, out, p, w)) return failed();
-  } else if (ro.pds || looksthermal(in.peek()) || ro.columngiven || ro.sumcolumns) {
+  } else if (ro.pds || thermal || ro.columngiven || ro.sumcolumns) {
     loaded file;
-    if (!readopened(in, path, ro, atoms, scratch, file, message)) return false;
+    if (!readopened(in, path, total, atoms, scratch, file, message)) return false;
     out.notes = file.notes;
     out.unit = file.unitlabel;
     if (!totaldisplacements(file, o, atoms, t, poll, out, p, w)) return failed();
@@ -205,7 +209,7 @@ bool readdisplacements(source& in, const std::string& path, const readoptions& r
       if (!columndisplacements(columns, used, o, t, poll, out, p, w)) return failed();
     } else {
       file.unitlabel = out.unit;
-      if (!treat(file, ro, atoms, info.u, w, p)) return failed();
+      if (!treat(file, total, atoms, info.u, w, p)) return failed();
       notetheta(file, ro, w);
       notetreated(file, w);
       out.notes = file.notes;

@@ -21,27 +21,39 @@ namespace thermo {
 
 namespace {
 
-// The modes as the harmonic mode takes them, and while every q-point has
-// eigenvectors and weight 1, the exact sums of those above the cutoff
-// (the rigid translations at q = 0 left out).
+// While every q-point has eigenvectors and weight 1, the exact sums of the
+// modes above the cutoff (the rigid translations at q = 0 left out); the
+// weights of the modes that take no part; and where asked (`keep`), every
+// mode as the harmonic mode takes them, which the mean over the atoms needs.
+// Without `keep` memory does not grow with the modes.
 struct displacementsink : meshsink {
-  modecollector modes;
+  modecollector modes, current;  // every mode kept; the q-point at hand
   std::optional<displacementsums> sums;
-  bool whole = true;
+  bool whole = true, keep;
   double cutoff;  // THz
   bool pretendreal, split;
   const std::vector<double>& t;
   const std::function<void()>& poll;
   long added = 0;
+  double all = 0.0, below = 0.0, rigid = 0.0;  // the weights of every mode, of the others at or below the cutoff, of the rigid translations
   double work = 0.0;  // since `poll` was last called
 
-  displacementsink(double cutoff, bool pretendreal, bool split, const std::vector<double>& t,
+  displacementsink(bool keep, double cutoff, bool pretendreal, bool split, const std::vector<double>& t,
                    const std::function<void()>& poll)
-      : cutoff(cutoff), pretendreal(pretendreal), split(split), t(t), poll(poll) {}
+      : keep(keep), cutoff(cutoff), pretendreal(pretendreal), split(split), t(t), poll(poll) {}
 
   void qpoint(const meshqpoint& q) override {
-    const std::size_t first = modes.modes.size(), bands = q.frequencies.size();
-    modes.qpoint(q);
+    const std::size_t bands = q.frequencies.size();
+    current.modes.clear();
+    current.qpoint(q);
+    for (const auto& [f, w, rest] : current.modes) {
+      all += w;
+      // The rigid translations at q = 0, whatever the sign their numerics
+      // give them, are no imaginary modes.
+      if (rest) rigid += w;
+      else if ((pretendreal ? std::fabs(f) : f) <= cutoff) below += w;
+    }
+    if (keep) modes.modes.insert(modes.modes.end(), current.modes.begin(), current.modes.end());
     // Some milliseconds between calls of `poll`: the sums' work, or the
     // reading of the q-points alone.
     work += static_cast<double>(q.eigenvectors.size() + bands) * static_cast<double>(std::max<std::size_t>(t.size(), 64));
@@ -60,9 +72,9 @@ struct displacementsink : meshsink {
       sums.emplace(t, atoms, split);
     }
     for (std::size_t b = 0; b < bands; ++b) {
-      auto [f, w, rigid] = modes.modes[first + b];
+      auto [f, w, rest] = current.modes[b];
       if (pretendreal) f = std::fabs(f);
-      if (f > cutoff && !rigid) {
+      if (f > cutoff && !rest) {
         sums->add(f * joules(unit::thz), w, q.eigenvectors.data() + b * width);
         ++added;
       }
@@ -100,13 +112,8 @@ bool exactmasses(const meshvalues& v, const displacementoptions& o, std::size_t 
 
 // The header's line on the modes that take no part, and the warning where
 // imaginary ones pass 0.1 %.
-void leftout(const modecollector& modes, double cutoff, bool pretendreal, displacementtable& out, const std::string& w) {
-  double all = 0.0, below = 0.0, rigid = 0.0;
-  for (auto [f, weight, rest] : modes.modes) {
-    all += weight;
-    if ((pretendreal ? std::fabs(f) : f) <= cutoff) below += weight;
-    else if (rest) rigid += weight;
-  }
+void leftout(const displacementsink& sink, displacementtable& out, const std::string& w) {
+  const double all = sink.all, below = sink.below, rigid = sink.rigid, cutoff = sink.cutoff;
   const std::string at = cutoff > 0.0 ? "the cutoff, " + significant(cutoff) + " THz" : std::string("zero (imaginary modes)");
   out.leftout = "modes that take no part: " + fixed(100.0 * below / all, 0, 4) + " % at or below " + at + "; " +
                 fixed(100.0 * rigid / all, 0, 4) + " %, the 3 rigid translations at q = 0";
@@ -121,19 +128,25 @@ bool meshdisplacements(source& in, const std::string& path, const readoptions& r
                        filescratch& scratch, displacementtable& out, problem& p, const std::string& w) {
   if (ro.unitgiven && ro.u != unit::thz)
     out.notes += w + "a mesh.yaml holds frequencies in THz; --unit " + unitname(ro.u) + " does not apply to it\n";
-  displacementsink sink(ro.cutoff, ro.pretendreal, split, t, poll);
+  // The modes are kept where the mean over the atoms may be asked for (a
+  // mass given) and the file cannot be read again (standard input, a pipe);
+  // else they are read again where that route turns out to need them.
+  const bool again = in.rereadable();
+  displacementsink sink(!again && (o.mass > 0.0 || o.masses.size() == 1), ro.cutoff, ro.pretendreal, split, t, poll);
   meshvalues values(sink, true);
   const auto restart = [&] {
     sink.modes = modecollector{};
     sink.sums.reset();
     sink.whole = true;
+    sink.added = 0;
+    sink.all = sink.below = sink.rigid = 0.0;
   };
   if (!readmeshvalues(path, in, values, restart, p, scratch.lines)) return false;
   const std::size_t atoms = static_cast<std::size_t>(values.atoms);
   out.unit = "THz (phonopy mesh.yaml: " + std::to_string(values.qpoints) + " q-points)";
   out.elements = values.symbols;
   out.elements.resize(atoms);
-  leftout(sink.modes, ro.cutoff, ro.pretendreal, out, w);
+  leftout(sink, out, w);
   if (values.eigenvectors && sink.whole) {
     if (sink.added == 0) {
       p = {0, "no mode above the cutoff frequency"};
@@ -178,6 +191,18 @@ bool meshdisplacements(source& in, const std::string& path, const readoptions& r
       out.notes += w + "--mass " + shortest(one.mass) + " differs from the mass of the file's points, " +
                    shortest(values.masses[0]) + " amu; the file's is used, as its modes were made with it\n";
     one.mass = values.masses[0];
+  }
+  if (!sink.keep) {
+    source second;
+    std::string why;
+    restart();
+    sink.keep = true;
+    values.reset();
+    if (!second.open(path, why)) {
+      p = {0, why};
+      return false;
+    }
+    if (!readmeshvalues(path, second, values, restart, p, scratch.lines)) return false;
   }
   loaded file;
   file.mesh = true;

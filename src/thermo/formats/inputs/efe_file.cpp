@@ -76,6 +76,13 @@ bool readefe(source& in, std::size_t volumes, efedata& d, problem& p, std::vecto
     p = {0, "no data: the file is empty or holds only comments"};
     return false;
   }
+  // S and Cv come from a not-a-knot cubic spline in T, which fewer nodes
+  // would quietly lower to a parabola, a line or a constant.
+  if (d.temperature.size() < 4) {
+    p = {0, std::to_string(d.temperature.size()) + " temperature" + (d.temperature.size() == 1 ? "" : "s") +
+                ": the electrons' S and Cv come from a cubic spline in T, which needs at least 4"};
+    return false;
+  }
   return true;
 }
 

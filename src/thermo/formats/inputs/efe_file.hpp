@@ -24,7 +24,7 @@ struct efedata {
 // '#' starts a comment anywhere, and lines with nothing else are passed
 // over. False with p on a line with another count of numbers, an item that
 // is not a finite number, a temperature that is negative or not above the
-// one before, or a file without a line.
+// one before, or a file with fewer than 4 temperatures (the spline's least).
 bool readefe(source& in, std::size_t volumes, efedata& d, problem& p, std::vector<char>& storage);
 
 }  // namespace thermo

@@ -1,6 +1,8 @@
 #include "thermo/formats/inputs/grid_file.hpp"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -32,15 +34,18 @@ bool numberlines(source& in, std::vector<char>& storage, const char* kind, int m
     const std::size_t first = line.find_first_not_of(" \t");
     if (first == std::string_view::npos || line[first] == '#' || line[first] == '!') continue;
     common::listreader reader(line.data(), line.size() + 1);
+    // Slots the reader leaves alone keep a NaN of a payload no text reads
+    // as, so that a `nan` written in the file is counted and refused.
+    constexpr std::uint64_t unread = 0x7ff8'0000'dead'beefULL;
     double v[8];
-    std::fill(v, v + most, std::numeric_limits<double>::quiet_NaN());
+    std::fill(v, v + most, std::bit_cast<double>(unread));
     const common::readresult r = reader.readreals(v, most);
     if (r.status == common::readstatus::notnumber) {
       p = {lines.number(), notanumber(r)};
       return false;
     }
     int count = 0;
-    while (count < most && !std::isnan(v[count])) ++count;
+    while (count < most && std::bit_cast<std::uint64_t>(v[count]) != unread) ++count;
     for (int j = 0; j < count; ++j)
       if (!std::isfinite(v[j])) {
         p = {lines.number(), "a value that is not finite"};

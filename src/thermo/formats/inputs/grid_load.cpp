@@ -42,6 +42,7 @@ int loadgridphase(gridphase& gp) {
   findings found;
   std::vector<double> thetainf;
   if (!readpoints(ph, data, in, found, thetainf)) return 1;
+  checkelectrons(in, ph.names, found);
   messages += found.warnings + found.errors;
   if (!found.errors.empty()) return 1;
   std::vector<double> x;

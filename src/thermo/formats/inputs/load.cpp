@@ -6,7 +6,7 @@
 #include "thermo/formats/inputs/pds.hpp"
 #include "thermo/formats/text/columns.hpp"
 #include "thermo/formats/text/input.hpp"
-#include "thermo/formats/yaml/thermal_properties.hpp"
+#include "thermo/formats/yaml/yaml_kind.hpp"
 #include "thermo/harmonic/treatment.hpp"
 
 namespace thermo {
@@ -52,7 +52,8 @@ bool treat(loaded& file, const readoptions& ro, double atoms, unit u, const std:
     else if (!(std::fabs(states / 3.0 - n) <= 0.01 * n))
       file.notes += w + "the DOS holds " + significant(states) + " states, 3 x " + significant(states / 3.0) +
                     " atoms, more than 1 % from " + significant(n) + (atoms > 0.0 ? " (--atoms)" : "") +
-                    "; --normalize scales it to " + significant(3.0 * n) + "\n";
+                    (ro.pernormalised ? "; normalised to " : "; --normalize scales it to ") + significant(3.0 * n) +
+                    "\n";
   }
   const double cutoff = ro.cutoff * joules(u);
   if (ro.cutoff > 0.0) file.cutofflabel = significant(ro.cutoff) + " " + file.unitname;
@@ -72,12 +73,17 @@ void notetheta(loaded& file, const readoptions& ro, const std::string& w) {
                   " K, where a phonon spectrum's lies between 20 and 5,000 K: is the file in another unit?\n";
 }
 
+double imaginaryshare(const loaded& file) {
+  return (file.d.below - (file.mesh ? file.meshcounts.rigidbelow : 0.0)) / file.d.states;
+}
+
 void notetreated(loaded& file, const std::string& w) {
-  const harmonicdos& d = file.d;
   if (file.sp.negative > 0)
     file.notes += w + std::to_string(file.sp.negative) + " negative DOS values, kept as they are\n";
-  if (d.below > 0.001 * d.states)
-    file.notes += w + fixed(100.0 * d.below / d.states, 0, 3) + " % of the states take no part: they lie at or below " +
+  // The rigid translations at q = 0 that come out at or below zero are no
+  // imaginary modes.
+  if (const double share = imaginaryshare(file); share > 0.001)
+    file.notes += w + fixed(100.0 * share, 0, 3) + " % of the states take no part: they lie at or below " +
                   (file.cutofflabel.empty() ? std::string("zero energy (imaginary modes)") : "the cutoff, " + file.cutofflabel) +
                   " or between the last point there and the first above it\n";
 }
@@ -115,7 +121,7 @@ bool readopened(source& in, const std::string& path, const readoptions& ro, doub
     message += ": " + p.what + "\n";
     return false;
   };
-  if (!ro.pds && looksthermal(in.peek())) {
+  if (!ro.pds && yamlkindof(path, in) == yamlkind::thermal) {
     p = {0, "phonopy's thermal_properties.yaml holds thermal properties, not a DOS: give it to --qha with its "
             "e-v.dat, or give the mesh.yaml or total_dos.dat it was made from"};
     return failed();

@@ -24,6 +24,7 @@ struct readoptions {
   bool columngiven = false;   // --column given
   bool sumcolumns = false;    // the DOS is the sum of columns 2 to the last
   bool normalize = false;     // scale the DOS to 3n states
+  bool pernormalised = false; // the caller takes the states as 3 an atom whatever they are (--displacements)
   double cutoff = 0.0;        // modes at or below this energy (in the file's unit) take no part
   bool pretendreal = false;   // imaginary modes count with their absolute energy
 };
@@ -78,6 +79,9 @@ void notetheta(loaded& file, const readoptions& ro, const std::string& w);
 // with w: negative DOS values, and states that take no part (at or below
 // zero or the cutoff) beyond 0.1 %.
 void notetreated(loaded& file, const std::string& w);
+// The share of the states at or below zero (or the cutoff) that are
+// imaginary modes: of a mesh, less the rigid translations at q = 0.
+double imaginaryshare(const loaded& file);
 
 // How a file's results are scaled: the atoms per cell (`atoms` where it is
 // given, positive; else a mesh's natom, else the states / 3), the atoms of

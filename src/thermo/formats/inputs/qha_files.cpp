@@ -5,6 +5,7 @@
 
 #include "thermo/base/number_text.hpp"
 #include "thermo/base/workers.hpp"
+#include "thermo/formats/yaml/yaml_kind.hpp"
 #include "thermo/harmonic/constants.hpp"
 
 namespace thermo {
@@ -22,7 +23,7 @@ volumefile readvolume(const std::string& path, const readoptions& ro, double ato
     r.message = "lattice_thermo: " + showpath(path) + ": " + why + "\n";
     return r;
   }
-  if (!ro.pds && looksthermal(in.peek())) {
+  if (!ro.pds && yamlkindof(path, in) == yamlkind::thermal) {
     r.table = true;
     problem p;
     r.ok = readthermalfile(path, in, r.tab, p, scratch.lines);
@@ -38,7 +39,7 @@ volumefile readvolume(const std::string& path, const readoptions& ro, double ato
 
 bool imaginary(const volumefile& f) {
   if (f.table) return f.tab.modes >= 0.0 && f.tab.integratedmodes >= 0.0 && f.tab.modes - f.tab.integratedmodes > 3.0;
-  return f.dos.d.below > 1e-3 * f.dos.d.states;
+  return imaginaryshare(f.dos) > 1e-3;
 }
 
 bool tablesof(const std::vector<volumefile>& v, const std::vector<std::string>& paths, tabulated& t,

@@ -115,7 +115,6 @@ bool readpoints(qhaphase& ph, evdata& data, qhainput& in, findings& found, std::
   in.atoms = scale.atoms > 0.0 ? scale.atoms : 1.0;
   if (ph.tables && !tablesof(files, ph.files, in.phonons, ph.messages)) return false;
   checkcells(in, cells, ph.names, found);
-  checkelectrons(in, ph.names, found);
   ph.kept = std::move(kept);
   return true;
 }
@@ -155,6 +154,7 @@ int readphase(qhaphase& ph) {
                        "; the equation of state's four parameters need at least 5\n",
            1;
   ph.model = makemodel(std::move(in));
+  checkelectrons(ph.model, ph.names, found);
   if (found.errors.empty()) checkorder(ph.model, thetainf, ph.names, found);
   // The fits of E(V) alone and at 0 K, the latter's minimum inside.
   const double vmin = ph.model.volume.front(), vmax = ph.model.volume.back();

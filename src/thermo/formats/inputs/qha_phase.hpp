@@ -51,8 +51,9 @@ int readphase(qhaphase& ph);
 // of one kind, read into the model's input with the electrons, less those
 // --exclude-imaginary leaves out (each named; dropped from data, ph.files
 // and ph.dosatfermi, and marked in ph.kept); ph.names and ph.tables set;
-// the cells and the electrons' table checked into found, each DOS's
-// theta_inf in thetainf. False with the error in ph.messages.
+// the cells checked into found (the electrons' table is the caller's to
+// check: checkelectrons), each DOS's theta_inf in thetainf. False with the
+// error in ph.messages.
 bool readpoints(qhaphase& ph, evdata& data, qhainput& in, findings& found, std::vector<double>& thetainf);
 
 // Every phase read and checked in turn (all of them, whichever fail), its

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,18 +26,25 @@ extern "C" void removepending(int sig) {
   ::raise(sig);
 }
 
-// Blocks SIGINT and SIGTERM for its lifetime.
+// The signals that end the program and would leave the temporary file.
+constexpr int fatalsignals[] = {SIGINT, SIGTERM, SIGHUP, SIGXFSZ};
+
+// Blocks them for its lifetime.
 struct blocked {
   sigset_t old;
   blocked() {
     sigset_t set;
     sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
+    for (const int sig : fatalsignals) sigaddset(&set, sig);
     pthread_sigmask(SIG_BLOCK, &set, &old);
   }
   ~blocked() { pthread_sigmask(SIG_SETMASK, &old, nullptr); }
 };
+
+// Each signal's old action put back.
+void restore(const struct sigaction* old) {
+  for (std::size_t k = 0; k < std::size(fatalsignals); ++k) ::sigaction(fatalsignals[k], &old[k], nullptr);
+}
 
 }  // namespace
 
@@ -49,8 +57,7 @@ void atomicfile::abandon() {
   const blocked b;
   ::unlink(tmp_.c_str());
   pending = 0;
-  ::sigaction(SIGINT, &oldint_, nullptr);
-  ::sigaction(SIGTERM, &oldterm_, nullptr);
+  restore(old_);
 }
 
 bool atomicfile::open(const std::string& path, bool force, mode_t newmode, std::string& why) {
@@ -86,8 +93,10 @@ bool atomicfile::open(const std::string& path, bool force, mode_t newmode, std::
   }
   std::memcpy(pendingpath, tmp_.c_str(), tmp_.size() + 1);
   pending = 1;
-  ::sigaction(SIGINT, &action, &oldint_);
-  ::sigaction(SIGTERM, &action, &oldterm_);
+  // A signal ignored (SIGHUP under nohup) stays ignored.
+  for (std::size_t k = 0; k < std::size(fatalsignals); ++k)
+    if (::sigaction(fatalsignals[k], nullptr, &old_[k]) == 0 && old_[k].sa_handler != SIG_IGN)
+      ::sigaction(fatalsignals[k], &action, nullptr);
   return true;
 }
 
@@ -111,13 +120,20 @@ bool atomicfile::commit(std::string& why) {
   const blocked b;
   if (e != 0) ::unlink(tmp_.c_str());
   pending = 0;
-  ::sigaction(SIGINT, &oldint_, nullptr);
-  ::sigaction(SIGTERM, &oldterm_, nullptr);
+  restore(old_);
   if (e != 0) {
     why = std::string("cannot write: ") + std::strerror(e);
     return false;
   }
   return true;
+}
+
+bool samefile(const std::string& a, const std::string& b) {
+  auto identity = [](const std::string& path, struct stat& st) {
+    return (path == "-" ? ::fstat(0, &st) : ::stat(path.c_str(), &st)) == 0;
+  };
+  struct stat x, y;
+  return identity(a, x) && identity(b, y) && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
 }
 
 bool writeatomically(const std::string& path, const std::string& text, bool force, mode_t newmode, std::string& why) {

@@ -12,9 +12,10 @@ namespace thermo {
 // existing path unless force, and a path that is there but not a regular
 // file (a device, a directory, a symbolic link) even then. A replaced file
 // keeps its permission bits; a new one gets `newmode` (0666 less the
-// umask, which the caller reads). A SIGINT or SIGTERM while the temporary
-// file exists removes it before the signal takes its usual effect. One
-// such file at a time.
+// umask, which the caller reads). A SIGINT, SIGTERM, SIGHUP or SIGXFSZ (a
+// file size limit reached) while the temporary file exists removes it
+// before the signal takes its usual effect; one that is ignored stays so.
+// One such file at a time.
 class atomicfile {
  public:
   atomicfile() = default;
@@ -35,8 +36,12 @@ class atomicfile {
   std::string path_, tmp_;
   int fd_ = -1;
   mode_t mode_ = 0;
-  struct sigaction oldint_ {}, oldterm_ {};  // put back when the file is done with
+  struct sigaction old_[4] {};  // each signal's action, put back when the file is done with
 };
+
+// Whether two paths name one file: the same device and inode ("-" is
+// standard input); false where either is not there.
+bool samefile(const std::string& a, const std::string& b);
 
 // A text written whole by an atomicfile.
 bool writeatomically(const std::string& path, const std::string& text, bool force, mode_t newmode, std::string& why);

@@ -34,6 +34,14 @@ void appendname(std::string& s, const std::string& name, int width) {
 
 }  // namespace
 
+bool fitphasename(const std::string& s) {
+  if (s.empty() || s.size() > 64) return false;
+  return std::all_of(s.begin(), s.end(), [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u > 0x20 && u != 0x7f && c != ',' && c != '"';
+  });
+}
+
 std::string phasescsvheader(bool pressurecolumn, bool errors) {
   std::string head = qhacsvheader(pressurecolumn);
   head.insert(pressurecolumn ? 9 : 0, "phase,");
@@ -152,8 +160,14 @@ void appendtransitionstablerow(std::string& s, const transitionrow& r, int width
 
 std::string pairwarning(const std::string& a, const std::string& b, const pairrecord& r, long temperatures, double pmin,
                         double pmax) {
-  std::string why = "no crossing from " + significant(pmin) + " to " + significant(pmax) + " GPa";
-  if (!r.lost.empty()) {
+  const std::string range = " from " + significant(pmin) + " to " + significant(pmax) + " GPa";
+  std::string why = "no crossing" + range;
+  if (r.same) {
+    why = "the phases do not differ: their G and V agree within rounding" + range;
+  } else if (!r.touching.empty()) {
+    why = "they meet near " + significant(r.touching.front()) +
+          " GPa with a volume change that rounding alone could give: no transition";
+  } else if (!r.lost.empty()) {
     const pairoutcome::lost& l = r.lost.front();
     why = "they cross near " + significant(l.pressure) + " GPa, where " +
           (l.first && l.second ? "both lie" : (l.first ? a : b) + " lies") + " outside the volumes sampled";

@@ -13,6 +13,11 @@
 
 namespace thermo {
 
+// A phase's name fit for a CSV field and a table's column: 1 to 64 bytes,
+// printable, without blanks, commas or quotes; the rule in words.
+bool fitphasename(const std::string& s);
+inline constexpr const char* phasenamerule = "up to 64 characters, without blanks, commas or quotes";
+
 // What a table's header says of a phase.
 struct phaseinfo {
   std::string name, evfile;
@@ -67,10 +72,14 @@ struct pairrecord {
   long missing = 0;
   double first = 0.0;
   std::vector<pairoutcome::lost> lost;  // at the first
+  std::vector<double> touching;         // likewise
+  bool same = false;                    // likewise
   void note(double t, const pairoutcome& c) {
     if (c.failed || !c.crossings.empty() || missing++ > 0) return;
     first = t;
     lost = c.outside;
+    touching = c.touching;
+    same = c.same;
   }
 };
 // "fcc and hcp: no row at 3 of 101 temperatures, the first 640 K (...)".

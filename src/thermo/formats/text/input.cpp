@@ -30,7 +30,10 @@ bool source::open(const std::string& path, std::string& why) {
     why = "cannot read: it is a directory";
     return false;
   }
-  if (::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) size_ = static_cast<std::size_t>(st.st_size);
+  if (::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) {
+    size_ = static_cast<std::size_t>(st.st_size);
+    rereadable_ = true;
+  }
   return true;
 }
 

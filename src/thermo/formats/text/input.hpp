@@ -33,6 +33,12 @@ class source {
   // text in memory): a hint for how much room its contents need.
   std::size_t size() const { return size_; }
 
+  // Whether opening the path again reads the same bytes from the start: a
+  // regular file opened by its path. Not standard input, a pipe (a second
+  // reader takes bytes from the first, or finds none), a device or a text
+  // in memory.
+  bool rereadable() const { return rereadable_; }
+
   // The first bytes (up to one block), read ahead and handed out again by
   // read(); empty at once at the end or on an error, which read() reports.
   std::string_view peek();
@@ -43,6 +49,7 @@ class source {
   int fd_ = -1;
   bool owned_ = false;  // fd_ was opened here and is closed here
   std::size_t size_ = 0;
+  bool rereadable_ = false;
   std::string_view memory_;
   bool inmemory_ = false;
   std::unique_ptr<char[]> ahead_;  // bytes read by peek(), handed out from aheadat_

@@ -141,7 +141,7 @@ bool readmeshvalues(const std::string& path, source& in, meshvalues& values, con
     p = {1, "binary data, not a mesh.yaml"};
     return false;
   }
-  if (path.empty() || path == "-") return readmeshyaml(in, values, p);
+  if (!in.rereadable()) return readmeshyaml(in, values, p);
   switch (readmeshlines(in, values, p, storage)) {
     case meshlayout::read: return true;
     case meshlayout::failed: return false;
@@ -204,6 +204,7 @@ bool meshmodes(const modecollector& h, const meshvalues& values, double cutoff, 
       info.integratedmodes += static_cast<long>(w);
     } else {
       below += share;
+      if (rest) info.rigidbelow += share;
       if (f > 0.0) zeropoint += 0.5 * share * f * thz;
     }
   }

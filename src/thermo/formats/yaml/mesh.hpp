@@ -28,16 +28,18 @@ struct meshinfo {
   double volume = 0.0;            // A^3, of the cell `lattice` gives (0: none)
   std::vector<std::size_t> rigid;  // the modes of d that are the three of least |f| at q = 0 (increasing):
                                    // the rigid translations, which no displacement sums
+  double rigidbelow = 0.0;  // states of d.below that are those three (at or below the cutoff): not imaginary modes
 };
 
 // Whether the first bytes of a file (or its name) say it is a mesh.yaml.
 bool looksmesh(std::string_view path, std::string_view head);
 
 // Reads a mesh.yaml's values into `values` (its q-points to values' sink).
-// Where `path` names a file (not "-" nor ""), phonopy's own layout is read
-// line by line, some ten times faster than libyaml; a file that departs from
-// it anywhere is read again from its start as YAML, after values.reset() and
-// `restart()` (which makes the sink as new). Anything else is read as YAML.
+// Where `in` can be read again from `path` (source::rereadable), phonopy's
+// own layout is read line by line, some ten times faster than libyaml; a
+// file that departs from it anywhere is read again from its start as YAML,
+// after values.reset() and `restart()` (which makes the sink as new).
+// Anything else (standard input, a pipe, a text) is read as YAML.
 // False with p (the line where one applies) on a problem.
 bool readmeshvalues(const std::string& path, source& in, meshvalues& values, const std::function<void()>& restart,
                     problem& p, std::vector<char>& storage);

@@ -8,6 +8,7 @@
 
 #include "common/escape.hpp"
 #include "thermo/base/number_text.hpp"
+#include "thermo/harmonic/displacement.hpp"
 #include "thermo/harmonic/dos.hpp"
 
 namespace thermo {
@@ -75,7 +76,7 @@ void meshvalues::symbol(long line, std::string_view v) {
 void meshvalues::mass(long line, std::string_view v) {
   if (!detail_ || masses.empty()) return;
   const double m = number(line, v, "a point's mass");
-  if (!(m > 0.0 && m <= 1e6)) throw problem{line, "a point's mass, " + shortest(m) + " amu, is not an atom's"};
+  if (!anatomsmass(m)) throw problem{line, "a point's mass, " + shortest(m) + " amu, is not an atom's (" + massrange + ")"};
   masses.back() = m;
 }
 

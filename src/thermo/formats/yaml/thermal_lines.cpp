@@ -21,6 +21,7 @@ enum class outcome { read, elsewise, failed };
 outcome readlines(source& in, thermaltable& t, problem& p, std::vector<char>& storage) {
   enum class section { top, unit, list } at = section::top;
   linereader lines(in, storage);
+  keyset top, unit, entrykeys;  // a key given twice goes to libyaml, which refuses it
   thermalentry entry;
   long entryline = 0;
   std::string_view line, key, value;
@@ -39,7 +40,7 @@ outcome readlines(source& in, thermaltable& t, problem& p, std::vector<char>& st
       const bool item = line.size() > 2 && line.substr(0, 2) == "- " && line[2] != ' ';
       const bool indented = line.size() > 2 && line.substr(0, 2) == "  " && line[2] != ' ';
       if (line[0] != ' ' && line[0] != '-') {
-        if (!keyvalue(line, key, value)) return outcome::elsewise;
+        if (!keyvalue(line, key, value) || !top.fresh(key)) return outcome::elsewise;
         if (entryline > 0) addthermalentry(t, entry, entryline);
         entryline = 0;
         at = section::top;
@@ -47,15 +48,18 @@ outcome readlines(source& in, thermaltable& t, problem& p, std::vector<char>& st
         else if (value.empty() && key == "thermal_properties") at = section::list;
         else if (value.empty()) return outcome::elsewise;
         else thermalkey(t, key, value, n);
-      } else if (at == section::unit && indented && keyvalue(line.substr(2), key, value) && !value.empty()) {
+      } else if (at == section::unit && indented && keyvalue(line.substr(2), key, value) && !value.empty() &&
+                 unit.fresh(key)) {
         thermalunit(key, value, n);
       } else if (at == section::list && item && keyvalue(line.substr(2), key, value) && !value.empty()) {
         if (entryline > 0) addthermalentry(t, entry, entryline);
         entry = thermalentry{};
         entryline = n;
+        entrykeys.clear();
+        entrykeys.fresh(key);
         thermalentrykey(entry, key, value, n);
       } else if (at == section::list && indented && entryline > 0 && keyvalue(line.substr(2), key, value) &&
-                 !value.empty()) {
+                 !value.empty() && entrykeys.fresh(key)) {
         thermalentrykey(entry, key, value, n);
       } else {
         return outcome::elsewise;
@@ -72,7 +76,7 @@ outcome readlines(source& in, thermaltable& t, problem& p, std::vector<char>& st
 }  // namespace
 
 bool readthermalfile(const std::string& path, source& in, thermaltable& t, problem& p, std::vector<char>& storage) {
-  if (path == "-") return readthermal(in, t, p);
+  if (!in.rereadable()) return readthermal(in, t, p);
   t = thermaltable{};
   if (!thermalhead(in.peek(), p)) return false;
   switch (readlines(in, t, p, storage)) {

@@ -9,6 +9,7 @@
 #include "common/escape.hpp"
 #include "thermo/base/number_text.hpp"
 #include "thermo/formats/yaml/yaml_events.hpp"
+#include "thermo/harmonic/constants.hpp"
 #include "thermo/harmonic/sweep.hpp"
 
 namespace thermo {
@@ -24,7 +25,7 @@ std::string escaped(std::string_view v) {
 double number(long line, std::string_view v, const char* what) {
   double x = 0.0;
   const char* end = v.data() + v.size();
-  const auto r = fromchars(v.data(), end, x);
+  const auto r = std::from_chars(v.data(), end, x);
   if (v.empty() || r.ec != std::errc() || r.ptr != end || !std::isfinite(x))
     throw problem{line, std::string(what) + " is not a finite number: " + escaped(v)};
   return x;
@@ -131,15 +132,6 @@ class thermalhandler : public yamlhandler {
 
 }  // namespace
 
-bool looksthermal(std::string_view head) {
-  // Each place the key is written, where a line starts there (a DOS file,
-  // which has none, costs one search).
-  constexpr std::string_view key = "thermal_properties:";
-  for (std::size_t at = head.find(key); at != std::string_view::npos; at = head.find(key, at + 1))
-    if (at == 0 || head[at - 1] == '\n') return true;
-  return false;
-}
-
 bool thermalhead(std::string_view head, problem& p) {
   if (std::memchr(head.data(), '\0', head.size()) != nullptr) {
     p = {1, "binary data, not a thermal_properties.yaml"};
@@ -153,9 +145,33 @@ bool thermalhead(std::string_view head, problem& p) {
 }
 
 bool thermalwhole(const thermaltable& t, problem& p) {
-  if (!t.temperature.empty()) return true;
-  p = {0, "no temperatures: a thermal_properties.yaml holds a 'thermal_properties' list of entries"};
-  return false;
+  if (t.temperature.empty()) {
+    p = {0, "no temperatures: a thermal_properties.yaml holds a 'thermal_properties' list of entries"};
+    return false;
+  }
+  // What no harmonic solid of n atoms gives per mole of cells (n the file's
+  // natom, else the most taken): a heat capacity above twice 3 n R (a DOS
+  // may hold more states than its atoms'), an entropy above 3 n R times
+  // 700 (the logarithm of the widest range of energies a mode may span),
+  // a free energy beyond the zero-point energy of 3 n modes at the highest
+  // energy taken (1e-10 J) and 700 k_B T each. Such a value would leave the
+  // fits failing, and the messages blaming e-v.dat.
+  const double n = t.natom > 0 ? static_cast<double>(t.natom) : 1e6, r = boltzmann * avogadro;
+  for (std::size_t k = 0; k < t.temperature.size(); ++k) {
+    const double most[3] = {3.0 * n * avogadro * (5e-11 + 700.0 * boltzmann * t.temperature[k]) / 1000.0,
+                            3.0 * n * r * 700.0, 2.0 * 3.0 * n * r};
+    const double value[3] = {t.free_energy[k], t.entropy[k], t.heat_capacity[k]};
+    for (int j = 0; j < 3; ++j)
+      if (!(std::fabs(value[j]) <= most[j])) {
+        const char* unit = j == 0 ? " kJ/mol" : " J/K/mol";
+        p = {t.line[k], std::string(entrykeys[j + 1]) + " " + shortest(value[j]) + unit + " at " +
+                            shortest(t.temperature[k]) + " K is beyond any harmonic solid's (at most " +
+                            significant(most[j], 3) + unit + " for " + significant(n) + (n == 1.0 ? " atom" : " atoms") +
+                            ")"};
+        return false;
+      }
+  }
+  return true;
 }
 
 bool readthermal(source& in, thermaltable& t, problem& p) {

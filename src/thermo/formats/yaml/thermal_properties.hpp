@@ -26,10 +26,6 @@ struct thermaltable {
   std::vector<long> line;           // where each temperature's entry starts
 };
 
-// Whether the first bytes of a file say it is a thermal_properties.yaml (a
-// top-level `thermal_properties:` key, whatever the file's name).
-bool looksthermal(std::string_view head);
-
 // Reads a thermal_properties.yaml into t as YAML events (any layout). False with p (the line where one
 // applies) where it is not YAML, an entry lacks one of the four values, a
 // value is not a finite number, a temperature is negative or not above the
@@ -40,7 +36,8 @@ bool readthermal(source& in, thermaltable& t, problem& p);
 
 // The same, but phonopy's own layout (thermal_lines) line by line, ten
 // times faster than libyaml; a file that departs from it anywhere is read
-// again from its start as YAML. Standard input ("-") is read as YAML.
+// again from its start as YAML. What cannot be read again (standard input,
+// a pipe: source::rereadable) is read as YAML.
 bool readthermalfile(const std::string& path, source& in, thermaltable& t, problem& p, std::vector<char>& storage);
 
 // What both readers do with a value: a key of the top mapping (natom,

@@ -66,6 +66,8 @@ bool plainvalue(std::string_view rest, std::string_view& value) {
   // Already trimmed (as splitkey leaves it) unless a comment was cut off.
   value = !cut && !rest.empty() && rest.front() != ' ' && rest.back() != ' ' ? rest : trimmed(rest);
   if (value.empty()) return true;
+  // A colon at the end is YAML's key indicator, not part of the text.
+  if (value.back() == ':') return false;
   switch (value[0]) {
     case '[': case ']': case '{': case '}': case '&': case '*': case '!': case '|': case '>': case '\'': case '"':
     case '%': case '@': case '`': case '#': case ',': case '?': case ':': return false;
@@ -90,7 +92,8 @@ int flowitems(std::string_view s, std::string_view* items, int most) {
   for (;;) {
     const std::size_t comma = inside.find(',');
     const std::string_view item = trimmed(inside.substr(0, comma));
-    if (item.empty() || n == most) return -1;
+    // A dash alone may be YAML's block entry, which a flow list refuses.
+    if (item.empty() || item == "-" || n == most) return -1;
     for (const char c : item)
       if (!itemchar(c)) return -1;
     items[n++] = item;
@@ -108,7 +111,9 @@ bool item(std::string_view line, std::size_t indent, std::string_view& rest) {
   if (line[indent + 1] != ' ') return false;
   rest = trimmed(line.substr(indent + 2));
   if (!rest.empty() && rest[0] == '#') rest = {};
-  return true;
+  // More blanks after the dash move a mapping's keys to where its first one
+  // stands, which the layout does not follow.
+  return rest.empty() || line[indent + 2] != ' ';
 }
 
 bool keyat(std::string_view line, std::size_t indent, std::string_view& key, std::string_view& rest) {

@@ -25,21 +25,21 @@ bool splitkey(std::string_view s, std::string_view& key, std::string_view& rest)
 
 // The rest of a `key: rest` line as a value that YAML takes as the plain
 // text it is (a comment after it cut off): none of its indicators at the
-// start, no further `: ` in it. An empty value is one.
+// start, no further `: ` in it nor `:` at its end. An empty value is one.
 bool plainvalue(std::string_view rest, std::string_view& value);
 
 // `key: value` with a value that YAML takes as the plain text it is (a
 // comment after it cut off): none of its indicators at the start, no
-// further `: ` in it. An empty value is one.
+// further `: ` in it nor `:` at its end. An empty value is one.
 bool keyvalue(std::string_view s, std::string_view& key, std::string_view& value);
 
 // A flow list `[ a, b, ... ]`, a comment after it allowed, of at most `most`
-// items, each of letters, digits and `.+-_` alone: their count, with the
-// items in `items`; -1 where s is not such a list.
+// items, each of letters, digits and `.+-_` alone (not a lone `-`): their
+// count, with the items in `items`; -1 where s is not such a list.
 int flowitems(std::string_view s, std::string_view* items, int most);
 
 // `- rest` at `indent` blanks: the rest after "- ", trimmed (empty for a
-// lone `-` or a comment alone).
+// lone `-` or a comment alone); not where more blanks precede the rest.
 bool item(std::string_view line, std::size_t indent, std::string_view& rest);
 
 // `key: rest` at exactly `indent` blanks, as splitkey takes it.
