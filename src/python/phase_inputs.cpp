@@ -9,6 +9,7 @@
 #include "thermo/base/number_text.hpp"
 #include "thermo/base/problem.hpp"
 #include "thermo/formats/outputs/phases_output.hpp"
+#include "thermo/qha/phase_checks.hpp"
 
 namespace pymodule {
 
@@ -123,11 +124,18 @@ phases phasesof(const std::vector<py::tuple>& given, const std::string& form, co
   if (!read.empty()) p.temperatures = rowtemperatures(read[0]);
   else if (asked) p.temperatures = std::move(*asked);
   else throw py::type_error("temperatures are needed where no phase is read from files");
+  // Their cells' atoms (natom, or 3n states) against their formula units,
+  // which count as given where one is not 1.
+  std::vector<thermo::phasecell> cells;
+  bool stated = false;
   std::size_t next = 0;
   for (std::size_t k = 0; k < given.size(); ++k) {
     const py::tuple& g = given[k];
+    stated = stated || p.units[k] != 1.0;
     if (g.size() == 7) {
-      p.models.push_back(std::move(read[next++].model));
+      thermo::qhaphase& ph = read[next++];
+      cells.push_back({p.names[k], thermo::showpath(ph.evfile), ph.cellatoms, p.units[k]});
+      p.models.push_back(std::move(ph.model));
       p.modes += modesof(p.models.back());
       continue;
     }
@@ -135,7 +143,12 @@ phases phasesof(const std::vector<py::tuple>& given, const std::string& form, co
     p.models.push_back(checkedmodel(g[0], g[1], g[2].cast<std::vector<const dos*>>(), form,
                                     "phases[" + std::to_string(k) + "].", modes));
     p.modes += modes;
+    cells.push_back({p.names[k], "phases[" + std::to_string(k) + "]", std::lround(p.models.back().atoms), p.units[k]});
   }
+  thermo::findings found;
+  thermo::checkformulaunits(cells, stated, false, found);
+  if (!found.errors.empty()) throw py::value_error(lines(found.errors).front());
+  warn(lines(found.warnings));
   return p;
 }
 

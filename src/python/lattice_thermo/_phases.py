@@ -4,7 +4,7 @@ import os
 from typing import Optional, Sequence, Tuple
 
 from . import _core
-from ._arguments import flag, integer, path as pathof, real, text
+from ._arguments import flag, integer, path as pathof, real, strictly, text
 from ._dos import Dos, Path, Temperatures, Values
 
 
@@ -132,13 +132,18 @@ def transitions(
     eos: str = "vinet",
     *,
     error_bars: bool = False,
+    strict: bool = False,
 ) -> _core.TransitionsResult:
     error_bars = flag(error_bars, "error_bars")
     if isinstance(pressure_range, (str, bytes)) or not hasattr(pressure_range, "__len__") or len(pressure_range) != 2:
         raise TypeError("pressure_range must be two pressures (GPa), (pmin, pmax)")
     pmin, pmax = real(pressure_range[0], "pressure_range[0]"), real(pressure_range[1], "pressure_range[1]")
+    args = (handed(phases), temperatures, pmin, pmax, text(eos, "eos"), error_bars)
     # Called from here alone, so that warnings point at the caller's line.
-    return _core.transitions(handed(phases), temperatures, pmin, pmax, text(eos, "eos"), error_bars)
+    return strictly(_core.transitions, args) if flag(strict, "strict") else _core.transitions(*args)
 
 
-transitions.__doc__ = _core.transitions.__doc__
+transitions.__doc__ = _core.transitions.__doc__ + """
+
+strict=True: every warning raises ValueError instead, and nothing is
+returned."""

@@ -9,6 +9,7 @@
 #include "thermo/base/number_text.hpp"
 #include "thermo/cli/phase_options.hpp"
 #include "thermo/cli/pipeline.hpp"
+#include "thermo/cli/strict.hpp"
 #include "thermo/cli/transitions_run.hpp"
 #include "thermo/formats/inputs/lattice_load.hpp"
 #include "thermo/formats/inputs/qha_phase.hpp"
@@ -190,18 +191,20 @@ struct rowrun {
   std::string messages, fvtext;  // not yet written
 };
 
-}  // namespace
-
-int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
+// The run, its rows to out; under --strict (held) no rows and no file
+// where a warning came.
+int rowsof(const options& o, common::outchannel& out, common::outchannel& err, const heldrun& held) {
   std::vector<qhaphase> phases;
   for (std::size_t k = 0; k < o.qha.phases.size(); ++k) phases.push_back(phaseof(o, k));
   if (const int status = readphases(phases, err); status >= 0) return status;
+  if (const int status = checkphasecells(phases, o.qha.formulaunits, err); status >= 0) return status;
   if (const std::string e = errorbarsrefused(o, phases); !e.empty()) return err.write(e.data(), e.size()), 2;
+  if (held.refused()) return 0;
   if (o.qha.transitions) return runtransitions(o, phases, out, err);
   axialpath path;
   if (!o.aniso.latticefile.empty()) {
     std::string messages;
-    if (!readlatticepath(phases[0], o.aniso.latticefile, {}, path, messages))
+    if (!readlatticepath(phases[0], o.aniso.latticefile, o.inputunits, path, messages))
       return err.write(messages.data(), messages.size()), 1;
   }
   atomicfile fv;
@@ -233,8 +236,16 @@ int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
     rowless = true;
   }
   if (rowless) return 1;
+  if (held.refused()) return run.failed ? 1 : 0;
   if (run.fv != nullptr && !fv.commit(why)) return run.say(fvname + why + "\n"), 1;
   return run.failed ? 1 : 0;
+}
+
+}  // namespace
+
+int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
+  heldrun held(o.strict, out, err);
+  return held.finish(rowsof(o, held.out(), held.err(), held));
 }
 
 }  // namespace thermo
