@@ -60,7 +60,7 @@ int runall(int argc, const char* const* argv, common::outchannel& out, common::o
       status = 1;
       return false;
     }
-    if (o.strict && haswarning(r.messages)) {
+    if (o.strict && !r.failed && haswarning(r.messages)) {
       say(strictrefusal(showpath(r.path)));
       status = 1;
       return true;
