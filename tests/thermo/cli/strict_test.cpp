@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "qha/griddata.hpp"
 #include "qha/qhadata.hpp"
 #include "testutil.hpp"
 
@@ -101,6 +102,21 @@ TEST(ThermoStrict, QuasiHarmonicModeGivesNoRows) {
   const auto pairs = runwith(with(two));
   EXPECT_EQ(pairs.status, 1);
   EXPECT_EQ(pairs.out, "");
+}
+
+TEST(ThermoStrict, GridModeGivesNoRows) {
+  // The minimum leaves the box after the first rows: a warning, and with
+  // --strict no rows.
+  const griddataset d = makegrid("s_grid", cubic(1.7), 2, spaced(2.22, 2.36, 7));
+  const auto args = gridargs(d, {"--csv", "--tmax", "3000", "--tstep", "100"});
+  const auto plain = runwith(args);
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  ASSERT_NE(plain.err.find(": warning: "), std::string::npos);
+  ASSERT_FALSE(qharows(plain.out).empty());
+  const auto strict = runwith(with(args));
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_EQ(strict.out, "");
+  EXPECT_EQ(strict.err, plain.err + "lattice_thermo: --strict: no rows, as it makes every warning above an error\n");
 }
 
 TEST(ThermoStrict, DisplacementsRefuseTheFileThatWarned) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "qha/griddata.hpp"
 #include "qha/qhadata.hpp"
 #include "testutil.hpp"
 #include "thermo/formats/yaml/thermal_properties.hpp"
@@ -182,6 +183,29 @@ TEST(ThermoQhaMistakes, EnergiesAndVolumesInOtherUnits) {
   EXPECT_TRUE(usageerror(runwith(qhaargs(d, {"--volume-unit", "m3"}))));
   EXPECT_TRUE(usageerror(runwith(qhaargs(d, {"--volume-unit="}))));
   EXPECT_TRUE(usageerror(runwith({"--energy-unit", "Ry", d.doses[0]})));
+}
+
+TEST(ThermoQhaMistakes, AGridInOtherUnits) {
+  // The grid mode's file in Ry, bohr and bohr^3: the eV and A run's rows.
+  const griddataset d = makegrid("m_grid", cubic(1.7), 2, spaced(2.22, 2.36, 7));
+  griddataset ry = d;
+  std::string text = readtext(d.grid), lines;
+  const double bohr = std::cbrt(bohr3);
+  char buf[160];
+  for (std::size_t p = text.find('\n') + 1; p < text.size(); p = text.find('\n', p) + 1) {
+    double a, c, v, e;
+    ASSERT_EQ(std::sscanf(text.c_str() + p, "%lf %lf %lf %lf", &a, &c, &v, &e), 4);
+    std::snprintf(buf, sizeof buf, "%.17g %.17g %.17g %.17g\n", a / bohr, c / bohr, v / bohr3, e / 13.605693122994);
+    lines += buf;
+  }
+  ry.grid = writefile("m_grid_ry", lines);
+  const auto ev = runwith(gridargs(d, {"--csv", "--tstep", "100", "--tmax", "500"}));
+  const auto read = runwith(gridargs(ry, {"--csv", "--tstep", "100", "--tmax", "500", "--energy-unit", "Ry",
+                                          "--volume-unit", "bohr3"}));
+  std::string why;
+  ASSERT_EQ(ev.status, 0) << ev.err;
+  EXPECT_EQ(read.err, ev.err);
+  EXPECT_TRUE(samerows(read.out, ev.out, 1e-9, why)) << why;
 }
 
 TEST(ThermoQhaMistakes, PhasesOfDifferentCells) {

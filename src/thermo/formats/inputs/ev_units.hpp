@@ -1,9 +1,9 @@
 // lattice_thermo: the units of an E(V) file (--energy-unit, --volume-unit),
 // for every mode that reads one: each unit's factor to eV or A^3, a unit
 // named as the command line names it, and a file's values converted. The
-// command line parses both into options::evfileunits; a mode that reads an
+// command line parses both into options::inputunits; a mode that reads an
 // E(V) file converts what readev gives with toevunits, or each value with
-// the factors (toev for an energy with its low part).
+// the factors (toev for an energy with its low part), as readgrid does.
 #pragma once
 
 #include <string>
