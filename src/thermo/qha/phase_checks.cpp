@@ -32,7 +32,10 @@ void checkformulaunits(const std::vector<phasecell>& phases, bool given, bool op
     const double per = p.atoms / p.formulaunits, perfirst = first->atoms / first->formulaunits;
     if (!given && p.atoms != first->atoms) {
       std::string units;
-      for (const phasecell& q : phases) units += (units.empty() ? "" : ",") + std::to_string(q.atoms / common);
+      for (const phasecell& q : phases) {
+        if (!units.empty()) units += ',';
+        units += std::to_string(q.atoms / common);
+      }
       f.errors += both + "the cell of phase " + first->name + " holds " + atoms(first->atoms) + " and that of " + p.name +
                   " " + atoms(p.atoms) + ", and phases are compared per formula unit: give each cell's with " + option +
                   (unknown ? "" : " (" + units + " where the phases share a composition)") + "\n";
