@@ -21,7 +21,9 @@ std::string pythonwords(std::string s) {
   for (const auto& [from, to] : {std::pair<std::string, std::string>{"--dos-at-fermi", "dos_at_fermi"},
                                  {"(--exclude-imaginary)", "(exclude_imaginary)"},
                                  {"--temperatures: ", "temperatures: "},
-                                 {"--qha takes", "qha_files takes"}})
+                                 {"--qha takes", "qha_files takes"},
+                                 {"--energy-unit", "energy_unit"},
+                                 {"--volume-unit", "volume_unit"}})
     for (std::size_t at; (at = s.find(from)) != std::string::npos;) s.replace(at, from.size(), to);
   return s;
 }
@@ -51,6 +53,8 @@ std::vector<thermo::qhaphase> readphasefiles(const std::vector<phasefiles>& give
     ph.name = g.name;
     ph.formulaunits = g.formulaunits;
     ph.form = form;
+    if (const std::string e = thermo::parseevunits(g.energyunit, g.volumeunit, ph.units); !e.empty())
+      throw py::value_error(pythonwords(e));
     if (temps) ph.temps.list = *temps;
   }
   common::stringchannel said;
@@ -101,7 +105,7 @@ phases phasesof(const std::vector<py::tuple>& given, const std::string& form, co
   std::vector<phasefiles> files;
   for (std::size_t k = 0; k < given.size(); ++k) {
     const py::tuple& g = given[k];
-    const bool fromfiles = g.size() == 7;
+    const bool fromfiles = g.size() == 9;
     p.names.push_back(g[g.size() - 2].cast<std::string>());
     checkphasename(p.names.back(), "phases[" + std::to_string(k) + "].name");
     p.units.push_back(g[g.size() - 1].cast<double>());
@@ -112,7 +116,8 @@ phases phasesof(const std::vector<py::tuple>& given, const std::string& form, co
       if (p.names[j] == p.names[k]) throw py::value_error("two phases are named '" + p.names[k] + "'");
     if (fromfiles)
       files.push_back({g[0].cast<py::bytes>(), g[1].cast<std::vector<py::bytes>>(), g[2].cast<std::optional<py::bytes>>(),
-                       g[3].cast<std::vector<double>>(), g[4].cast<bool>(), p.names.back(), p.units.back()});
+                       g[3].cast<std::vector<double>>(), g[4].cast<bool>(), g[5].cast<std::string>(),
+                       g[6].cast<std::string>(), p.names.back(), p.units.back()});
   }
   std::optional<std::vector<double>> asked;
   if (!t.is_none()) {
@@ -132,7 +137,7 @@ phases phasesof(const std::vector<py::tuple>& given, const std::string& form, co
   for (std::size_t k = 0; k < given.size(); ++k) {
     const py::tuple& g = given[k];
     stated = stated || p.units[k] != 1.0;
-    if (g.size() == 7) {
+    if (g.size() == 9) {
       thermo::qhaphase& ph = read[next++];
       cells.push_back({p.names[k], thermo::showpath(ph.evfile), ph.cellatoms, p.units[k]});
       p.models.push_back(std::move(ph.model));

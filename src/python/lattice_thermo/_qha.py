@@ -30,7 +30,7 @@ def qha(
         if volumes is not None or energies is not None or doses is not None:
             raise TypeError("qha() takes volumes, energies and doses, or phases=, not both")
         given = handed(phases)
-        if temperatures is None and not any(len(g) == 7 for g in given):
+        if temperatures is None and not any(len(g) == 9 for g in given):
             raise TypeError("qha() needs temperatures (or a Phase from files, whose temperatures are taken)")
         args = (given, temperatures, text(eos, "eos"), pressures, error_bars)
         # Called from here alone, so that warnings point at the caller's line.
@@ -70,6 +70,7 @@ def qha_grid(
     pressures: Union[float, Values] = 0.0,
     *,
     error_bars: bool = False,
+    strict: bool = False,
 ) -> _core.QhaGridResult:
     error_bars = flag(error_bars, "error_bars")
     if isinstance(grid, (str, bytes, os.PathLike)):
@@ -88,11 +89,15 @@ def qha_grid(
         raise TypeError("files must be all Dos or all paths, not a mix")
     if isinstance(degree, bool) or not isinstance(degree, int):
         raise TypeError(f"degree must be an int, not {type(degree).__name__}")
+    args = (grid, made, temperatures, degree, pressures, error_bars)
     # Called from here alone, so that warnings point at the caller's line.
-    return _core.qha_grid(grid, made, temperatures, degree, pressures, error_bars)
+    return strictly(_core.qha_grid, args) if flag(strict, "strict") else _core.qha_grid(*args)
 
 
-qha_grid.__doc__ = _core.qha_grid.__doc__
+qha_grid.__doc__ = _core.qha_grid.__doc__ + """
+
+strict=True: every warning raises ValueError instead, and nothing is
+returned."""
 
 
 def qha_files(
@@ -106,11 +111,19 @@ def qha_files(
     temperatures: Optional[Temperatures] = None,
     exclude_imaginary: bool = False,
     error_bars: bool = False,
+    energy_unit: str = "eV",
+    volume_unit: str = "A3",
+    strict: bool = False,
 ) -> _core.QhaResult:
-    ev, files, efe, fermi, exclude = filesof(ev, files, efe, dos_at_fermi, exclude_imaginary)
+    ev, files, efe, fermi, exclude, eunit, vunit = filesof(ev, files, efe, dos_at_fermi, exclude_imaginary,
+                                                            energy_unit, volume_unit)
     error_bars = flag(error_bars, "error_bars")
+    args = (ev, files, efe, fermi, text(eos, "eos"), pressures, temperatures, exclude, error_bars, eunit, vunit)
     # Called from here alone, so that warnings point at the caller's line.
-    return _core.qha_files(ev, files, efe, fermi, text(eos, "eos"), pressures, temperatures, exclude, error_bars)
+    return strictly(_core.qha_files, args) if flag(strict, "strict") else _core.qha_files(*args)
 
 
-qha_files.__doc__ = _core.qha_files.__doc__
+qha_files.__doc__ = _core.qha_files.__doc__ + """
+
+strict=True: every warning raises ValueError instead, and nothing is
+returned."""

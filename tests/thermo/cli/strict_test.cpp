@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -112,6 +113,22 @@ TEST(ThermoStrict, GridModeGivesNoRows) {
   const auto plain = runwith(args);
   ASSERT_EQ(plain.status, 0) << plain.err;
   ASSERT_NE(plain.err.find(": warning: "), std::string::npos);
+  ASSERT_FALSE(qharows(plain.out).empty());
+  const auto strict = runwith(with(args));
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_EQ(strict.out, "");
+  EXPECT_EQ(strict.err, plain.err + "lattice_thermo: --strict: no rows, as it makes every warning above an error\n");
+}
+
+TEST(ThermoStrict, PathModeGivesNoRows) {
+  // --qha --lattice: V(T) leaves the volumes after the first rows.
+  const dataset d = qhadata("s_path", 2.0);
+  std::string lat;
+  for (double v : d.volume) lat += shortest(std::cbrt(v)) + " " + shortest(std::cbrt(v)) + " " + shortest(std::cbrt(v)) + "\n";
+  const auto args = qhaargs(d, {"--lattice", writefile("s_path_lat.dat", lat), "--csv", "--tmax", "3000", "--tstep", "100"});
+  const auto plain = runwith(args);
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  ASSERT_NE(plain.err.find("warning: "), std::string::npos);
   ASSERT_FALSE(qharows(plain.out).empty());
   const auto strict = runwith(with(args));
   EXPECT_EQ(strict.status, 1);
