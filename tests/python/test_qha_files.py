@@ -218,6 +218,15 @@ def test_input_mistakes_and_units(tmp_path, two):
             lattice_thermo.qha_files(other, files, temperatures=[300.0], volume_unit="bohr3")
     with pytest.raises(ValueError, match="rises.*strict=True makes this warning an error"):
         lattice_thermo.qha_files(ev, files[::-1], temperatures=[300.0], strict=True)
+    # A volume that exclude_imaginary leaves out is what was asked: strict
+    # lets it pass (the DOS keeps its 3 states).
+    shifted = tmp_path / "v11.dat"
+    f, g = np.loadtxt(files[10], unpack=True)
+    f, g = np.concatenate([np.linspace(-1.0, -0.05, 20), f[f > 0]]), np.concatenate([np.full(20, 0.05), g[f > 0]])
+    np.savetxt(shifted, np.column_stack([f, g * 3.0 / np.sum(np.diff(f) * (g[1:] + g[:-1]) / 2.0)]))
+    with pytest.warns(UserWarning, match="left out"):
+        lattice_thermo.qha_files(ev, files[:10] + [str(shifted)], exclude_imaginary=True, temperatures=[300.0],
+                                 strict=True)
     # Phases whose cells differ, compared per cell: an error naming both counts.
     _, phases = two
     alike = [phases[0], Phase.from_files(phases[1]._files[0], doses(os.path.join(EXAMPLE, os.pardir, "cu_hcp_emt")),

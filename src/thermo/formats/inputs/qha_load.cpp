@@ -38,7 +38,7 @@ bool readpoints(qhaphase& ph, evdata& data, qhainput& in, findings& found, phono
   std::string& messages = ph.messages;
   std::size_t n = data.volume.size();
   std::vector<volumefile> files;
-  if (!readvolumes(ph.files, ph.read, ph.atoms, files, messages)) return false;
+  if (!readvolumes(ph.files, ph.read, ph.atoms, ph.excludeimaginary, files, messages)) return false;
   ph.tables = files[0].table;
   for (std::size_t i = 1; i < n; ++i)
     if (files[i].table != ph.tables) {
