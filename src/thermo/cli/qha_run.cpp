@@ -191,8 +191,7 @@ struct rowrun {
   std::string messages, fvtext;  // not yet written
 };
 
-// The run, its rows to out; under --strict (held) no rows and no file
-// where a warning came.
+// The run, its rows to out; under --strict (held) none and no file on a warning.
 int rowsof(const options& o, common::outchannel& out, common::outchannel& err, const heldrun& held) {
   std::vector<qhaphase> phases;
   for (std::size_t k = 0; k < o.qha.phases.size(); ++k) phases.push_back(phaseof(o, k));
