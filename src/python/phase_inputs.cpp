@@ -9,6 +9,7 @@
 #include "thermo/base/number_text.hpp"
 #include "thermo/base/problem.hpp"
 #include "thermo/formats/outputs/phases_output.hpp"
+#include "thermo/qha/phase_checks.hpp"
 
 namespace pymodule {
 
@@ -20,7 +21,9 @@ std::string pythonwords(std::string s) {
   for (const auto& [from, to] : {std::pair<std::string, std::string>{"--dos-at-fermi", "dos_at_fermi"},
                                  {"(--exclude-imaginary)", "(exclude_imaginary)"},
                                  {"--temperatures: ", "temperatures: "},
-                                 {"--qha takes", "qha_files takes"}})
+                                 {"--qha takes", "qha_files takes"},
+                                 {"--energy-unit", "energy_unit"},
+                                 {"--volume-unit", "volume_unit"}})
     for (std::size_t at; (at = s.find(from)) != std::string::npos;) s.replace(at, from.size(), to);
   return s;
 }
@@ -50,6 +53,8 @@ std::vector<thermo::qhaphase> readphasefiles(const std::vector<phasefiles>& give
     ph.name = g.name;
     ph.formulaunits = g.formulaunits;
     ph.form = form;
+    if (const std::string e = thermo::parseevunits(g.energyunit, g.volumeunit, ph.units); !e.empty())
+      throw py::value_error(pythonwords(e));
     if (temps) ph.temps.list = *temps;
   }
   common::stringchannel said;
@@ -100,7 +105,7 @@ phases phasesof(const std::vector<py::tuple>& given, const std::string& form, co
   std::vector<phasefiles> files;
   for (std::size_t k = 0; k < given.size(); ++k) {
     const py::tuple& g = given[k];
-    const bool fromfiles = g.size() == 7;
+    const bool fromfiles = g.size() == 9;
     p.names.push_back(g[g.size() - 2].cast<std::string>());
     checkphasename(p.names.back(), "phases[" + std::to_string(k) + "].name");
     p.units.push_back(g[g.size() - 1].cast<double>());
@@ -111,7 +116,8 @@ phases phasesof(const std::vector<py::tuple>& given, const std::string& form, co
       if (p.names[j] == p.names[k]) throw py::value_error("two phases are named '" + p.names[k] + "'");
     if (fromfiles)
       files.push_back({g[0].cast<py::bytes>(), g[1].cast<std::vector<py::bytes>>(), g[2].cast<std::optional<py::bytes>>(),
-                       g[3].cast<std::vector<double>>(), g[4].cast<bool>(), p.names.back(), p.units.back()});
+                       g[3].cast<std::vector<double>>(), g[4].cast<bool>(), g[5].cast<std::string>(),
+                       g[6].cast<std::string>(), p.names.back(), p.units.back()});
   }
   std::optional<std::vector<double>> asked;
   if (!t.is_none()) {
@@ -123,11 +129,18 @@ phases phasesof(const std::vector<py::tuple>& given, const std::string& form, co
   if (!read.empty()) p.temperatures = rowtemperatures(read[0]);
   else if (asked) p.temperatures = std::move(*asked);
   else throw py::type_error("temperatures are needed where no phase is read from files");
+  // Their cells' atoms (natom, or 3n states) against their formula units,
+  // which count as given where one is not 1.
+  std::vector<thermo::phasecell> cells;
+  bool stated = false;
   std::size_t next = 0;
   for (std::size_t k = 0; k < given.size(); ++k) {
     const py::tuple& g = given[k];
-    if (g.size() == 7) {
-      p.models.push_back(std::move(read[next++].model));
+    stated = stated || p.units[k] != 1.0;
+    if (g.size() == 9) {
+      thermo::qhaphase& ph = read[next++];
+      cells.push_back({p.names[k], thermo::showpath(ph.evfile), ph.cellatoms, p.units[k]});
+      p.models.push_back(std::move(ph.model));
       p.modes += modesof(p.models.back());
       continue;
     }
@@ -135,7 +148,12 @@ phases phasesof(const std::vector<py::tuple>& given, const std::string& form, co
     p.models.push_back(checkedmodel(g[0], g[1], g[2].cast<std::vector<const dos*>>(), form,
                                     "phases[" + std::to_string(k) + "].", modes));
     p.modes += modes;
+    cells.push_back({p.names[k], "phases[" + std::to_string(k) + "]", std::lround(p.models.back().atoms), p.units[k]});
   }
+  thermo::findings found;
+  thermo::checkformulaunits(cells, stated, false, found);
+  if (!found.errors.empty()) throw py::value_error(lines(found.errors).front());
+  warn(lines(found.warnings));
   return p;
 }
 

@@ -14,13 +14,16 @@ namespace pymodule {
 
 // One phase's files as the Python layer hands them over, paths as bytes:
 // e-v.dat, a DOS or phonopy's thermal_properties.yaml per volume in its
-// order, and the electrons' fe-v.dat or N(E_F) per volume (states/eV).
+// order, and the electrons' fe-v.dat or N(E_F) per volume (states/eV);
+// the units of e-v.dat's energies and volumes, named as --energy-unit and
+// --volume-unit name them.
 struct phasefiles {
   py::bytes ev;
   std::vector<py::bytes> files;
   std::optional<py::bytes> efe;
   std::vector<double> dosatfermi;
   bool excludeimaginary = false;
+  std::string energyunit = "eV", volumeunit = "A3";  // of e-v.dat
   std::string name = "phase1";
   double formulaunits = 1.0;
 };
@@ -56,8 +59,9 @@ struct phases {
 
 // The phases as handed over, each a tuple: (volumes, energies, [Dos], name,
 // formula units), checked as the program checks its files, or (e-v.dat,
-// [files], fe-v.dat or None, [N(E_F)], exclude imaginary, name, formula
-// units), read by readphasefiles. The temperatures are t's, or where t is
+// [files], fe-v.dat or None, [N(E_F)], exclude imaginary, energy unit,
+// volume unit, name, formula units), read by readphasefiles. Their cells'
+// atoms are checked against their formula units, as with several --qha. The temperatures are t's, or where t is
 // None the first phase from files' (TypeError where there is none).
 phases phasesof(const std::vector<py::tuple>& given, const std::string& form, const py::object& t);
 

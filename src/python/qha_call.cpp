@@ -53,19 +53,23 @@ thermo::qhamodel checkedmodel(const py::object& volumes, const py::object& energ
     hs.push_back(d->file.d);
     modes += static_cast<double>(d->file.d.energy.size());
   }
-  std::vector<double> thetainf;
-  for (const thermo::harmonicdos& h : hs) thetainf.push_back(thermo::thetainfinity(h));
+  thermo::phononinfo info;
+  for (const thermo::harmonicdos& h : hs) {
+    info.thetainf.push_back(thermo::thetainfinity(h));
+    info.imaginary.push_back(h.below > 1e-3 * h.states);
+  }
   const thermo::qhamodel m = thermo::makemodel(e, v, en, std::move(hs));
   // The program's checks of the inputs against each other, named as the
   // arguments are.
   thermo::qhanames names;
   names.ev = in + "energies";
+  names.options = false;
   for (std::size_t i = 0; i < n; ++i) names.volume.push_back(in + "doses[" + std::to_string(i) + "]");
   thermo::findings found;
   thermo::parameters fit;
   std::string why;
-  thermo::checkorder(m, thetainf, names, found);
-  if (found.errors.empty() && thermo::staticfit(m, fit, why)) thermo::checkstatic(m, fit, names, found);
+  thermo::checkorder(m, info, names, found);
+  if (found.errors.empty() && thermo::staticfit(m, fit, why)) thermo::checkstatic(m, fit, info, names, found);
   if (!found.errors.empty()) throw py::value_error(lines(found.errors).front());
   warn(lines(found.warnings));
   thermo::parameters zero;

@@ -10,7 +10,8 @@ namespace {
 
 qharesult qhafiles(const py::bytes& ev, const std::vector<py::bytes>& files, const std::optional<py::bytes>& efe,
                    const std::vector<double>& dosatfermi, const std::string& form, const py::object& pressures,
-                   const py::object& t, bool excludeimaginary, bool errorbars) {
+                   const py::object& t, bool excludeimaginary, bool errorbars, const std::string& energyunit,
+                   const std::string& volumeunit) {
   const thermo::eos e = eosof(form);
   const doubles press = pressuresof(pressures);
   std::optional<std::vector<double>> temps;
@@ -24,6 +25,8 @@ qharesult qhafiles(const py::bytes& ev, const std::vector<py::bytes>& files, con
   g.efe = efe;
   g.dosatfermi = dosatfermi;
   g.excludeimaginary = excludeimaginary;
+  g.energyunit = energyunit;
+  g.volumeunit = volumeunit;
   const std::vector<thermo::qhaphase> phases = readphasefiles({g}, e, temps);
   const thermo::qhaphase& ph = phases[0];
   return qhatable(ph.model, rowtemperatures(ph), std::vector<double>(press.data(), press.data() + press.size()),
@@ -46,14 +49,16 @@ birch_murnaghan or murnaghan); pressures (GPa); temperatures (K; None: 0 to
 1000 K every 10 K, or every temperature of the thermal_properties.yaml
 files, which must hold those given); exclude_imaginary: the volumes with
 imaginary modes left out, each named in a warning; error_bars: each value's
-error bars, as qha(..., error_bars=True) gives them. Paths are str, bytes or
-os.PathLike.
+error bars, as qha(..., error_bars=True) gives them; energy_unit (eV, meV,
+Ry, Ha, kJ/mol) and volume_unit (A3, bohr3), those of e-v.dat, as
+--energy-unit and --volume-unit. Paths are str, bytes or os.PathLike.
 
 Returns a QhaResult equal to the program's CSV bit for bit, with NaN where
 the program writes no row (from where V(T) leaves the volumes). A file that
 cannot be opened raises OSError (FileNotFoundError, ...); a bad file, or
-files that disagree, ValueError with the program's message; what the
-program warns of goes through the warnings module.)doc");
+files that disagree, ValueError with the program's message (a near-certain
+mistake, such as files out of order or energies in another unit, is such
+an error); what the program warns of goes through the warnings module.)doc");
 }
 
 }  // namespace pymodule

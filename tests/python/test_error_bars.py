@@ -130,6 +130,8 @@ def test_refusals_and_the_doubt_warning(copper):
     texts = [str(w.message) for w in caught if "error bar" in str(w.message)]
     assert len(texts) == 1 and texts[0].startswith("at 250 K and 0 GPa "), texts
     assert "more than 15 %" in texts[0] and "error_bars=True gives every row's error bars" in texts[0]
+    with pytest.raises(ValueError, match="at 250 K and 0 GPa .*strict=True makes this warning an error"):
+        lattice_thermo.qha(volumes, off, doses, np.arange(0.0, 1001.0, 10.0), strict=True)
 
 
 def test_the_grid_equals_the_programs_csv_and_refuses_what_cannot_give_them():

@@ -133,6 +133,11 @@ def test_names_formula_units_and_bad_input(two):
         (lambda: lattice_thermo.transitions([fcc, dense], 300.0, 5), TypeError, "two pressures"),
         (lambda: lattice_thermo.transitions([fcc, Phase(fcc.volumes[:4], fcc.energies[:4], fcc.doses[:4])], 300.0,
                                             (0, 5)), ValueError, "phases[1]: 4 volumes"),
+        # hcp's two atoms against fcc's one, compared per cell.
+        (lambda: lattice_thermo.qha(phases=[fcc, Phase(dense.volumes, dense.energies, dense.doses, name="dense")],
+                                    temperatures=300.0), ValueError, "holds 1 atom and that of dense 2 atoms"),
+        (lambda: lattice_thermo.transitions([fcc, dense], [100.0], (0.0, 1.0), strict=True), ValueError,
+         "no crossing from 0 to 1 GPa) (strict=True makes this warning an error)"),
     ]
     renamed = Phase(fcc.volumes, fcc.energies, fcc.doses)
     renamed.name = "f c"

@@ -62,10 +62,30 @@ def test_the_programs_checks():
     volumes, energies, _, doses = copper()
     with pytest.warns(UserWarning, match=r"doses\[\d+\]: warning: the zero-point energy \(eV\) rises"):
         lattice_thermo.qha(volumes, energies, doses[::-1], [300.0])
-    with pytest.warns(UserWarning, match="energies: warning: the static fit's B0 is .* the energies may not be in eV"):
+    with pytest.raises(ValueError, match="energies: the static fit's B0 is .* the energies are not in eV .*meV"):
         lattice_thermo.qha(volumes, energies * 1000.0, doses, [300.0])
-    with pytest.raises(ValueError, match="beyond 1e\\+06 GPa"):
-        lattice_thermo.qha(volumes, energies * 1e5, doses, [300.0])
+    with pytest.raises(ValueError, match="no solid is that dense"):
+        lattice_thermo.qha(volumes / 4.0, energies / 4.0, doses, [300.0])
+    # Energies in Ry taken for eV: the zero-point pressure 13.6 times its
+    # share, which here also moves the minimum out of the volumes.
+    with pytest.warns(UserWarning, match=r"zero-point pressure.* % of the static B0.*Ry"):
+        with pytest.raises(ValueError, match="no minimum within the volumes"):
+            lattice_thermo.qha(volumes, energies / 13.605693122994, doses, [0.0])
     with warnings.catch_warnings():
         warnings.simplefilter("error")
         lattice_thermo.qha(volumes, energies, doses, [300.0])
+
+
+def test_strict_makes_every_warning_an_error():
+    volumes, energies, _, doses = copper()
+    with pytest.raises(ValueError, match=r"doses\[\d+\]: warning: the zero-point energy.*strict=True"):
+        lattice_thermo.qha(volumes, energies, doses[::-1], [300.0], strict=True)
+    # V(T) leaving the volumes sampled: a warning and NaN, or the error.
+    with pytest.warns(UserWarning, match="leaves the volumes sampled"):
+        lattice_thermo.qha(volumes, energies, doses, [300.0, 1500.0])
+    with pytest.raises(ValueError, match="leaves the volumes sampled"):
+        lattice_thermo.qha(volumes, energies, doses, [300.0, 1500.0], strict=True)
+    fine = lattice_thermo.qha(volumes, energies, doses, [300.0], strict=True)
+    assert fine.volume[0, 0] == lattice_thermo.qha(volumes, energies, doses, [300.0]).volume[0, 0]
+    with pytest.raises(TypeError, match="strict must be True or False"):
+        lattice_thermo.qha(volumes, energies, doses, [300.0], strict=1)

@@ -185,3 +185,51 @@ def test_checks_as_errors_and_warnings(tmp_path):
         result = lattice_thermo.qha_files(ev, doses(EXAMPLE)[:10] + [str(shifted)], exclude_imaginary=True,
                                           temperatures=[300.0])
     assert np.isfinite(result.volume[0, 0])
+
+
+def test_input_mistakes_and_units(tmp_path, two):
+    """The program's checks of near-certain mistakes raise, its units
+    options read Ry and bohr^3, and strict=True raises on each warning."""
+    ev = os.path.join(EXAMPLE, "e-v.dat")
+    files = doses(EXAMPLE)
+    # Files in a shell glob's order (a zigzag of zero-point energies).
+    with pytest.raises(ValueError, match="zero-point energy"):
+        lattice_thermo.qha_files(ev, files[5:] + files[:5], temperatures=[300.0])
+    v, e = np.loadtxt(ev, unpack=True)
+    mev = tmp_path / "mev.dat"
+    np.savetxt(mev, np.column_stack([v, 1000.0 * e]))
+    with pytest.raises(ValueError, match="energy_unit") as raised:
+        lattice_thermo.qha_files(mev, files, temperatures=[300.0])
+    assert "--energy-unit" not in str(raised.value)
+    # Ry and bohr^3 read as such: the eV and A^3 run's numbers.
+    plain = lattice_thermo.qha_files(ev, files, temperatures=[0.0, 300.0, 900.0])
+    other = tmp_path / "ry.dat"
+    np.savetxt(other, np.column_stack([v / 0.529177210903**3, e / 13.605693122994]), fmt="%.17g")
+    read = lattice_thermo.qha_files(other, files, temperatures=[0.0, 300.0, 900.0], energy_unit="Ry",
+                                    volume_unit="bohr3")
+    for name in ("volume", "gibbs_energy", "bulk_modulus", "thermal_expansion", "heat_capacity_p"):
+        assert np.allclose(getattr(read, name), getattr(plain, name), rtol=1e-9, atol=0.0), name
+    with pytest.raises(ValueError, match="energy_unit: unknown unit 'rydberg'"):
+        lattice_thermo.qha_files(other, files, energy_unit="rydberg")
+    # Ry read as eV: the zero-point pressure's share names the unit (here
+    # before the fit finds no minimum within the volumes).
+    with pytest.warns(UserWarning, match=r"Ry or Ha, not eV \(energy_unit Ry reads them\)"):
+        with pytest.raises(ValueError, match="no minimum within the volumes"):
+            lattice_thermo.qha_files(other, files, temperatures=[300.0], volume_unit="bohr3")
+    with pytest.raises(ValueError, match="rises.*strict=True makes this warning an error"):
+        lattice_thermo.qha_files(ev, files[::-1], temperatures=[300.0], strict=True)
+    # A volume that exclude_imaginary leaves out is what was asked: strict
+    # lets it pass (the DOS keeps its 3 states).
+    shifted = tmp_path / "v11.dat"
+    f, g = np.loadtxt(files[10], unpack=True)
+    f, g = np.concatenate([np.linspace(-1.0, -0.05, 20), f[f > 0]]), np.concatenate([np.full(20, 0.05), g[f > 0]])
+    np.savetxt(shifted, np.column_stack([f, g * 3.0 / np.sum(np.diff(f) * (g[1:] + g[:-1]) / 2.0)]))
+    with pytest.warns(UserWarning, match="left out"):
+        lattice_thermo.qha_files(ev, files[:10] + [str(shifted)], exclude_imaginary=True, temperatures=[300.0],
+                                 strict=True)
+    # Phases whose cells differ, compared per cell: an error naming both counts.
+    _, phases = two
+    alike = [phases[0], Phase.from_files(phases[1]._files[0], doses(os.path.join(EXAMPLE, os.pardir, "cu_hcp_emt")),
+                                         name="dense")]
+    with pytest.raises(ValueError, match=r"holds 1 atom and that of dense 2 atoms.*formula_units \(1,2"):
+        lattice_thermo.qha(phases=alike, temperatures=[300.0])

@@ -3,6 +3,7 @@ that a wrong one raises a TypeError of one line naming it (never a list of
 every argument's value), and the docstrings taken from the compiled part."""
 import numbers
 import os
+import warnings
 
 import numpy as np
 
@@ -65,3 +66,23 @@ def borrowdocs(cls, core):
             continue
         target = member.__func__ if isinstance(member, (classmethod, staticmethod)) else member
         target.__doc__ = source.__doc__
+
+
+def asked(message):
+    """Whether a warning only names what an argument asked for: a volume that
+    exclude_imaginary leaves out, which the program's --strict lets pass."""
+    return str(message).endswith("(exclude_imaginary)")
+
+
+def strictly(call, args):
+    """call(*args) with strict=True: a warning it gives raised as ValueError
+    instead (the rows are then not returned); other warnings passed on."""
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        result = call(*args)
+    for w in caught:
+        if issubclass(w.category, UserWarning) and not asked(w.message):
+            raise ValueError(f"{w.message} (strict=True makes this warning an error)")
+    for w in caught:
+        warnings.warn_explicit(w.message, w.category, w.filename, w.lineno)
+    return result

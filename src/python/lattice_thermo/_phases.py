@@ -4,13 +4,14 @@ import os
 from typing import Optional, Sequence, Tuple
 
 from . import _core
-from ._arguments import flag, integer, path as pathof, real, text
+from ._arguments import flag, integer, path as pathof, real, strictly, text
 from ._dos import Dos, Path, Temperatures, Values
 
 
-def filesof(ev, files, efe, dos_at_fermi, exclude_imaginary):
+def filesof(ev, files, efe, dos_at_fermi, exclude_imaginary, energy_unit="eV", volume_unit="A3"):
     """A phase's files as the compiled part takes them: (e-v.dat, [files],
-    fe-v.dat or None, [N(E_F)], exclude imaginary), paths as bytes."""
+    fe-v.dat or None, [N(E_F)], exclude imaginary, e-v.dat's energy unit and
+    volume unit), paths as bytes."""
     if isinstance(files, (str, bytes, os.PathLike)) or not hasattr(files, "__iter__"):
         raise TypeError(f"files must be a sequence of paths, one for each volume, not {type(files).__name__}")
     paths = []
@@ -31,7 +32,8 @@ def filesof(ev, files, efe, dos_at_fermi, exclude_imaginary):
             if not (0.0 <= x < float("inf")):
                 raise ValueError(f"dos_at_fermi[{i}]: {x:g} states/eV is not a finite number, 0 or more")
             fermi.append(x)
-    return (pathof(ev), paths, None if efe is None else pathof(efe), fermi, flag(exclude_imaginary, "exclude_imaginary"))
+    return (pathof(ev), paths, None if efe is None else pathof(efe), fermi, flag(exclude_imaginary, "exclude_imaginary"),
+            text(energy_unit, "energy_unit"), text(volume_unit, "volume_unit"))
 
 
 def _named(name, formula_units):
@@ -86,18 +88,21 @@ class Phase:
         exclude_imaginary: bool = False,
         name: Optional[str] = None,
         formula_units: int = 1,
+        energy_unit: str = "eV",
+        volume_unit: str = "A3",
     ) -> "Phase":
         """A phase of the files lattice_thermo --qha takes, as qha_files takes
         them: e-v.dat, a DOS file or phonopy's thermal_properties.yaml per
         volume in its order, and the electrons' fe-v.dat (efe) or N(E_F) per
-        volume (dos_at_fermi, states/eV per cell). They are read and checked
+        volume (dos_at_fermi, states/eV per cell); energy_unit and volume_unit,
+        those of e-v.dat (as qha_files takes them). They are read and checked
         when qha(phases=...) or transitions() runs, as the command line reads
         them (their volumes, energies and doses stay None); where temperatures
         is None there, those of the first phase from files are taken."""
         self = cls.__new__(cls)
         self.volumes = self.energies = self.doses = None
         self.name, self.formula_units = _named(name, formula_units)
-        self._files = filesof(ev, files, efe, dos_at_fermi, exclude_imaginary)
+        self._files = filesof(ev, files, efe, dos_at_fermi, exclude_imaginary, energy_unit, volume_unit)
         return self
 
     def __repr__(self) -> str:
@@ -119,7 +124,9 @@ def handed(phases):
             raise TypeError(f"phases[{k}] is {type(p).__name__}, not a Phase")
         name = p.name if p.name is not None else f"phase{k + 1}"
         if getattr(p, "_files", None) is not None:
-            out.append(p._files + (name, float(p.formula_units)))
+            # A Phase pickled before e-v.dat's units were kept read them as eV and A^3.
+            files = p._files if len(p._files) == 7 else p._files + ("eV", "A3")
+            out.append(files + (name, float(p.formula_units)))
         else:
             out.append((p.volumes, p.energies, [d._made() for d in p.doses], name, float(p.formula_units)))
     return out
@@ -132,13 +139,18 @@ def transitions(
     eos: str = "vinet",
     *,
     error_bars: bool = False,
+    strict: bool = False,
 ) -> _core.TransitionsResult:
     error_bars = flag(error_bars, "error_bars")
     if isinstance(pressure_range, (str, bytes)) or not hasattr(pressure_range, "__len__") or len(pressure_range) != 2:
         raise TypeError("pressure_range must be two pressures (GPa), (pmin, pmax)")
     pmin, pmax = real(pressure_range[0], "pressure_range[0]"), real(pressure_range[1], "pressure_range[1]")
+    args = (handed(phases), temperatures, pmin, pmax, text(eos, "eos"), error_bars)
     # Called from here alone, so that warnings point at the caller's line.
-    return _core.transitions(handed(phases), temperatures, pmin, pmax, text(eos, "eos"), error_bars)
+    return strictly(_core.transitions, args) if flag(strict, "strict") else _core.transitions(*args)
 
 
-transitions.__doc__ = _core.transitions.__doc__
+transitions.__doc__ = _core.transitions.__doc__ + """
+
+strict=True: every warning raises ValueError instead, and nothing is
+returned."""

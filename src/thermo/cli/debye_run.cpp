@@ -8,6 +8,7 @@
 #include "thermo/base/problem.hpp"
 #include "thermo/base/two_threads.hpp"
 #include "thermo/cli/pipeline.hpp"
+#include "thermo/cli/strict.hpp"
 #include "thermo/cli/transitions_run.hpp"
 #include "thermo/formats/inputs/debye_input.hpp"
 #include "thermo/formats/outputs/debye_static_output.hpp"
@@ -24,8 +25,8 @@ int loaddebyephases(const options& o, std::vector<debyephase>& phases, common::o
     debyeinput in;
     in.evfile = p.evfile;
     in.dosatfermi = p.dosatfermi;
-    in.energyunit = d.energyunit;
-    in.volumeunit = d.volumeunit;
+    in.energyunit = o.inputunits.energy;  // --energy-unit, --volume-unit
+    in.volumeunit = o.inputunits.volume;
     debyesettings& s = in.settings;
     s.mass = d.mass[k];
     s.atoms = d.atoms[k];
@@ -138,7 +139,21 @@ int transitionsrun(const options& o, const std::vector<debyephase>& phases, comm
 
 }  // namespace
 
+namespace {
+
+int rowsof(const options& o, common::outchannel& out, common::outchannel& err);
+
+}  // namespace
+
+// Under --strict (held) no rows where a warning came.
 int rundebye(const options& o, common::outchannel& out, common::outchannel& err) {
+  heldrun held(o.strict, out, err);
+  return held.finish(rowsof(o, held.out(), held.err()));
+}
+
+namespace {
+
+int rowsof(const options& o, common::outchannel& out, common::outchannel& err) {
   std::vector<debyephase> phases;
   if (const int status = loaddebyephases(o, phases, err); status >= 0) return status;
   if (o.qha.transitions) return transitionsrun(o, phases, out, err);
@@ -227,5 +242,7 @@ int rundebye(const options& o, common::outchannel& out, common::outchannel& err)
   w.write();
   return status;
 }
+
+}  // namespace
 
 }  // namespace thermo

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "thermo/cli/strict.hpp"
 #include "thermo/formats/outputs/displacement_output.hpp"
 
 namespace thermo {
@@ -40,6 +41,14 @@ int rundisplacements(const options& o, common::outchannel& out, common::outchann
     }
     say(ok ? table.notes : message);
     if (!ok) {
+      status = 1;
+      continue;
+    }
+    const bool lost = o.csv && headed && table.matrices && !matrices;  // its u_ab left out
+    if (o.strict && (lost || haswarning(table.notes))) {
+      if (lost) say("lattice_thermo: " + showpath(path) + ": warning: its u_ab would be left out, as the CSV's columns "
+                    "are the first file's, which had no eigenvectors: run it alone for them\n");
+      say(strictrefusal(showpath(path)));
       status = 1;
       continue;
     }

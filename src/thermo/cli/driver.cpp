@@ -16,6 +16,7 @@
 #include "thermo/cli/options.hpp"
 #include "thermo/cli/pipeline.hpp"
 #include "thermo/cli/qha_run.hpp"
+#include "thermo/cli/strict.hpp"
 #include "thermo/formats/outputs/output.hpp"
 
 namespace thermo {
@@ -60,6 +61,11 @@ int runall(int argc, const char* const* argv, common::outchannel& out, common::o
     if (r.fatal) {
       status = 1;
       return false;
+    }
+    if (o.strict && !r.failed && haswarning(r.messages)) {
+      say(strictrefusal(showpath(r.path)));
+      status = 1;
+      return true;
     }
     blocks.clear();
     try {

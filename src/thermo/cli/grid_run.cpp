@@ -7,6 +7,7 @@
 
 #include "thermo/base/number_text.hpp"
 #include "thermo/cli/pipeline.hpp"
+#include "thermo/cli/strict.hpp"
 #include "thermo/formats/inputs/grid_load.hpp"
 #include "thermo/formats/outputs/atomic_write.hpp"
 #include "thermo/formats/outputs/grid_output.hpp"
@@ -135,9 +136,9 @@ struct gridrun {
   }
 };
 
-}  // namespace
-
-int rungrid(const options& o, common::outchannel& out, common::outchannel& err) {
+// The run, its rows to out; under --strict (held) no rows and no file
+// where a warning came.
+int gridrunof(const options& o, common::outchannel& out, common::outchannel& err, const heldrun& held) {
   gridphase gp;
   qhaphase& ph = gp.files;
   ph.evfile = o.aniso.gridfile;
@@ -149,6 +150,7 @@ int rungrid(const options& o, common::outchannel& out, common::outchannel& err) 
   ph.atoms = o.atoms;
   ph.temps = o.temps;
   gp.degree = o.aniso.degree;
+  gp.units = o.inputunits;
   const int status = readgridphase(gp);
   err.write(ph.messages.data(), ph.messages.size());
   if (status >= 0) return status;
@@ -161,6 +163,7 @@ int rungrid(const options& o, common::outchannel& out, common::outchannel& err) 
     err.write(m.data(), m.size());
     return 2;
   }
+  if (held.refused()) return 0;
   atomicfile fv;
   gridrun run{o, gp, out, err, o.qha.writefv.empty() ? nullptr : &fv, o.qha.errorbars ? &errors : nullptr,
               false, false, {}, {}};
@@ -183,12 +186,20 @@ int rungrid(const options& o, common::outchannel& out, common::outchannel& err) 
     run.flush();
     return 1;
   }
+  if (held.refused()) return 0;
   if (run.fv != nullptr && !fv.commit(why)) {
     run.messages += fvname + why + "\n";
     run.flush();
     return 1;
   }
   return 0;
+}
+
+}  // namespace
+
+int rungrid(const options& o, common::outchannel& out, common::outchannel& err) {
+  heldrun held(o.strict, out, err);
+  return held.finish(gridrunof(o, held.out(), held.err(), held));
 }
 
 }  // namespace thermo

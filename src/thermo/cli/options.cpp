@@ -28,6 +28,7 @@ struct given {
   bool atoms = false, writepds = false, cutoff = false, list = false, eos = false, pressure = false;
   bool qhaonly = false, writefv = false;  // an option of --qha alone; --write-fv
   bool debye = false;                     // --debye, which takes no DOS files
+  bool evunits = false;                   // --energy-unit or --volume-unit
 };
 
 // What the options must satisfy together; `bad` reports a usage error.
@@ -62,6 +63,8 @@ int checkoptions(const options& o, const given& g, Bad bad) {
   if (g.debye) return -1;  // checked with its own options
   const bool grid = !o.aniso.gridfile.empty();
   if (grid && g.eos) return bad("--eos goes with --qha: --qha-grid fits a surface of the lengths (--degree)");
+  if (g.evunits && o.qha.evfile.empty() && !grid)
+    return bad("--energy-unit and --volume-unit go with --qha or --qha-grid (the units of its file)");
   if (o.qha.evfile.empty() && !grid) {
     if (g.eos || g.pressure || g.qhaonly)
       return bad("--eos, --pressure, --efe, --dos-at-fermi, --exclude-imaginary, --write-fv and --error-bars go with --qha");
@@ -153,6 +156,10 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   auto* writefvopt = app.add_option("--write-fv", o.qha.writefv);
   auto* errorbarsopt = app.add_flag("--error-bars", o.qha.errorbars);
   app.add_flag("--force", o.force);
+  app.add_flag("--strict", o.strict);
+  std::string energyunit, volumeunit;
+  auto* energyunitopt = app.add_option("--energy-unit", energyunit);
+  auto* volumeunitopt = app.add_option("--volume-unit", volumeunit);
   displacementflags displacement;
   adddisplacementoptions(app, displacement, o);
   anisotropicflags anisotropic;
@@ -196,6 +203,7 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   g.eos = eosopt->count() > 0;
   g.pressure = pressureopt->count() > 0;
   g.writefv = writefvopt->count() > 0;
+  g.evunits = energyunitopt->count() + volumeunitopt->count() > 0;
   g.qhaonly = efeopt->count() + fermiopt->count() + imaginaryopt->count() + writefvopt->count() + errorbarsopt->count() > 0;
   o.temps.mingiven = numbers[2].opt->count() > 0;
   o.temps.maxgiven = numbers[3].opt->count() > 0;
@@ -220,6 +228,10 @@ int parseoptions(int argc, const char* const* argv, options& o, common::outchann
   if (const std::string why = checkanisotropicoptions(anisotropic, phases, o); !why.empty()) return bad(why);
   if (g.pressure && !optionlist(pressures, o.qha.pressures, item, why))
     return bad("--pressure: '" + item + "' " + why);
+  for (const auto* opt : {energyunitopt, volumeunitopt})
+    if (opt->count() > 0 && (opt == energyunitopt ? energyunit : volumeunit).empty())
+      return bad(opt->get_name() + " needs a unit, not ''");
+  if (const std::string e = parseevunits(energyunit, volumeunit, o.inputunits); !e.empty()) return bad(e);
   if (o.read.unitgiven && !parseunit(unitname, o.read.u))
     return bad("unknown unit '" + unitname + "'; one of THz, cm-1, meV, eV, Ry, Ha");
   if ((!list.empty() || app.count("--temperatures") > 0) && !optionlist(list, o.temps.list, item, why))

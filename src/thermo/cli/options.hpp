@@ -8,6 +8,7 @@
 
 #include "common/channel.hpp"
 #include "thermo/formats/inputs/displacement_load.hpp"
+#include "thermo/formats/inputs/ev_units.hpp"
 #include "thermo/formats/inputs/load.hpp"
 #include "thermo/harmonic/sweep.hpp"
 #include "thermo/harmonic/temperatures.hpp"
@@ -82,6 +83,8 @@ struct options {
   bool yaml = false;         // phonopy's thermal_properties.yaml layout
   std::string writepds;      // --write-pds OUT; empty: none
   bool force = false;
+  bool strict = false;       // --strict: every warning an error, with no rows
+  fileunits inputunits;      // --energy-unit, --volume-unit: those of the E(V), grid and --lattice files
   std::vector<std::string> files;
   bool displacements = false;    // --displacements
   displacementoptions displace;  // its masses and gamma ray

@@ -112,6 +112,7 @@ qhaphase phaseof(const options& o, std::size_t k) {
   ph.files = in.files;
   ph.dosatfermi = in.dosatfermi;
   ph.excludeimaginary = o.qha.excludeimaginary;
+  ph.units = o.inputunits;
   ph.read = o.read;
   ph.atoms = o.atoms;
   ph.form = o.qha.form;

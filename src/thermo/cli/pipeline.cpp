@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "thermo/base/number_text.hpp"
+#include "thermo/cli/strict.hpp"
 #include "thermo/formats/outputs/atomic_write.hpp"
 #include "thermo/formats/outputs/resample.hpp"
 #include "thermo/harmonic/constants.hpp"
@@ -45,6 +46,10 @@ bool writepds(const std::string& path, const options& o, const loaded& file, std
     messages += "lattice_thermo: " + out + ": warning: C at 300 K from the 339 resampled points is " +
                 significant(100.0 * change, 3) + " % off the source's (" + fixed(rs.resampledcv * avogadro, 0, 4) +
                 " against " + fixed(rs.sourcecv * avogadro, 0, 4) + " J/K/mol of cells): the grid is too coarse for this DOS\n";
+  if (o.strict && haswarning(messages)) {
+    messages += "lattice_thermo: " + out + ": nothing written: --strict makes the warning above an error\n";
+    return false;
+  }
   if (!writeatomically(o.writepds, rs.text, o.force, o.newfilemode, why)) {
     messages += "lattice_thermo: " + out + ": " + why + "\n";
     return false;

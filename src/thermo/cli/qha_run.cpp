@@ -9,6 +9,7 @@
 #include "thermo/base/number_text.hpp"
 #include "thermo/cli/phase_options.hpp"
 #include "thermo/cli/pipeline.hpp"
+#include "thermo/cli/strict.hpp"
 #include "thermo/cli/transitions_run.hpp"
 #include "thermo/formats/inputs/lattice_load.hpp"
 #include "thermo/formats/inputs/qha_phase.hpp"
@@ -64,16 +65,14 @@ struct rowrun {
     messages += s;
     flush();
   }
-
-  // The doubt warning for r where its error bars were taken and none of
-  // its kind (1: in doubt, 2: cannot be taken) has been given for the
-  // phase at this pressure.
+  // The doubt warning for r where its error bars were taken (never for the strain polynomials,
+  // which have none yet) and none of its kind (1: in doubt, 2: cannot be taken) was given.
+  static bool judgeable(const qhaphase& ph) {
+    return ph.model.volume.size() >= std::size_t{errorbarvolumes} && ph.model.form != eos::strain;
+  }
   void judge(const qhaphase& ph, const qhaoutcome& r, double pressure, char& doubted) {
     const char kind = r.errorswhy.empty() ? 1 : 2;
-    // (The strain polynomials take no error bars under --qha yet: nothing to judge.)
-    if ((doubted & kind) || !r.errors || ph.model.volume.size() < static_cast<std::size_t>(errorbarvolumes) ||
-        ph.model.form == eos::strain)
-      return;
+    if ((doubted & kind) || !r.errors || !judgeable(ph)) return;
     const std::string w = doubtwarning("lattice_thermo: " + showpath(ph.evfile) + ": warning: ", r, ph.model.atoms,
                                        pressure, "--error-bars gives every row's error bars, --write-fv the fits");
     if (!w.empty()) doubted |= kind;
@@ -95,10 +94,8 @@ struct rowrun {
     }
     if (!(r.row.volume >= vmin && r.row.volume <= vmax)) {
       const std::string range = significant(vmin) + " to " + significant(vmax) + " A^3";
-      const std::string stop = "at " + where() +
-                               (std::isnan(r.row.volume) ? std::string(" the fit has no volume within")
-                                                         : " the volume, " + significant(r.row.volume) + " A^3, leaves") +
-                               " the volumes sampled (" + range + ")";
+      const std::string stop = "at " + where() + " the volume, " + significant(r.row.volume) +
+                               " A^3, leaves the volumes sampled (" + range + ")";
       judgelast(ph, last, judged, pressure, doubted);
       messages += "lattice_thermo: " + ev + ": warning: " + stop +
                   ": no rows from there on at this pressure, as the fit would be an extrapolation\n";
@@ -110,12 +107,9 @@ struct rowrun {
     return true;
   }
 
-  // Where a phase's rows stop at a pressure: its last row judged, where
-  // it was not (not a checkpoint).
+  // Where a phase's rows stop at a pressure: its last row judged, if not yet (not a checkpoint).
   void judgelast(const qhaphase& ph, double t, char judged, double pressure, char& doubted) {
-    if (judged || (doubted & 1) || ph.model.volume.size() < static_cast<std::size_t>(errorbarvolumes) ||
-        ph.model.form == eos::strain)
-      return;
+    if (judged || (doubted & 1) || !judgeable(ph)) return;
     qhaoutcome r;
     r.errors = true;
     if (qhaat(ph.model, t, pressure, r)) judge(ph, r, pressure, doubted);
@@ -197,18 +191,19 @@ struct rowrun {
   std::string messages, fvtext;  // not yet written
 };
 
-}  // namespace
-
-int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
+// The run, its rows to out; under --strict (held) none and no file on a warning.
+int rowsof(const options& o, common::outchannel& out, common::outchannel& err, const heldrun& held) {
   std::vector<qhaphase> phases;
   for (std::size_t k = 0; k < o.qha.phases.size(); ++k) phases.push_back(phaseof(o, k));
   if (const int status = readphases(phases, err); status >= 0) return status;
+  if (const int status = checkphasecells(phases, o.qha.formulaunits, err); status >= 0) return status;
   if (const std::string e = errorbarsrefused(o, phases); !e.empty()) return err.write(e.data(), e.size()), 2;
+  if (held.refused()) return 0;
   if (o.qha.transitions) return runtransitions(o, phases, out, err);
   axialpath path;
   if (!o.aniso.latticefile.empty()) {
     std::string messages;
-    if (!readlatticepath(phases[0], o.aniso.latticefile, {}, path, messages))
+    if (!readlatticepath(phases[0], o.aniso.latticefile, o.inputunits, path, messages))
       return err.write(messages.data(), messages.size()), 1;
   }
   atomicfile fv;
@@ -240,8 +235,16 @@ int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
     rowless = true;
   }
   if (rowless) return 1;
+  if (held.refused()) return run.failed ? 1 : 0;
   if (run.fv != nullptr && !fv.commit(why)) return run.say(fvname + why + "\n"), 1;
   return run.failed ? 1 : 0;
+}
+
+}  // namespace
+
+int runqha(const options& o, common::outchannel& out, common::outchannel& err) {
+  heldrun held(o.strict, out, err);
+  return held.finish(rowsof(o, held.out(), held.err(), held));
 }
 
 }  // namespace thermo

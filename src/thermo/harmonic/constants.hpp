@@ -1,5 +1,5 @@
 // lattice_thermo: physical constants, SI units. The exact values of the SI
-// and the 2018 CODATA hartree and atomic mass constant.
+// and the 2018 CODATA hartree, bohr radius and atomic mass constant.
 #pragma once
 
 namespace thermo {
@@ -11,5 +11,8 @@ inline constexpr double elementary = 1.602176634e-19; // C
 inline constexpr double lightspeed = 299792458.0;     // m/s
 inline constexpr double hartree = 4.3597447222071e-18; // J
 inline constexpr double amu = 1.66053906660e-27;      // kg
+inline constexpr double bohr = 0.529177210903e-10;    // m
+// A cubic bohr in A^3.
+inline constexpr double bohr3 = (bohr * 1e10) * (bohr * 1e10) * (bohr * 1e10);
 
 }  // namespace thermo

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
@@ -18,7 +17,6 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -334,23 +332,39 @@ TEST(ThermoHostile, WritePdsKeepsStatesAndRefusesWhatItMustNotReplace) {
   ::stat((dir / "new").c_str(), &st);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
 
-  // SIGTERM while the temporary file is written: it is removed.
+  // SIGTERM while the temporary file is being written: it is removed. The
+  // writer stops at a known point, with part of its text written, and says
+  // so through a pipe; it is signalled only then.
   const std::string slow = (dir / "slow").string();
+  int ready[2], hold[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  ASSERT_EQ(::pipe(hold), 0);
   const pid_t child = ::fork();
   if (child == 0) {
+    ::close(ready[0]);
+    ::close(hold[1]);
+    atomicfile f;
     std::string why;
-    writeatomically(slow, std::string(std::size_t{1} << 28, 'x'), false, 0644, why);
+    char c = 1;
+    if (f.open(slow, false, 0644, why) && f.write(std::string(std::size_t{1} << 20, 'x'), why) &&
+        ::write(ready[1], &c, 1) == 1)
+      while (::read(hold[0], &c, 1) < 0 && errno == EINTR) {
+      }
     ::_exit(0);
   }
+  ::close(ready[1]);
+  ::close(hold[0]);
+  char c = 0;
+  const bool stopped = ::read(ready[0], &c, 1) == 1;  // EOF where the writer failed
   bool seen = false;
-  for (int i = 0; i < 20000 && !seen; ++i) {
-    for (const auto& e : fs::directory_iterator(dir))
-      if (e.path().filename().string().rfind("slow.tmp", 0) == 0) seen = true;
-    if (!seen) std::this_thread::sleep_for(std::chrono::microseconds(100));
-  }
+  for (const auto& e : fs::directory_iterator(dir))
+    if (e.path().filename().string().rfind("slow.tmp", 0) == 0) seen = true;
   ::kill(child, SIGTERM);
   int status = 0;
   ::waitpid(child, &status, 0);
+  ::close(ready[0]);
+  ::close(hold[1]);
+  EXPECT_TRUE(stopped);
   EXPECT_TRUE(seen);
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
   for (const auto& e : fs::directory_iterator(dir))

@@ -54,7 +54,9 @@ TEST(ThermoQhaChecks, CellsAgainstEv) {
   EXPECT_EQ(four.status, 1);
   EXPECT_NE(four.err.find("qc_mesh40_mesh.yaml: its cell's volume is 44.8 A^3, but line 1 of the volumes in "),
             std::string::npos) << four.err;
-  EXPECT_NE(four.err.find("gives 11.2 A^3: the DOS files must follow"), std::string::npos) << four.err;
+  EXPECT_NE(four.err.find("gives 11.2 A^3, and every file's by the same factor: the files describe a cell 4 times "),
+            std::string::npos) << four.err;
+  EXPECT_EQ(linesabout(four.err, qhamesh("qc_mesh4", 1.7, 9, 11.2, 13.2, 4.0).doses[1]), 0) << four.err;  // said once
   EXPECT_EQ(four.out, "");
   // The same atoms in every cell.
   dataset natom = qhamesh("qc_mesh", 1.7);
@@ -62,7 +64,8 @@ TEST(ThermoQhaChecks, CellsAgainstEv) {
   const auto two = runwith(qhaargs(natom, {"--csv"}));
   EXPECT_EQ(two.status, 1);
   EXPECT_NE(two.err.find("qc_mesh23_mesh.yaml: natom is 2, but 1 in "), std::string::npos) << two.err;
-  // DOS files of 4 atoms against volumes of 11 to 13 A^3: 2.8 A^3 per atom.
+  // DOS files of 4 atoms against volumes of 11 to 13 A^3: 2.8 A^3 per atom,
+  // denser than any solid (e-v.dat per atom beside a 4-atom cell).
   dataset cells = qhadata("qc_cells", 1.7);
   for (std::size_t i = 0; i < cells.doses.size(); ++i) {
     std::string s = readtext(cells.doses[i]);
@@ -70,7 +73,10 @@ TEST(ThermoQhaChecks, CellsAgainstEv) {
     cells.doses[i] = writefile("qc_cells4_" + std::to_string(i), s);
   }
   const auto peratom = runwith(qhaargs(cells, {"--csv", "--temperatures", "300"}));
-  EXPECT_NE(peratom.err.find("warning: its volumes are 2.8 to 3.3 A^3 per atom for the 4 atoms the phonons describe"),
+  EXPECT_EQ(peratom.status, 1);
+  EXPECT_EQ(peratom.out, "");
+  EXPECT_NE(peratom.err.find(": its volumes are 2.8 to 3.3 A^3 per atom for the 4 atoms the phonons describe, the static "
+                             "minimum 3: no solid is that dense"),
             std::string::npos) << peratom.err;
 }
 
@@ -81,7 +87,8 @@ TEST(ThermoQhaChecks, FilesOutOfOrderAndUnits) {
   const auto r = runwith(qhaargs(reversed, {"--csv", "--temperatures", "300"}));
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.err.find("warning: the zero-point energy (eV) rises from"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("the files may be out of e-v.dat's order (a shell glob sorts -10 before -2)"), std::string::npos);
+  EXPECT_NE(r.err.find("the files may be out of e-v.dat's order (a shell glob sorts -10 before -2, and --1 before -0)"),
+            std::string::npos);
   EXPECT_NE(r.err.find("warning: theta_inf (K) rises"), std::string::npos) << r.err;
   // One DOS in meV read as THz: its zero-point energy 4x its neighbours'.
   dataset mev = qhadata("qc_mev", 1.7);
@@ -109,9 +116,10 @@ TEST(ThermoQhaChecks, FilesOutOfOrderAndUnits) {
 }
 
 TEST(ThermoQhaChecks, StaticBulkModulus) {
-  // E(V) in meV: B0 1,000 times a metal's, a warning; beyond 1e6 GPa (and
-  // from 1e8 times, where S and Cp are lost), refused.
-  for (double factor : {1e3, 1e5, 1e8}) {
+  // E(V) in meV: B0 1,000 times a metal's; far beyond (where S and Cp would
+  // be lost in rounding); and 1e-4 of it: each refused, naming the
+  // option that states the unit.
+  for (double factor : {1e3, 1e8, 1e-4}) {
     dataset d = qhadata("qc_b0", 1.7);
     std::string ev = "# meV\n";
     char buf[96];
@@ -121,16 +129,13 @@ TEST(ThermoQhaChecks, StaticBulkModulus) {
     }
     d.ev = writefile("qc_b0_ev", ev);
     const auto r = runwith(qhaargs(d, {"--csv", "--temperatures", "300"}));
-    if (factor == 1e3) {
-      EXPECT_EQ(r.status, 0) << r.err;
-      EXPECT_NE(r.err.find("warning: the static fit's B0 is 100000 GPa, outside 0.1 to 2000 GPa: the energies may not "
-                           "be in eV (meV?)"),
-                std::string::npos) << r.err;
-    } else {
-      EXPECT_EQ(r.status, 1) << factor;
-      EXPECT_NE(r.err.find("GPa, beyond 1e+06 GPa"), std::string::npos) << r.err;
-      EXPECT_EQ(r.out, "");
-    }
+    EXPECT_EQ(r.status, 1) << factor;
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(factor > 1.0 ? "GPa, above 2000 GPa, stiffer than any solid (diamond: 443 GPa): the energies are "
+                                        "not in eV; give their unit with --energy-unit (meV or kJ/mol?)"
+                                      : "the static fit's B0 is 0.01 GPa, below 0.1 GPa, softer than any solid (neon: 1 GPa): the energies are not in eV or "
+                                        "the volumes not in A^3; give their units with --energy-unit (Ry or Ha?) and --volume-unit (bohr3?)"),
+              std::string::npos) << r.err;
   }
 }
 

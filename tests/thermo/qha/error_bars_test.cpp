@@ -359,6 +359,11 @@ TEST(ThermoErrorBars, TheDoubtWarning) {
   EXPECT_NE(plain.err.find("at 250 K and 2 GPa B_T"), std::string::npos) << plain.err;
   EXPECT_NE(plain.err.find("more than 15 %: the volumes do not pin it down"), std::string::npos) << plain.err;
   EXPECT_EQ(plain.err.find("at 500 K"), std::string::npos) << "once per pressure";
+  // --strict makes it an error, with no rows.
+  const auto strict = runwith(qhaargs(d, {"--csv", "--pressure", "0,2", "--strict"}));
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_EQ(strict.out, "");
+  EXPECT_EQ(strict.err, plain.err + "lattice_thermo: --strict: no rows, as it makes every warning above an error\n");
   // With them: every row judged, the first in doubt named (at 0 GPa before
   // the first checkpoint, at 2 GPa the first row).
   const auto all = runwith(qhaargs(d, {"--csv", "--pressure", "0,2", "--error-bars"}));

@@ -348,9 +348,15 @@ TEST(ThermoQhaInputs, ExcludeImaginary) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("qi_imag_8: imaginary modes: its volume, 13.2 A^3, is left out (--exclude-imaginary)"),
             std::string::npos) << r.err;
-  // As if the volume had never been given.
+  // As if the volume had never been given: no warning of its states
+  // either, so that --strict, which lets the volume left out pass, gives
+  // the same rows.
+  EXPECT_EQ(r.err.find("take no part"), std::string::npos) << r.err;
   dataset eight = qhadata("qi_imag8", 1.7, 8, 11.2, 12.95);
   EXPECT_EQ(r.out, runwith(qhaargs(eight, {"--csv", "--temperatures", "300"})).out);
+  const auto strict = runwith(qhaargs(d, {"--csv", "--temperatures", "300", "--exclude-imaginary", "--strict"}));
+  EXPECT_EQ(strict.status, 0) << strict.err;
+  EXPECT_EQ(strict.out, r.out);
   // phonopy's rule for its thermal properties: more than 3 modes not
   // integrated; fewer than 5 volumes left is an error.
   dataset tables = qhatables("qi_imagtp", 1.7, {"--tmax", "100"});

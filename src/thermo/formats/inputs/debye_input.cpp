@@ -8,6 +8,13 @@
 
 namespace thermo {
 
+namespace {
+
+// A B0 beyond any solid's by far: the units are wrong, not the crystal.
+constexpr double refusedb0 = 1e6;  // GPa
+
+}  // namespace
+
 bool debyemodelof(const std::string& name, const std::vector<double>& volume, const std::vector<double>& energy,
                   const std::vector<double>& energylow, const debyeinput& in, debyemodel& m, std::string& messages) {
   const std::string head = "lattice_thermo: " + name + ": ";

@@ -101,8 +101,10 @@ bool readgrid(source& in, griddata& g, problem& p, std::vector<char>& storage, c
       }
     for (int j = 0; j < g.axes; ++j) g.x.push_back(v[j] * length);
     g.volume.push_back(v[g.axes] * units.volume);
-    g.energy.push_back(v[g.axes + 1] * units.energy);
-    g.energylow.push_back(decimallowitem(text, g.axes + 1, v[g.axes + 1]) * units.energy);
+    double e = v[g.axes + 1], low = decimallowitem(text, g.axes + 1, e);
+    toev(e, low, units.energy);
+    g.energy.push_back(e);
+    g.energylow.push_back(low);
     g.line.push_back(number);
     return true;
   });

@@ -8,16 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "thermo/formats/inputs/ev_units.hpp"
 #include "thermo/formats/text/input.hpp"
 #include "thermo/harmonic/dos.hpp"
 
 namespace thermo {
-
-// The units of a file's values: eV per its energy unit, and A^3 per its
-// volume unit (its lengths in the unit whose cube that is).
-struct fileunits {
-  double energy = 1.0, volume = 1.0;
-};
 
 struct griddata {
   int axes = 0;                 // 2: a, c (b = a); 3: a, b, c

@@ -40,8 +40,8 @@ int loadgridphase(gridphase& gp) {
   evdata data{grid.volume, grid.energy, grid.energylow, grid.line};
   qhainput in;
   findings found;
-  std::vector<double> thetainf;
-  if (!readpoints(ph, data, in, found, thetainf)) return 1;
+  phononinfo phonons;
+  if (!readpoints(ph, data, in, found, phonons)) return 1;
   checkelectrons(in, ph.names, found);
   messages += found.warnings + found.errors;
   if (!found.errors.empty()) return 1;

@@ -82,10 +82,12 @@ void notetreated(loaded& file, const std::string& w) {
     file.notes += w + std::to_string(file.sp.negative) + " negative DOS values, kept as they are\n";
   // The rigid translations at q = 0 that come out at or below zero are no
   // imaginary modes.
-  if (const double share = imaginaryshare(file); share > 0.001)
-    file.notes += w + fixed(100.0 * share, 0, 3) + " % of the states take no part: they lie at or below " +
-                  (file.cutofflabel.empty() ? std::string("zero energy (imaginary modes)") : "the cutoff, " + file.cutofflabel) +
-                  " or between the last point there and the first above it\n";
+  if (const double share = imaginaryshare(file); share > 0.001) {
+    file.belownote = w + fixed(100.0 * share, 0, 3) + " % of the states take no part: they lie at or below " +
+                     (file.cutofflabel.empty() ? std::string("zero energy (imaginary modes)") : "the cutoff, " + file.cutofflabel) +
+                     " or between the last point there and the first above it\n";
+    file.notes += file.belownote;
+  }
 }
 
 scaling scalingof(const loaded& file, double atoms, bool peratom) {

@@ -40,6 +40,7 @@ struct loaded {
   std::string cutofflabel;  // empty, or --cutoff-frequency with its unit
   double cutoffthz = 0.0;
   std::string notes;        // warnings, whole lines
+  std::string belownote;    // of them, the one on the states at or below zero or the cutoff
 };
 
 // Buffers one thread keeps from one file to the next.

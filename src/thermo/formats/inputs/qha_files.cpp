@@ -77,7 +77,7 @@ bool tablesof(const std::vector<volumefile>& v, const std::vector<std::string>& 
   return true;
 }
 
-bool readvolumes(const std::vector<std::string>& paths, const readoptions& ro, double atoms,
+bool readvolumes(const std::vector<std::string>& paths, const readoptions& ro, double atoms, bool leaveout,
                  std::vector<volumefile>& files, std::string& messages) {
   const std::size_t n = paths.size();
   files.assign(n, volumefile{});
@@ -86,6 +86,8 @@ bool readvolumes(const std::vector<std::string>& paths, const readoptions& ro, d
   inorder<volumefile, filescratch>(
       n, [&](filescratch& sc, std::size_t i) { return readvolume(paths[i], ro, atoms, sc); },
       [&](volumefile r) {
+        if (const std::string& b = r.dos.belownote; leaveout && r.ok && !r.table && imaginary(r) && !b.empty())
+          if (const std::size_t at = r.message.find(b); at != std::string::npos) r.message.erase(at, b.size());
         messages += r.message;
         ok = ok && r.ok;
         files[taken++] = std::move(r);

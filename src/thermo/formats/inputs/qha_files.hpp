@@ -21,8 +21,10 @@ struct volumefile {
 
 // Reads the files on two workers, each recognised by its content (a DOS file
 // as ro and atoms say), their messages appended in file order; false where
-// one of them fails.
-bool readvolumes(const std::vector<std::string>& paths, const readoptions& ro, double atoms,
+// one of them fails. `leaveout` (--exclude-imaginary): a DOS with imaginary
+// modes, which is then left out and named, gives no warning of its states
+// below zero besides.
+bool readvolumes(const std::vector<std::string>& paths, const readoptions& ro, double atoms, bool leaveout,
                  std::vector<volumefile>& files, std::string& messages);
 
 // Whether a volume has imaginary modes enough to leave it out: phonopy's

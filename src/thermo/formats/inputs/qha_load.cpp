@@ -34,11 +34,11 @@ void keep(std::vector<T>& x, const std::vector<bool>& kept) {
 
 }  // namespace
 
-bool readpoints(qhaphase& ph, evdata& data, qhainput& in, findings& found, std::vector<double>& thetainf) {
+bool readpoints(qhaphase& ph, evdata& data, qhainput& in, findings& found, phononinfo& phonons) {
   std::string& messages = ph.messages;
   std::size_t n = data.volume.size();
   std::vector<volumefile> files;
-  if (!readvolumes(ph.files, ph.read, ph.atoms, files, messages)) return false;
+  if (!readvolumes(ph.files, ph.read, ph.atoms, ph.excludeimaginary, files, messages)) return false;
   ph.tables = files[0].table;
   for (std::size_t i = 1; i < n; ++i)
     if (files[i].table != ph.tables) {
@@ -100,19 +100,21 @@ bool readpoints(qhaphase& ph, evdata& data, qhainput& in, findings& found, std::
   for (std::size_t i = 0; i < n; ++i) {
     ph.names.volume.push_back(showpath(ph.files[i]));
     const volumefile& f = files[i];
-    cells.volume.push_back(f.table || !f.dos.mesh ? 0.0 : f.dos.meshcounts.volume);
+    cells.volume.push_back(f.table ? f.tab.volume : f.dos.mesh ? f.dos.meshcounts.volume : 0.0);
+    phonons.imaginary.push_back(imaginary(f));
     cells.natom.push_back(f.table ? f.tab.natom : f.dos.mesh ? f.dos.meshcounts.natom : 0);
     if (f.table) {
       in.zeropoint.push_back(f.tab.haszeropoint ? f.tab.zeropoint / kjmol
                              : f.tab.temperature[0] == 0.0 ? f.tab.free_energy[0] / kjmol : NAN);
     } else {
-      thetainf.push_back(thetainfinity(f.dos.d));
+      phonons.thetainf.push_back(thetainfinity(f.dos.d));
       in.dos.push_back(f.dos.d);
     }
   }
   const scaling scale = files[0].table ? scaling{static_cast<double>(files[0].tab.natom), 0.0, 1.0}
                                        : scalingof(files[0].dos, ph.atoms, false);
   in.atoms = scale.atoms > 0.0 ? scale.atoms : 1.0;
+  ph.cellatoms = scale.atoms >= 0.5 ? std::lround(scale.atoms) : 0;
   if (ph.tables && !tablesof(files, ph.files, in.phonons, ph.messages)) return false;
   checkcells(in, cells, ph.names, found);
   ph.kept = std::move(kept);
@@ -131,6 +133,7 @@ int readphase(qhaphase& ph) {
     if (!in.open(ph.evfile, why)) return messages += "lattice_thermo: " + ev + ": " + why + "\n", 1;
     if (!readev(in, data, p, scratch.lines)) return messages += messageof(ph.evfile, p), 1;
   }
+  toevunits(data, ph.units);
   std::size_t n = data.volume.size();
   if (n != ph.files.size())
     return messages += "lattice_thermo: " + ev + ": " + std::to_string(n) + " volumes, but " +
@@ -145,8 +148,8 @@ int readphase(qhaphase& ph) {
   in.form = ph.form;
   in.strain = ph.strain;
   findings found;
-  std::vector<double> thetainf;
-  if (!readpoints(ph, data, in, found, thetainf)) return 1;
+  phononinfo phonons;
+  if (!readpoints(ph, data, in, found, phonons)) return 1;
   n = data.volume.size();
   if (n < 5)
     return messages += "lattice_thermo: " + ev + ": " + std::to_string(n) + " volumes" +
@@ -155,7 +158,7 @@ int readphase(qhaphase& ph) {
            1;
   ph.model = makemodel(std::move(in));
   checkelectrons(ph.model, ph.names, found);
-  if (found.errors.empty()) checkorder(ph.model, thetainf, ph.names, found);
+  if (found.errors.empty()) checkorder(ph.model, phonons, ph.names, found);
   // The fits of E(V) alone and at 0 K, the latter's minimum inside.
   const double vmin = ph.model.volume.front(), vmax = ph.model.volume.back();
   const std::string range = significant(vmin) + " to " + significant(vmax) + " A^3";
@@ -169,7 +172,7 @@ int readphase(qhaphase& ph) {
                                (k == 0 ? "smallest" : "largest") + " volume, and its fit finds none (" + why + ")\n"
                          : "the static fit of E(V): " + why + "\n");
   }
-  if (found.errors.empty()) checkstatic(ph.model, ph.staticfit, ph.names, found);
+  if (found.errors.empty()) checkstatic(ph.model, ph.staticfit, phonons, ph.names, found);
   messages += found.warnings + found.errors;
   if (!found.errors.empty()) return 1;
   if (!std::isnan(ph.model.zeropoint[0])) {

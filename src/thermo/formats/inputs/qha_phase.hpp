@@ -9,6 +9,7 @@
 
 #include "common/channel.hpp"
 #include "thermo/formats/inputs/ev_file.hpp"
+#include "thermo/formats/inputs/ev_units.hpp"
 #include "thermo/formats/inputs/load.hpp"
 #include "thermo/harmonic/temperatures.hpp"
 #include "thermo/qha/checks.hpp"
@@ -25,6 +26,7 @@ struct qhaphase {
   double formulaunits = 1.0;
   std::vector<double> dosatfermi;  // states/eV per cell, in e-v.dat's order
   bool excludeimaginary = false;
+  fileunits units;  // of e-v.dat's energies and volumes
   // How its DOS files are read, the atoms per cell (0: from the DOS), the
   // equation of state.
   readoptions read;
@@ -35,6 +37,7 @@ struct qhaphase {
   qhamodel model;
   qhanames names;       // of the volumes kept, in e-v.dat's order
   bool tables = false;  // the phonons are phonopy's thermal_properties.yaml
+  long cellatoms = 0;   // atoms per cell where the files tell (natom, 3n states, --atoms), else 0
   parameters staticfit{}, zerofit{};
   std::vector<bool> kept;  // of the lines of e-v.dat (or the grid), those kept (--exclude-imaginary)
   temperatures temps;   // of its rows; on reading, those asked for
@@ -52,14 +55,20 @@ int readphase(qhaphase& ph);
 // --exclude-imaginary leaves out (each named; dropped from data, ph.files
 // and ph.dosatfermi, and marked in ph.kept); ph.names and ph.tables set;
 // the cells checked into found (the electrons' table is the caller's to
-// check: checkelectrons), each DOS's theta_inf in thetainf. False with the
-// error in ph.messages.
-bool readpoints(qhaphase& ph, evdata& data, qhainput& in, findings& found, std::vector<double>& thetainf);
+// check: checkelectrons), each DOS's theta_inf and the volumes with
+// imaginary modes in phonons, ph.cellatoms set. False with the error in
+// ph.messages.
+bool readpoints(qhaphase& ph, evdata& data, qhainput& in, findings& found, phononinfo& phonons);
 
 // Every phase read and checked in turn (all of them, whichever fail), its
 // messages written to err as they come, and every phase's temperatures the
 // first one's (an error naming the first difference). The exit status as
 // readphase's, of the first that fails.
 int readphases(std::vector<qhaphase>& phases, common::outchannel& err);
+
+// Several phases read: their cells' atoms against their formula units
+// (`unitsgiven`: --formula-units was given), what it finds written to err.
+// -1 where the run can go on, else 1.
+int checkphasecells(const std::vector<qhaphase>& phases, bool unitsgiven, common::outchannel& err);
 
 }  // namespace thermo

@@ -6,6 +6,7 @@
 #include "thermo/base/number_text.hpp"
 #include "thermo/base/problem.hpp"
 #include "thermo/formats/inputs/qha_phase.hpp"
+#include "thermo/qha/phase_checks.hpp"
 
 namespace thermo {
 
@@ -38,6 +39,18 @@ int readphases(std::vector<qhaphase>& phases, common::outchannel& err) {
     failed = 1;
   }
   return failed;
+}
+
+int checkphasecells(const std::vector<qhaphase>& phases, bool unitsgiven, common::outchannel& err) {
+  if (phases.size() < 2) return -1;
+  // Phases compared per formula unit: their cells' atoms must say the same.
+  std::vector<phasecell> cells;
+  for (const qhaphase& ph : phases) cells.push_back({ph.name, showpath(ph.evfile), ph.cellatoms, ph.formulaunits});
+  findings found;
+  checkformulaunits(cells, unitsgiven, true, found);
+  const std::string said = found.warnings + found.errors;
+  err.write(said.data(), said.size());
+  return found.errors.empty() ? -1 : 1;
 }
 
 }  // namespace thermo

@@ -40,6 +40,9 @@ void thermalkey(thermaltable& t, std::string_view key, std::string_view v, long 
     const double n = number(line, v, "natom");
     if (!(n >= 1 && n <= 1e6 && n == std::floor(n))) throw problem{line, "natom is not a count of atoms"};
     t.natom = static_cast<long>(n);
+  } else if (key == "volume") {
+    t.volume = number(line, v, "volume");
+    if (!(t.volume > 0.0)) throw problem{line, "the volume " + shortest(t.volume) + " A^3 is not positive"};
   } else if (key == "num_modes") {
     t.modes = number(line, v, "num_modes");
   } else if (key == "num_integrated_modes") {

@@ -15,6 +15,7 @@ namespace thermo {
 // What the file holds: per mole of cells, as phonopy writes it.
 struct thermaltable {
   long natom = 0;                 // 0 where the file does not say
+  double volume = 0.0;            // A^3, the cell's (phonopy 2.20 on); 0 where the file does not say
   double modes = -1.0;            // num_modes (-1: not given)
   double integratedmodes = -1.0;  // num_integrated_modes (-1: not given)
   double zeropoint = 0.0;         // kJ/mol, zero_point_energy
@@ -41,7 +42,7 @@ bool readthermal(source& in, thermaltable& t, problem& p);
 bool readthermalfile(const std::string& path, source& in, thermaltable& t, problem& p, std::vector<char>& storage);
 
 // What both readers do with a value: a key of the top mapping (natom,
-// num_modes, num_integrated_modes, zero_point_energy; others pass by), of
+// volume, num_modes, num_integrated_modes, zero_point_energy; others pass by), of
 // `unit` (phonopy's units or a problem), and of an entry of the list, and an
 // entry added at its end. Each throws a problem.
 struct thermalentry {
