@@ -158,7 +158,8 @@ pt) and degree (0: their average); si or codata2006 constants; N(E_F)
 (states/eV per cell) at each volume for Sommerfeld's electrons; and with
 error_bars the spread of each column across the degrees. Where no volume
 within those fitted gives a pressure, a warning and NaN from there on at
-that pressure. Runs on both cores without the GIL; Ctrl-C stops it.)doc");
+that pressure; strict=True raises ValueError in place of each warning, as
+--strict. Runs on both cores without the GIL; Ctrl-C stops it.)doc");
 }
 
 }  // namespace pymodule

@@ -68,6 +68,8 @@ def test_leaving_the_volumes_warns(ev):
         r = lattice_thermo.debye(v, e, 63.546, 1, np.arange(0, 2001, 100.0))
     assert np.isnan(r.volume[0, -1])
     assert 1000.0 < r.last_temperature[0] < 2000.0
+    with pytest.raises(ValueError, match="strict=True makes this warning an error"):
+        lattice_thermo.debye(v, e, 63.546, 1, np.arange(0, 2001, 100.0), strict=True)
 
 
 def test_bad_input(ev):

@@ -5,7 +5,7 @@ from typing import Optional, Sequence, Tuple, Union
 import numpy as np
 
 from . import _core
-from ._arguments import flag, integer, real, text
+from ._arguments import flag, integer, real, strictly, text
 from ._dos import Temperatures, Values
 
 # The Debye-Grueneisen variants by name: gamma = a + B'/2.
@@ -74,6 +74,7 @@ def debye(
     constants: str = "si",
     dos_at_fermi: Optional[Sequence[float]] = None,
     error_bars: bool = False,
+    strict: bool = False,
 ) -> DebyeResult:
     if isinstance(gruneisen, str):
         if gruneisen not in _VARIANTS:
@@ -90,9 +91,10 @@ def debye(
     else:
         degree = integer(degree, "degree")
     # Called from here alone, so that warnings point at the caller's line.
-    arrays = _core.debye(volumes, energies, real(mass, "mass"), real(atoms, "atoms"), temperatures, pressures,
-                         real(poisson, "poisson"), gruneisen, text(strain, "strain"), degree,
-                         text(constants, "constants"), dos_at_fermi, flag(error_bars, "error_bars"))
+    args = (volumes, energies, real(mass, "mass"), real(atoms, "atoms"), temperatures, pressures,
+            real(poisson, "poisson"), gruneisen, text(strain, "strain"), degree, text(constants, "constants"),
+            dos_at_fermi, flag(error_bars, "error_bars"))
+    arrays = strictly(_core.debye, args) if flag(strict, "strict") else _core.debye(*args)
     return DebyeResult(arrays)
 
 
