@@ -8,6 +8,7 @@
 #include "thermo/base/problem.hpp"
 #include "thermo/base/two_threads.hpp"
 #include "thermo/cli/pipeline.hpp"
+#include "thermo/cli/results_write.hpp"
 #include "thermo/cli/strict.hpp"
 #include "thermo/cli/transitions_run.hpp"
 #include "thermo/formats/inputs/debye_input.hpp"
@@ -57,13 +58,7 @@ struct writer {
   common::outchannel& err;
   std::string text, messages;
   bool write() {
-    err.write(messages.data(), messages.size());
-    messages.clear();
-    if (const int e = out.write(text.data(), text.size()); e != 0) {
-      const std::string why = std::string("lattice_thermo: cannot write the results: ") + std::strerror(e) + "\n";
-      err.write(why.data(), why.size());
-      return false;
-    }
+    if (!writeresults(out, err, messages, text)) return false;
     text.clear();
     return true;
   }

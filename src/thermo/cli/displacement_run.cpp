@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "thermo/cli/results_write.hpp"
 #include "thermo/cli/strict.hpp"
 #include "thermo/formats/outputs/displacement_output.hpp"
 
@@ -78,7 +79,7 @@ int rundisplacements(const options& o, common::outchannel& out, common::outchann
     blocks.insert(blocks.begin(), std::move(rows));
     for (const std::string& text : blocks)
       if (const int e = out.write(text.data(), text.size()); e != 0) {
-        say("lattice_thermo: cannot write the results of " + showpath(path) + ": " + std::strerror(e) + "\n");
+        say(cannotwrite(e, showpath(path)));
         return 1;
       }
   }

@@ -16,6 +16,7 @@
 #include "thermo/cli/options.hpp"
 #include "thermo/cli/pipeline.hpp"
 #include "thermo/cli/qha_run.hpp"
+#include "thermo/cli/results_write.hpp"
 #include "thermo/cli/strict.hpp"
 #include "thermo/formats/outputs/output.hpp"
 
@@ -41,8 +42,7 @@ int runall(int argc, const char* const* argv, common::outchannel& out, common::o
   const bool filecolumn = n > 1;
   auto say = [&](const std::string& s) { err.write(s.data(), s.size()); };
   auto cannotwrite = [&](const std::string* file, int e) {
-    say("lattice_thermo: cannot write the results" + (file ? " of " + showpath(*file) : std::string()) + ": " +
-        std::strerror(e) + "\n");
+    say(thermo::cannotwrite(e, file ? showpath(*file) : std::string()));
     status = 1;
     return false;
   };

@@ -9,6 +9,7 @@
 #include "thermo/base/number_text.hpp"
 #include "thermo/cli/phase_options.hpp"
 #include "thermo/cli/pipeline.hpp"
+#include "thermo/cli/results_write.hpp"
 #include "thermo/cli/strict.hpp"
 #include "thermo/cli/transitions_run.hpp"
 #include "thermo/formats/inputs/lattice_load.hpp"
@@ -44,17 +45,7 @@ struct rowrun {
 
   // The messages so far, then s and what --write-fv has gathered.
   bool write(const std::string& s) {
-    std::string why;
-    flush();
-    if (const int e = out.write(s.data(), s.size()); e != 0) {
-      messages += std::string("lattice_thermo: cannot write the results: ") + std::strerror(e) + "\n";
-      writefailed = true;
-    } else if (fv != nullptr && !fv->write(fvtext, why)) {
-      messages += "lattice_thermo: " + showpath(o.qha.writefv) + ": " + why + "\n";
-      writefailed = true;
-    }
-    fvtext.clear();
-    flush();
+    if (!writeresults(out, err, messages, s, fv, fvtext, o.qha.writefv)) writefailed = true;
     return !writefailed;
   }
   void flush() {

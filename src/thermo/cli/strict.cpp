@@ -1,8 +1,9 @@
 #include "thermo/cli/strict.hpp"
 
 #include <cerrno>
-#include <cstring>
 #include <vector>
+
+#include "thermo/cli/results_write.hpp"
 
 namespace thermo {
 
@@ -70,7 +71,7 @@ int heldrun::finish(int status) {
     if (e == 0 && std::ferror(held_.spill)) e = errno ? errno : EIO;
   }
   if (e == 0) return 0;
-  const std::string s = std::string("lattice_thermo: cannot write the results: ") + std::strerror(e) + "\n";
+  const std::string s = cannotwrite(e);
   watched_.to.write(s.data(), s.size());
   return 1;
 }

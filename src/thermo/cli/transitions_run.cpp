@@ -7,6 +7,7 @@
 #include "thermo/base/problem.hpp"
 #include "thermo/base/two_threads.hpp"
 #include "thermo/cli/pipeline.hpp"
+#include "thermo/cli/results_write.hpp"
 #include "thermo/formats/outputs/phases_output.hpp"
 #include "thermo/qha/transition_table.hpp"
 
@@ -42,13 +43,7 @@ int runtransitions(const options& o, const transitionsource& src, common::outcha
   std::string lost;  // the first row without error bars, and why
   bool failed = false;
   auto write = [&] {
-    err.write(messages.data(), messages.size());
-    messages.clear();
-    if (const int e = out.write(text.data(), text.size()); e != 0) {
-      const std::string why = std::string("lattice_thermo: cannot write the results: ") + std::strerror(e) + "\n";
-      err.write(why.data(), why.size());
-      return false;
-    }
+    if (!writeresults(out, err, messages, text)) return false;
     text.clear();
     return true;
   };
