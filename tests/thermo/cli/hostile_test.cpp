@@ -409,6 +409,7 @@ TEST(ThermoHostile, AHangupOrAFileSizeLimitRemovesTheTemporaryFile) {
   const int xfsz = atomicchild(
       dir, 1 << 20,
       [] {
+        std::signal(SIGXFSZ, SIG_DFL);  // whatever the test itself inherited
         const rlimit r{64 << 10, 64 << 10};
         ::setrlimit(RLIMIT_FSIZE, &r);
       },
@@ -416,7 +417,8 @@ TEST(ThermoHostile, AHangupOrAFileSizeLimitRemovesTheTemporaryFile) {
   EXPECT_EQ(xfsz, SIGXFSZ);
   EXPECT_EQ(entries(dir), std::vector<std::string>{});
   // SIGHUP (the terminal gone) while the file is written.
-  EXPECT_EQ(atomicchild(dir, 100, [] {}, [] { ::raise(SIGHUP); }), SIGHUP);
+  // (Its default action set first: a test run under nohup inherits it ignored.)
+  EXPECT_EQ(atomicchild(dir, 100, [] { std::signal(SIGHUP, SIG_DFL); }, [] { ::raise(SIGHUP); }), SIGHUP);
   EXPECT_EQ(entries(dir), std::vector<std::string>{});
   // Under nohup SIGHUP is ignored: it stays so, and the file is written.
   EXPECT_EQ(atomicchild(dir, 100, [] { std::signal(SIGHUP, SIG_IGN); }, [] { ::raise(SIGHUP); }), 0);
