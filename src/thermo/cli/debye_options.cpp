@@ -81,9 +81,6 @@ std::string checkdebyeoptions(const debyeflags& f, const sharedtexts& shared, bo
   if (!d.on) {
     if (f.poisson->count() + f.gruneisen->count() + f.constants->count() + f.statictable->count() + f.fits->count() > 0)
       return "--poisson, --gruneisen, --constants, --static and --fits go with --debye";
-    if (strainform && o.qha.errorbars)
-      return "--error-bars does not go with --eos strain under --qha: its error bars are not made yet (--debye "
-             "gives the strain polynomials' spread)";
     if (f.strain->count() > 0 && !strainform) return "--strain goes with --debye or --eos strain";
     if (shared.degree != nullptr && !grid && !strainform) return "--degree goes with --qha-grid, --debye or --eos strain";
     if (grid) return "";  // --degree is the surface's

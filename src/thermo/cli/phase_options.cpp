@@ -124,6 +124,9 @@ qhaphase phaseof(const options& o, std::size_t k) {
 
 std::string errorbarsrefused(const options& o, const std::vector<qhaphase>& phases) {
   if (!o.qha.errorbars) return "";
+  if (o.qha.form == eos::strain && (phases.size() > 1 || o.qha.transitions))
+    return "lattice_thermo: --error-bars with --eos strain goes with one phase and no --transitions: the strain "
+           "polynomials' error bars are taken for one phase's rows\ntry 'lattice_thermo --help'\n";
   for (const qhaphase& ph : phases)
     if (const std::size_t n = ph.model.volume.size(); n < static_cast<std::size_t>(errorbarvolumes))
       return "lattice_thermo: " + showpath(ph.evfile) + ": --error-bars needs " + std::to_string(errorbarvolumes) +

@@ -57,7 +57,8 @@ struct rowrun {
     flush();
   }
   // The doubt warning for r where its error bars were taken (never for the strain polynomials,
-  // which have none yet) and none of its kind (1: in doubt, 2: cannot be taken) was given.
+  // whose error bars are taken only where asked for) and none of its kind (1: in doubt, 2: cannot
+  // be taken) was given.
   static bool judgeable(const qhaphase& ph) {
     return ph.model.volume.size() >= std::size_t{errorbarvolumes} && ph.model.form != eos::strain;
   }
@@ -110,6 +111,7 @@ struct rowrun {
     const std::size_t np = phases.size();
     const bool errors = o.qha.errorbars;
     const bool several = np > 1;
+    const bool strainerrors = o.qha.form == eos::strain;  // with the spread across the degrees
     std::string text;
     int width = 5;
     for (const qhaphase& ph : phases) width = std::max(width, static_cast<int>(ph.name.size()));
@@ -137,9 +139,10 @@ struct rowrun {
       for (long i = from; i < to; ++i) t[static_cast<std::size_t>(i - from)] = phases[0].temps.at(i);
       for (std::size_t k = 0; k < np; ++k) {
         blocks[k].assign(live[k] ? t.size() : 0, qhaoutcome{});
-        const bool judgeable = phases[k].model.volume.size() >= static_cast<std::size_t>(errorbarvolumes);
+        const bool enough = phases[k].model.volume.size() >= static_cast<std::size_t>(errorbarvolumes);
         for (std::size_t i = 0; i < blocks[k].size(); ++i)
-          blocks[k][i].errors = judgeable && (errors || doubtcheckpoint(from + static_cast<long>(i), count));
+          blocks[k][i].errors =
+              enough && (errors || (judgeable(phases[k]) && doubtcheckpoint(from + static_cast<long>(i), count)));
         if (live[k]) qharows(phases[k].model, t.data(), t.size(), pressure, blocks[k].data(), fv != nullptr);
       }
       for (std::size_t i = 0; i < t.size(); ++i) {
@@ -167,10 +170,10 @@ struct rowrun {
           const bool last = o.csv && errors && path != nullptr;
           if (several && o.csv) appendphasecsv(text, r, pressurecolumn, pressure, phases[k].name, k == stable, errors);
           else if (several) appendphasestablerow(text, r, phases[k].name, width, k == stable, errors);
-          else if (o.csv) appendqhacsv(text, r, pressurecolumn, pressure, errors && !last);
+          else if (o.csv) appendqhacsv(text, r, pressurecolumn, pressure, errors && !last, strainerrors);
           else appendqhatablerow(text, r, errors);
           if (path != nullptr) addpathfields(text, *path, r.volume * phases[k].formulaunits, r.thermal_expansion, o.csv);
-          if (last) addrowerrors(text, r);
+          if (last) addrowerrors(text, r, strainerrors);
           if (fv != nullptr) appendfvblock(fvtext, phases[k].model, blocks[k][i], pressure);
         }
       }
@@ -208,10 +211,11 @@ int rowsof(const options& o, common::outchannel& out, common::outchannel& err, c
     return run.say(fvname + why + "\n"), 1;
   const bool pressurecolumn = o.qha.pressures.size() > 1;
   const bool errors = o.qha.errorbars;
+  const bool strainerrors = o.qha.form == eos::strain;
   std::string header = phases.size() > 1 ? phasescsvheader(pressurecolumn, errors)
-                                         : qhacsvheader(pressurecolumn, errors && run.path == nullptr);
+                                         : qhacsvheader(pressurecolumn, errors && run.path == nullptr, strainerrors);
   if (run.path != nullptr) addpathcsvheader(header);
-  if (run.path != nullptr && errors) header.insert(header.size() - 1, errorcolumns());
+  if (run.path != nullptr && errors) header.insert(header.size() - 1, errorcolumns(strainerrors));
   if (o.csv && !run.write(header)) return 1;
   for (std::size_t k = 0; k < o.qha.pressures.size(); ++k) {
     run.run(o.qha.pressures[k], k == 0, pressurecolumn);

@@ -17,7 +17,9 @@ namespace thermo {
 // included) at V: S = -F_t, Cv = -T F_tt, dV/dT = -F_t'/F'', Cp = -T (F_tt +
 // F_t' dV/dT), B_T = V F'', B' = -(1 + V F'''/F''). Where no volume within
 // those sampled gives P, the row is ok with its volume NaN (and no fit to
-// give B0' or the rest).
+// give B0' or the rest). Where out.errors asks, the row's error bars: the
+// jackknife, the three forms' spread and, as `fit`, the spread across the
+// degrees (NaN, and why in out.errorswhy, where they cannot be taken).
 bool strainqhaat(const qhamodel& m, double t, double pressure, qhaoutcome& out, bool keep = false);
 
 // The fit of g (eV, less the reference) at the model's volumes: E, B, B' and

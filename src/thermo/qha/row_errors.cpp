@@ -35,6 +35,16 @@ bool rowvaluesof(eos form, const gibbsdata& data, double t, double classical, pa
   return true;
 }
 
+bool formerrors(const gibbsdata& data, double t, double classical, const parameters& p, double half[rowerrorcount],
+                std::string& why) {
+  const bool spread = formspread(rowerrorcount, [&](eos f, double* x) {
+    parameters q = p;
+    return rowvaluesof(f, data, t, classical, q, x, why);
+  }, half);
+  if (!spread) why = "with another equation of state, " + why;
+  return spread;
+}
+
 bool rowerrors(eos form, const gibbsdata& data, double t, double classical, const parameters& p, rowerrorbars& out,
                std::string& why) {
   double sigma[rowerrorcount], half[rowerrorcount];
@@ -48,14 +58,7 @@ bool rowerrors(eos form, const gibbsdata& data, double t, double classical, cons
     why = "with a volume left out, " + why;
     return false;
   }
-  const bool spread = formspread(rowerrorcount, [&](eos f, double* x) {
-    parameters q = p;
-    return rowvaluesof(f, data, t, classical, q, x, why);
-  }, half);
-  if (!spread) {
-    why = "with another equation of state, " + why;
-    return false;
-  }
+  if (!formerrors(data, t, classical, p, half, why)) return false;
   for (int j = 0; j < rowerrorcount; ++j) out[j] = {sigma[j], half[j], 0.0};
   return true;
 }

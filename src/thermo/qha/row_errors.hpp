@@ -33,6 +33,11 @@ void rowvalues(double t, double classical, const parameters& p, const parameters
 bool rowvaluesof(eos form, const gibbsdata& data, double t, double classical, parameters& p,
                  double values[rowerrorcount], std::string& why);
 
+// Half the range of the row's values over the three forms, each fitted to
+// data from the start p; false with why where one fails.
+bool formerrors(const gibbsdata& data, double t, double classical, const parameters& p, double half[rowerrorcount],
+                std::string& why);
+
 // The error bars of the row fitted with `form` as p (E0 less the reference)
 // to data at t: the jackknife over the volumes and half the range over the
 // three forms, each fit started from p. False with why where one fails.

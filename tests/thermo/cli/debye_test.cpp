@@ -223,7 +223,6 @@ TEST(ThermoDebye, BadInput) {
   usage(with(ok, {"--efe", "fe-v.dat"}), "--efe does not go with --debye");
   usage(with(ok, {"--qha", ev}), "--qha and --debye do not go together");
   usage({"--poisson", "0.3", "x.dat"}, "--poisson, --gruneisen, --constants, --static and --fits go with --debye");
-  usage({"--qha", ev, "--eos", "strain", "--error-bars", "x.dat"}, "--error-bars does not go with --eos strain");
   usage({"--strain", "pt", "--qha", ev, "x.dat"}, "--strain goes with --debye or --eos strain");
   usage({"--degree", "3", "--qha", ev, "x.dat"}, "--degree goes with --qha-grid, --debye or --eos strain");
   // Errors of the file: exit 1, FILE or FILE:LINE.

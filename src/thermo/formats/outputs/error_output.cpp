@@ -3,24 +3,29 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 
 #include "thermo/base/number_text.hpp"
 
 namespace thermo {
 
-std::string errorcsvheader(const char* const* names, int k) {
+std::string errorcsvheader(const char* const* names, int k, bool fit) {
   std::string s;
   for (int j = 0; j < k; ++j)
-    for (const char* part : {"_err_data", "_err_model", "_err"}) s += std::string(",") + names[j] + part;
+    for (const char* part : {"_err_data", "_err_model", "_err_fit", "_err"})
+      if (fit || std::string_view(part) != "_err_fit") s += std::string(",") + names[j] + part;
   return s;
 }
 
-void appenderrorfields(std::string& s, const errorbar* e, int k) {
-  for (int j = 0; j < k; ++j)
-    for (double v : {e[j].data, e[j].model, e[j].total()}) {
+void appenderrorfields(std::string& s, const errorbar* e, int k, bool fit) {
+  for (int j = 0; j < k; ++j) {
+    const double fields[] = {e[j].data, e[j].model, e[j].fit, e[j].total()};
+    for (int c = 0; c < 4; ++c) {
+      if (c == 2 && !fit) continue;
       s += ',';
-      appendshortest(s, v);
+      appendshortest(s, fields[c]);
     }
+  }
 }
 
 std::string concise(double x, double u, bool exponent, int decimals) {

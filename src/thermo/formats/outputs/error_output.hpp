@@ -9,12 +9,13 @@
 
 namespace thermo {
 
-// ",<name>_err_data,<name>_err_model,<name>_err" for each of the k names.
-std::string errorcsvheader(const char* const* names, int k);
+// ",<name>_err_data,<name>_err_model,<name>_err" for each of the k names;
+// with `fit`, <name>_err_fit before <name>_err.
+std::string errorcsvheader(const char* const* names, int k, bool fit = false);
 
 // ",data,model,total" for each of the k error bars (shortest round-trip
-// digits, `nan` where there is none).
-void appenderrorfields(std::string& s, const errorbar* e, int k);
+// digits, `nan` where there is none); with `fit`, ",data,model,fit,total".
+void appenderrorfields(std::string& s, const errorbar* e, int k, bool fit = false);
 
 // x with its error bar u in the concise notation, u's two leading digits in
 // parentheses standing for the last digits of x: 11.79852(31) is

@@ -10,14 +10,14 @@
 
 namespace thermo {
 
-std::string qhacsvheader(bool pressurecolumn, bool errors) {
+std::string qhacsvheader(bool pressurecolumn, bool errors, bool fit) {
   return std::string(pressurecolumn ? "pressure," : "") +
          "temperature,volume,gibbs_energy,bulk_modulus,thermal_expansion,heat_capacity_p,heat_capacity_v,"
          "gruneisen,entropy,bulk_modulus_s,bulk_modulus_prime,fit_rms,linear_thermal_expansion" +
-         (errors ? errorcolumns() : "") + "\n";
+         (errors ? errorcolumns(fit) : "") + "\n";
 }
 
-std::string errorcolumns() { return errorcsvheader(rowerrornames, rowerrorcount); }
+std::string errorcolumns(bool fit) { return errorcsvheader(rowerrornames, rowerrorcount, fit); }
 
 void appendqhafields(std::string& s, const qharow& r) {
   for (double v : {r.temperature, r.volume, r.gibbs_energy, r.bulk_modulus, r.thermal_expansion, r.heat_capacity_p,
@@ -28,19 +28,19 @@ void appendqhafields(std::string& s, const qharow& r) {
   appendshortest(s, r.linear_thermal_expansion);
 }
 
-void appendqhacsv(std::string& s, const qharow& r, bool pressurecolumn, double pressure, bool errors) {
+void appendqhacsv(std::string& s, const qharow& r, bool pressurecolumn, double pressure, bool errors, bool fit) {
   if (pressurecolumn) {
     appendshortest(s, pressure);
     s += ',';
   }
   appendqhafields(s, r);
-  if (errors) appenderrorfields(s, r.errors.data(), rowerrorcount);
+  if (errors) appenderrorfields(s, r.errors.data(), rowerrorcount, fit);
   s += '\n';
 }
 
-void addrowerrors(std::string& s, const qharow& r) {
+void addrowerrors(std::string& s, const qharow& r, bool fit) {
   if (!s.empty() && s.back() == '\n') s.pop_back();
-  appenderrorfields(s, r.errors.data(), rowerrorcount);
+  appenderrorfields(s, r.errors.data(), rowerrorcount, fit);
   s += '\n';
 }
 
@@ -62,8 +62,9 @@ void appendqhatableheader(std::string& s, const qhatableinfo& info) {
        " alpha is volumetric, alpha/3 linear (cubic or isotropic crystals), B0' the fit's (dB_T/dP), rms its"
        " residual\n";
   if (info.errors)
-    s += "# x(u): x with its error bar u in its last digits (11.79852(31) is 11.79852 +- 0.00031), the fit's\n"
-         "# doubt: the jackknife over the volumes and the spread over three equations of state in quadrature\n";
+    s += std::string("# x(u): x with its error bar u in its last digits (11.79852(31) is 11.79852 +- 0.00031), the fit's\n"
+                     "# doubt: the jackknife over the volumes and the spread over three equations of state") +
+         (info.form == eos::strain ? ",\n# and the spread across the polynomials' degrees," : "") + " in quadrature\n";
   s += "#" + qhatabletitles(info.errors) + "\n";
 }
 

@@ -10,15 +10,17 @@ namespace thermo {
 
 // The CSV header, with a first column `pressure` where several pressures
 // run, and with `errors` the error bars' columns last (errorcolumns).
-std::string qhacsvheader(bool pressurecolumn, bool errors = false);
+std::string qhacsvheader(bool pressurecolumn, bool errors = false, bool fit = false);
 // The error bars' columns: _err_data, _err_model and _err of volume,
-// gibbs_energy, bulk_modulus, thermal_expansion and heat_capacity_p.
-std::string errorcolumns();
+// gibbs_energy, bulk_modulus, thermal_expansion and heat_capacity_p; with
+// `fit` (the strain polynomials' spread across degrees) _err_fit before _err.
+std::string errorcolumns(bool fit = false);
 // One CSV row (shortest round-trip digits, `nan` where there is none).
-void appendqhacsv(std::string& s, const qharow& r, bool pressurecolumn, double pressure, bool errors = false);
+void appendqhacsv(std::string& s, const qharow& r, bool pressurecolumn, double pressure, bool errors = false,
+                  bool fit = false);
 // The error bars' fields added to the row that ends s (after columns
 // another writer has added to it).
-void addrowerrors(std::string& s, const qharow& r);
+void addrowerrors(std::string& s, const qharow& r, bool fit = false);
 // Its fields from temperature to linear_thermal_expansion, without the
 // line's end.
 void appendqhafields(std::string& s, const qharow& r);
