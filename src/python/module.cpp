@@ -108,7 +108,9 @@ unit:
   <name>_err_data    the jackknife over the volumes: sqrt((n-1)/n sum (x_(i)
                      - mean)^2), x_(i) the value with volume i left out
   <name>_err_model   half the range over Vinet, Birch-Murnaghan, Murnaghan
-  <name>_err         the two in quadrature
+  <name>_err_fit     with eos="strain": the spread across the averaged
+                     polynomial's degrees (else None)
+  <name>_err         them all in quadrature
 (None without error_bars=True): the fit's doubt, not the QHA's. It can be
 pickled and copied.)doc");
   qhacls.def_readonly("pressures", &qharesult::pressures)
@@ -135,8 +137,22 @@ pickled and copied.)doc");
       .def("__repr__", [](const qharesult& r) {
         return "<QhaResult at " + span(r.pressures, "pressures", "GPa") + " and " + span(r.temperatures, "temperatures", "K") + ">";
       });
-  errorattributes(qhacls, errornames(thermo::rowerrornames, thermo::rowerrorcount));
-  picklable(qhacls, &arraysof);
+  // Each quantity's _err_data, _err_model, _err_fit (eos="strain") and _err,
+  // in the order of the program's CSV.
+  for (int j = 0; j < thermo::rowerrorcount; ++j) {
+    const std::string q = thermo::rowerrornames[j];
+    for (int c = 0; c < 4; ++c) {
+      const std::size_t at = static_cast<std::size_t>(c < 2 ? 3 * j + c : 3 * j + 2);
+      const std::size_t k = static_cast<std::size_t>(j);
+      if (c == 2)
+        qhacls.def_property_readonly((q + "_err_fit").c_str(), [k](const qharesult& r) { return r.fits[k]; });
+      else
+        qhacls.def_property_readonly((q + (c == 0 ? "_err_data" : c == 1 ? "_err_model" : "_err")).c_str(),
+                                     [at](const qharesult& r) { return r.errors[at]; });
+    }
+  }
+  // A result pickled before the _err_fit arrays: theirs None.
+  picklable<qharesult, 21 + 4 * thermo::rowerrorcount, 0>(qhacls, &arraysof, nullptr, thermo::rowerrorcount);
 
   py::class_<dos> doscls(m, "Dos", R"doc(
 A phonon density of states, checked as lattice_thermo checks it, ready for

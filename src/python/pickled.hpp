@@ -13,10 +13,11 @@ namespace pymodule {
 // `arraysof` lists or one of the whole numbers `intsof` lists, picklable (and
 // so copyable): its state is the tuple of them, each array taken back as a
 // read-only copy. A state of another length, or one that holds something
-// else in an array's place, is a ValueError.
+// else in an array's place, is a ValueError; but one `added` arrays short,
+// pickled before the last `added` were, takes those as None.
 template <class T, std::size_t N, std::size_t M = 0>
 void picklable(py::class_<T>& c, std::array<py::object*, N> (*arraysof)(T&),
-               std::array<int*, M> (*intsof)(T&) = nullptr) {
+               std::array<int*, M> (*intsof)(T&) = nullptr, std::size_t added = 0) {
   constexpr std::size_t size = N * sizeof(py::object) + M * sizeof(int);
   static_assert(sizeof(T) == (size + alignof(T) - 1) / alignof(T) * alignof(T),
                 "every member of a result is in its pickled state");
@@ -31,11 +32,13 @@ void picklable(py::class_<T>& c, std::array<py::object*, N> (*arraysof)(T&),
           for (int* k : intsof(held)) state[i++] = *k;
         return state;
       },
-      [arraysof, intsof, name](const py::tuple& state) {
-        if (state.size() != N + M) throw py::value_error(name);
+      [arraysof, intsof, name, added](const py::tuple& state) {
+        const std::size_t arrays = state.size() - M;
+        if (state.size() < M || (arrays != N && (added == 0 || arrays + added != N))) throw py::value_error(name);
         T r;
         std::size_t i = 0;
         for (py::object* a : arraysof(r)) {
+          if (i >= arrays) break;  // an older state's: None
           const py::object item = state[i++];
           if (item.is_none()) *a = py::none();
           else if (py::isinstance<py::array>(item)) *a = frozen(py::array(item.attr("copy")()));

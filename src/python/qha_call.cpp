@@ -79,13 +79,14 @@ thermo::qhamodel checkedmodel(const py::object& volumes, const py::object& energ
   return m;
 }
 
-std::array<py::object*, 21 + 3 * thermo::rowerrorcount> arraysof(qharesult& r) {
-  std::array<py::object*, 21 + 3 * thermo::rowerrorcount> a{
+std::array<py::object*, 21 + 4 * thermo::rowerrorcount> arraysof(qharesult& r) {
+  std::array<py::object*, 21 + 4 * thermo::rowerrorcount> a{
       &r.pressures, &r.temperatures, &r.volume, &r.gibbs_energy, &r.bulk_modulus, &r.thermal_expansion,
       &r.heat_capacity_p, &r.heat_capacity_v, &r.gruneisen, &r.entropy, &r.bulk_modulus_s,
       &r.bulk_modulus_prime, &r.fit_rms, &r.linear_thermal_expansion, &r.last_temperature,
       &r.a, &r.b, &r.c, &r.alpha_a, &r.alpha_b, &r.alpha_c};
   for (std::size_t j = 0; j < r.errors.size(); ++j) a[21 + j] = &r.errors[j];
+  for (std::size_t j = 0; j < r.fits.size(); ++j) a[21 + r.errors.size() + j] = &r.fits[j];  // last: added later
   return a;
 }
 
@@ -105,9 +106,9 @@ doubles pressuresof(const py::object& pressures) {
 }
 
 void checkerrorbars(bool errorbars, const thermo::qhamodel& m, const std::string& in) {
-  if (errorbars && m.form == thermo::eos::strain)
-    throw py::value_error("error_bars does not go with eos='strain' here: its error bars are not made yet "
-                          "(debye() gives the strain polynomials' spread)");
+  if (errorbars && m.form == thermo::eos::strain && !in.empty())
+    throw py::value_error("error_bars does not go with eos='strain' with several phases: the strain polynomials' "
+                          "error bars are taken for one phase's rows");
   if (errorbars && m.volume.size() < static_cast<std::size_t>(thermo::errorbarvolumes))
     throw py::value_error((in.empty() ? "" : in.substr(0, in.size() - 1) + ": ") + "error_bars needs " +
                           std::to_string(thermo::errorbarvolumes) + " volumes or more (the fit's 5 and one to leave " +
@@ -124,12 +125,13 @@ std::vector<std::string> errornames(const char* const* quantities, int k) {
 std::size_t phaserows(const thermo::qhamodel& m, const double* t, std::size_t nt, double p, bool errorbars,
                       double modes, const std::string& lead, std::vector<thermo::qhaoutcome>& rows,
                       std::vector<std::string>& warnings) {
-  // (The strain polynomials take no error bars here yet: nothing to judge.)
-  const bool judgeable =
-      m.volume.size() >= static_cast<std::size_t>(thermo::errorbarvolumes) && m.form != thermo::eos::strain;
+  // (The strain polynomials take error bars only where asked for: nothing to judge.)
+  const bool enough = m.volume.size() >= static_cast<std::size_t>(thermo::errorbarvolumes);
+  const bool judgeable = enough && m.form != thermo::eos::strain;
   rows.assign(nt, thermo::qhaoutcome{});
   for (std::size_t i = 0; i < nt; ++i)
-    rows[i].errors = judgeable && (errorbars || thermo::doubtcheckpoint(static_cast<long>(i), static_cast<long>(nt)));
+    rows[i].errors =
+        enough && (errorbars || (judgeable && thermo::doubtcheckpoint(static_cast<long>(i), static_cast<long>(nt))));
   // A row with its error bars costs some seven fits more.
   inruns(nt, runof(8.0 * modes * (errorbars ? 8.0 : 1.0)), [&](std::size_t b, std::size_t end) {
     thermo::qharows(m, t + b, end - b, p, rows.data() + b);
@@ -177,7 +179,9 @@ qharesult qhatable(const thermo::qhamodel& m, const std::vector<double>& temps, 
     throw py::value_error(std::to_string(np) + " pressures times " + std::to_string(nt) + " temperatures in one call; at most " +
                           thermo::significant(thermo::maxtemperatures) + " rows, as on the command line");
   constexpr int columns = 18, errs = 3 * thermo::rowerrorcount;
-  std::vector<double> out(columns * np * nt, nan), last(np, nan), err(errorbars ? errs * np * nt : 0, nan);
+  const bool fits = errorbars && m.form == thermo::eos::strain;  // the spread across the degrees too
+  std::vector<double> out(columns * np * nt, nan), last(np, nan), err(errorbars ? errs * np * nt : 0, nan),
+      fit(fits ? thermo::rowerrorcount * np * nt : 0, nan);
   std::vector<std::string> warnings;
   {
     py::gil_scoped_release unlocked;
@@ -203,6 +207,7 @@ qharesult qhatable(const thermo::qhamodel& m, const std::vector<double>& temps, 
           const thermo::errorbar& e = r.row.errors[static_cast<std::size_t>(j)];
           const double three[3] = {e.data, e.model, e.total()};
           for (int c = 0; c < 3; ++c) err[(static_cast<std::size_t>(3 * j + c) * np + k) * nt + i] = three[c];
+          if (fits) fit[(static_cast<std::size_t>(j) * np + k) * nt + i] = e.fit;
         }
       }
     }
@@ -230,6 +235,7 @@ qharesult qhatable(const thermo::qhamodel& m, const std::vector<double>& temps, 
     result.alpha_c = arrays[17];
   }
   for (int c = 0; errorbars && c < errs; ++c) result.errors[static_cast<std::size_t>(c)] = array(err, c);
+  for (int c = 0; fits && c < thermo::rowerrorcount; ++c) result.fits[static_cast<std::size_t>(c)] = array(fit, c);
   return result;
 }
 

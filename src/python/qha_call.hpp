@@ -31,8 +31,10 @@ struct qharesult {
   py::object a = py::none(), b = py::none(), c = py::none(), alpha_a = py::none(), alpha_b = py::none(),
              alpha_c = py::none();
   // With error_bars=True: <name>_err_data, _err_model and _err of each of
-  // thermo::rowerrornames, in that order; else None.
+  // thermo::rowerrornames, in that order; else None. With eos="strain" too,
+  // <name>_err_fit of each (the spread across the degrees); else None.
   std::array<py::object, 3 * thermo::rowerrorcount> errors = nones<3 * thermo::rowerrorcount>();
+  std::array<py::object, thermo::rowerrorcount> fits = nones<thermo::rowerrorcount>();
 };
 
 // The quasi-harmonic mode: the result's arrays by column name, with shape
@@ -86,7 +88,7 @@ thermo::qhamodel checkedmodel(const py::object& volumes, const py::object& energ
 void checkerrorbars(bool errorbars, const thermo::qhamodel& m, const std::string& in);
 
 // Its arrays, in the order of its pickled state.
-std::array<py::object*, 21 + 3 * thermo::rowerrorcount> arraysof(qharesult& r);
+std::array<py::object*, 21 + 4 * thermo::rowerrorcount> arraysof(qharesult& r);
 
 // The equation of state of its name (ValueError naming those there are).
 thermo::eos eosof(const std::string& form);

@@ -144,6 +144,21 @@ def test_strain_polynomials_under_qha_are_the_programs(ev):
             for name, text in row.items():
                 if name not in ("pressure", "temperature"):
                     assert np.array_equal(getattr(result, name)[at], float(text), equal_nan=True), (name, row)
-    # Its error bars are not made under qha yet: refused, not zeros.
-    with pytest.raises(ValueError, match="eos='strain'"):
-        lattice_thermo.qha_files(ev_file, doses, eos="strain", error_bars=True, temperatures=[300.0])
+    # Its error bars, with the spread across the degrees, as the CSV has them to the bit.
+    out = subprocess.run([THERMO, "--csv", "--qha", ev_file, "--eos", "strain", "--error-bars", "--temperatures",
+                          "0,300,900", *doses], capture_output=True, text=True, check=True).stdout
+    rows = list(csv.DictReader(io.StringIO(out)))
+    got = lattice_thermo.qha_files(ev_file, doses, eos="strain", error_bars=True, temperatures=[0.0, 300.0, 900.0])
+    table = got.to_dict()
+    assert list(table) == list(rows[0])
+    for name in rows[0]:
+        assert np.array_equal(table[name], [float(r[name]) for r in rows], equal_nan=True), name
+    assert np.all(got.volume_err_fit > 0.0)
+    assert lattice_thermo.qha_files(ev_file, doses, error_bars=True, temperatures=[300.0]).volume_err_fit is None
+    import pickle
+    again = pickle.loads(pickle.dumps(got))
+    assert np.array_equal(again.bulk_modulus_err_fit, got.bulk_modulus_err_fit)
+    # A result pickled before the _err_fit columns comes back without them.
+    older = type(got).__new__(type(got))
+    older.__setstate__(got.__getstate__()[:-5])
+    assert older.volume_err_fit is None and np.array_equal(older.volume_err, got.volume_err)
